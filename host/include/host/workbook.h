@@ -1,0 +1,46 @@
+#pragma once
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "host/style.h"
+#include "host/worksheet.h"
+
+namespace host {
+
+class Workbook {
+public:
+    Workbook() = default;
+    Workbook(const Workbook&) = delete;
+    Workbook& operator=(const Workbook&) = delete;
+
+    // A new workbook as a spreadsheet program makes one: Sheet1, Sheet2, Sheet3.
+    static std::unique_ptr<Workbook> createDefault();
+
+    Worksheet& addSheet(const std::string& name);
+    int sheetCount() const { return static_cast<int>(sheets_.size()); }
+    Worksheet& sheet(int index) { return *sheets_.at(index); }    // zero-based
+    const Worksheet& sheet(int index) const { return *sheets_.at(index); }
+
+    int activeSheetIndex() const { return activeSheet_; }
+    void selectSheet(int index);               // zero-based; HostError when out of range
+    Worksheet& activeSheet() { return sheet(activeSheet_); }
+
+    StyleTable& styles() { return styles_; }
+    const StyleTable& styles() const { return styles_; }
+
+    // The 1904 date system (some Mac files): serials count from 1904-01-01.
+    bool date1904 = false;
+
+    // The file this workbook belongs to; empty until it is opened from or saved to one.
+    const std::string& path() const { return path_; }
+    void setPath(std::string path) { path_ = std::move(path); }
+
+private:
+    StyleTable styles_;
+    std::vector<std::unique_ptr<Worksheet>> sheets_;
+    int activeSheet_ = 0;
+    std::string path_;
+};
+
+}  // namespace host

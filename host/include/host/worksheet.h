@@ -1,0 +1,93 @@
+#pragma once
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "host/address.h"
+#include "host/formula_code.h"
+#include "host/style.h"
+#include "host/value.h"
+
+namespace host {
+
+inline constexpr double kDefaultColumnWidth = 8.43;
+
+// What one cell holds, as the .xls writer and the dump tool see it.
+struct CellView {
+    CellAddress at;
+    enum class Kind : std::uint8_t { Blank, Constant, Formula } kind = Kind::Blank;  // Blank: styled, no content
+    Value value;                  // the constant, or the formula's current (or cached) result
+    const FormulaCode* formula = nullptr;  // Formula only
+    std::uint16_t style = 0;      // index into the workbook's StyleTable
+};
+
+// One worksheet: its cells, formats, column widths and its own active cell.
+// Every change recomputes, at once, the formulas that depend on it (directly or through other
+// formulas) and only those; a circular reference gives the cells in it an error value.
+class Worksheet {
+public:
+    Worksheet(std::string name, StyleTable& styles);
+    ~Worksheet();
+    Worksheet(const Worksheet&) = delete;
+    Worksheet& operator=(const Worksheet&) = delete;
+
+    const std::string& name() const { return name_; }
+
+    // --- contents ---------------------------------------------------------------------
+    // Takes text as if typed: "=..." a formula (refused with HostError if it cannot be
+    // parsed, nothing stored), a number, a month/day/year date (stored as its serial with a
+    // short-date format), else text. The empty text clears the cell's content.
+    void setTyped(CellAddress at, std::string_view text);
+    void setValue(CellAddress at, const Value& value);   // a constant (Empty clears)
+    // A formula. `cached` is what the file said the result was: kept only while the formula
+    // cannot be computed (an opaque formula), otherwise the engine's result replaces it.
+    void setFormula(CellAddress at, FormulaPtr code, const Value& cached = Value::empty());
+    void clearContents(CellAddress at);                  // keeps the cell's style
+
+    CellView cell(CellAddress at) const;
+    Value value(CellAddress at) const;         // current value; a formula's result
+    CellValue read(CellAddress at) const;      // value plus whether its format makes it a date
+    std::string formulaText(CellAddress at) const;  // "=..." for a formula cell, else ""
+
+    // Every cell that has content or a style other than the default, in row-major order.
+    void forEachCell(const std::function<void(const CellView&)>& visit) const;
+    // The smallest rectangle holding every visited cell; nullopt for an empty sheet.
+    std::optional<CellRange> usedRange() const;
+
+    // --- formats ----------------------------------------------------------------------
+    std::uint16_t styleIndex(CellAddress at) const;
+    void setStyleIndex(CellAddress at, std::uint16_t index);
+    const Style& style(CellAddress at) const;
+    // Change one property over a rectangle, keeping each cell's other properties.
+    void setBold(const CellRange& range, bool bold);
+    void setAlignment(const CellRange& range, HAlign align);
+    void setNumberFormat(const CellRange& range, const std::string& format);
+
+    double columnWidth(int col) const;         // in characters of the standard font
+    void setColumnWidth(int col, double width);
+
+    // --- the active cell --------------------------------------------------------------
+    CellAddress activeCell() const { return active_; }
+    void selectCell(CellAddress at) { active_ = at; }
+
+    // --- loading ----------------------------------------------------------------------
+    // While loading, changes are not recomputed; endLoad() computes every formula once, in
+    // dependency order. The reader uses this so a large file is computed once, not per cell.
+    void beginLoad();
+    void endLoad();
+    void recalculateAll();
+
+    StyleTable& styles() { return *styles_; }
+    const StyleTable& styles() const { return *styles_; }
+
+private:
+    struct Store;  // cell storage, dependency index and recalculation
+    std::string name_;
+    StyleTable* styles_;
+    std::unique_ptr<Store> store_;
+    CellAddress active_{};
+};
+
+}  // namespace host
