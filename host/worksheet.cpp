@@ -164,6 +164,7 @@ struct Worksheet::Store final : formula::EvalContext {
     std::unordered_map<std::uint32_t, std::vector<std::uint32_t>> areaBlocks;
     std::vector<std::uint32_t> bigAreas;
     bool loading = false;
+    std::uint64_t computations = 0;
 
     // ---- raw cell access ------------------------------------------------------------------
     Column& column(int col) {
@@ -381,6 +382,7 @@ struct Worksheet::Store final : formula::EvalContext {
     void computeFormula(Key k, const FormulaCell& fc) {
         if (fc.code->opaque) return;  // keeps its cached value
         const CellAddress at = addressOf(k);
+        ++computations;
         writeValue(at, formula::evaluate(*fc.code, at, *this));
     }
 
@@ -747,5 +749,7 @@ void Worksheet::endLoad() {
 }
 
 void Worksheet::recalculateAll() { store_->recomputeAll(); }
+
+std::uint64_t Worksheet::formulasComputed() const { return store_->computations; }
 
 }  // namespace host
