@@ -5,7 +5,15 @@
 namespace tallomer {
 
 QFont boxFont(int pixelSize) {
-    QFont font(QStringLiteral("DejaVu Sans Condensed"));
+    return boxFont(QStringLiteral("DejaVu Sans Condensed"), pixelSize);
+}
+
+QFont narrowBoxFont(int pixelSize) {
+    return boxFont(QStringLiteral("Nimbus Sans Narrow"), pixelSize);
+}
+
+QFont boxFont(const QString& family, int pixelSize) {
+    QFont font(family);
     font.setStyleHint(QFont::SansSerif);
     font.setPixelSize(pixelSize);
     return font;
@@ -23,12 +31,15 @@ int BoxEdit::textRoom() const {
 }
 
 void BoxEdit::fitText() {
-    int size = kNormalPixelSize;
-    while (size > kSmallestPixelSize &&
-           QFontMetrics(boxFont(size)).horizontalAdvance(text()) > textRoom()) {
-        --size;
+    auto fits = [this](const QFont& font) {
+        return QFontMetrics(font).horizontalAdvance(text()) <= textRoom();
+    };
+    QFont font = boxFont();
+    // A long figure first goes to the narrow face, then to smaller sizes of it.
+    for (int size = kNormalPixelSize; !fits(font) && size >= kSmallestPixelSize; --size) {
+        font = narrowBoxFont(size);
     }
-    if (font().pixelSize() != size) setFont(boxFont(size));
+    if (this->font() != font) setFont(font);
 }
 
 }  // namespace tallomer
