@@ -27,7 +27,7 @@ fi
 times=()
 for _ in $(seq "$runs"); do
   start=$(date +%s.%N)
-  ready=$(TALLOMER_EXIT_WHEN_READY=1 "$program" | awk '/^ready/ {print $2}')
+  ready=$(TALLOMER_EXIT_WHEN_READY=1 "$program" 2>/dev/null | awk '/^ready/ {print $2}')
   times+=("$(awk -v a="$start" -v b="$ready" 'BEGIN {printf "%.1f", (b - a) * 1000}')")
 done
 sorted=$(printf '%s\n' "${times[@]}" | sort -n)
