@@ -149,6 +149,17 @@ void Application::closeActiveWorkbook() {
     active_ = workbooks_.empty() ? -1 : static_cast<int>(workbooks_.size()) - 1;
 }
 
+void Application::activateWorkbook(Workbook& workbook) {
+    check("Workbook.Activate");
+    for (std::size_t i = 0; i < workbooks_.size(); ++i) {
+        if (workbooks_[i].get() == &workbook) {
+            active_ = static_cast<int>(i);
+            return;
+        }
+    }
+    throw HostError("That workbook is not open.");
+}
+
 void Application::saveActiveWorkbook() {
     check("ActiveWorkbook.Save");
     if (active_ < 0) throw HostError("No workbook is open.");

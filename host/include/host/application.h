@@ -63,6 +63,9 @@ public:
     // ActiveWorkbook; nullptr when no workbook is open.
     Workbook* activeWorkbook();
     void closeActiveWorkbook();                         // drops unsaved changes, no prompt
+    // Workbooks(n).Activate: makes an open workbook the active one (HostError when it is not
+    // one of the open workbooks).
+    void activateWorkbook(Workbook& workbook);
     void saveActiveWorkbook();                          // to its own path; HostError when it has none
     void saveActiveWorkbookAs(const std::string& path); // replaces a file without a prompt
 
