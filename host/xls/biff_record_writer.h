@@ -4,7 +4,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
-#include <string_view>
+#include <memory>
 #include <vector>
 
 namespace host::xls {
@@ -14,25 +14,32 @@ inline constexpr std::size_t kMaxRecordData = 8224;
 
 class BiffRecordWriter {
 public:
-    BiffRecordWriter() { bytes_.reserve(1 << 16); }
+    explicit BiffRecordWriter(std::size_t capacity = 1 << 16) { grow(capacity); }
 
     // Starts a record; its length is filled in by endRecord().
-    void beginRecord(std::uint16_t type);
+    void beginRecord(std::uint16_t type) {
+        recordStart_ = size_;
+        u16(type);
+        u16(0);
+    }
     void endRecord();
     // A whole record whose body is already at hand.
     void record(std::uint16_t type, const std::uint8_t* body, std::size_t size);
     void emptyRecord(std::uint16_t type) { record(type, nullptr, 0); }
     void u16Record(std::uint16_t type, std::uint16_t value);
 
-    void u8(std::uint8_t v) { bytes_.push_back(v); }
+    void u8(std::uint8_t v) { *room(1) = v; }
     void u16(std::uint16_t v) {
-        std::uint8_t b[2] = {std::uint8_t(v), std::uint8_t(v >> 8)};
-        bytes_.insert(bytes_.end(), b, b + 2);
+        std::uint8_t* p = room(2);
+        p[0] = std::uint8_t(v);
+        p[1] = std::uint8_t(v >> 8);
     }
     void u32(std::uint32_t v) {
-        std::uint8_t b[4] = {std::uint8_t(v), std::uint8_t(v >> 8), std::uint8_t(v >> 16),
-                             std::uint8_t(v >> 24)};
-        bytes_.insert(bytes_.end(), b, b + 4);
+        std::uint8_t* p = room(4);
+        p[0] = std::uint8_t(v);
+        p[1] = std::uint8_t(v >> 8);
+        p[2] = std::uint8_t(v >> 16);
+        p[3] = std::uint8_t(v >> 24);
     }
     void f64(double v) {
         std::uint64_t bits;
@@ -40,23 +47,37 @@ public:
         u32(std::uint32_t(bits));
         u32(std::uint32_t(bits >> 32));
     }
-    void raw(const std::uint8_t* data, std::size_t size) { bytes_.insert(bytes_.end(), data, data + size); }
-    void zeros(std::size_t count) { bytes_.insert(bytes_.end(), count, 0); }
+    void raw(const std::uint8_t* data, std::size_t size) {
+        if (size) std::memcpy(room(size), data, size);
+    }
+    void fill(std::size_t count, std::uint8_t byte) { std::memset(room(count), byte, count); }
+    void zeros(std::size_t count) { fill(count, 0); }
+    // Space for `n` bytes at the end, to be written by the caller.
+    std::uint8_t* room(std::size_t n) {
+        if (size_ + n > capacity_) grow(n);
+        std::uint8_t* p = data_.get() + size_;
+        size_ += n;
+        return p;
+    }
 
     // Bytes written so far: the stream offset of whatever comes next.
-    std::size_t position() const { return bytes_.size(); }
+    std::size_t position() const { return size_; }
     // Data bytes of the open record so far.
-    std::size_t recordDataSize() const { return bytes_.size() - recordStart_ - 4; }
+    std::size_t recordDataSize() const { return size_ - recordStart_ - 4; }
     // Overwrites a 32-bit field already written (BOUNDSHEET offsets).
     void patchU32(std::size_t at, std::uint32_t v);
 
-    std::vector<std::uint8_t>& bytes() { return bytes_; }
-    std::vector<std::uint8_t> take() { return std::move(bytes_); }
+    const std::uint8_t* data() const { return data_.get(); }
+    std::size_t size() const { return size_; }
+    void clear() { size_ = 0; }
+    std::vector<std::uint8_t> copy() const { return {data_.get(), data_.get() + size_}; }
 
 private:
-    std::vector<std::uint8_t> bytes_;
+    void grow(std::size_t atLeast);
+    std::unique_ptr<std::uint8_t[]> data_;
+    std::size_t size_ = 0;
+    std::size_t capacity_ = 0;
     std::size_t recordStart_ = 0;
-    bool open_ = false;
 };
 
 }  // namespace host::xls

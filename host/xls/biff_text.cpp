@@ -52,14 +52,14 @@ BiffText toBiffText(std::string_view utf8, std::size_t maxUnits) {
 }
 
 void writeBiffChars(BiffRecordWriter& out, const BiffText& text, std::size_t from, std::size_t count) {
-    auto& bytes = out.bytes();
+    std::uint8_t* p = out.room(count * text.bytesPerChar());
     if (text.wide) {
         for (std::size_t k = from; k < from + count; ++k) {
-            bytes.push_back(std::uint8_t(text.units[k]));
-            bytes.push_back(std::uint8_t(text.units[k] >> 8));
+            *p++ = std::uint8_t(text.units[k]);
+            *p++ = std::uint8_t(text.units[k] >> 8);
         }
     } else {
-        for (std::size_t k = from; k < from + count; ++k) bytes.push_back(std::uint8_t(text.units[k]));
+        for (std::size_t k = from; k < from + count; ++k) *p++ = std::uint8_t(text.units[k]);
     }
 }
 

@@ -86,33 +86,6 @@ void putString(std::vector<std::uint8_t>& out, const std::string& s) {
     }
 }
 
-void putRef(std::vector<std::uint8_t>& out, const Token& t, CellAddress owner, std::uint8_t cls) {
-    const CellAddress a = t.a.resolve(owner);
-    if (!onSheet(a)) {
-        out.push_back(kPtgRefErr | cls);
-        out.insert(out.end(), 4, 0);
-        return;
-    }
-    out.push_back(kPtgRef | cls);
-    put16(out, std::uint16_t(a.row));
-    put16(out, columnField(a.col, t.a));
-}
-
-void putArea(std::vector<std::uint8_t>& out, const Token& t, CellAddress owner, std::uint8_t cls) {
-    const CellAddress a = t.a.resolve(owner);
-    const CellAddress b = t.b.resolve(owner);
-    if (!onSheet(a) || !onSheet(b)) {
-        out.push_back(kPtgAreaErr | cls);
-        out.insert(out.end(), 8, 0);
-        return;
-    }
-    out.push_back(kPtgArea | cls);
-    put16(out, std::uint16_t(a.row));
-    put16(out, std::uint16_t(b.row));
-    put16(out, columnField(a.col, t.a));
-    put16(out, columnField(b.col, t.b));
-}
-
 void putFunction(std::vector<std::uint8_t>& out, const Token& t) {
     const FunctionInfo* info = functionByNumber(t.func);
     if (info && info->fixedArgs() && info->minArgs == t.argc) {
@@ -125,6 +98,67 @@ void putFunction(std::vector<std::uint8_t>& out, const Token& t) {
 }
 
 }  // namespace
+
+void FormulaEncoder::encodeTokens(const FormulaCode& code, CellAddress owner, std::vector<std::uint8_t>& out,
+                                  std::vector<Patch>* patches, bool& allOnSheet) {
+    allOnSheet = true;
+    const auto field = [&](int value, bool isRow, const RefPart& part, bool relative) {
+        if (patches && relative) patches->push_back({std::uint32_t(out.size()), isRow, part});
+        put16(out, std::uint16_t(isRow ? value : columnField(value, part)));
+    };
+    markFunctionArguments(code);
+    for (std::size_t i = 0; i < code.rpn.size(); ++i) {
+        const Token& t = code.rpn[i];
+        const std::uint8_t cls = functionArgument_[i] ? kClassReference : kClassValue;
+        switch (t.kind) {
+            case TokenKind::Number: putNumber(out, t.number); break;
+            case TokenKind::String:
+                putString(out, t.string < code.strings.size() ? code.strings[t.string] : std::string());
+                break;
+            case TokenKind::Boolean:
+                out.push_back(kPtgBool);
+                out.push_back(t.boolean ? 1 : 0);
+                break;
+            case TokenKind::Error:
+                out.push_back(kPtgErr);
+                out.push_back(std::uint8_t(t.error));
+                break;
+            case TokenKind::Missing: out.push_back(kPtgMissArg); break;
+            case TokenKind::Ref: {
+                const CellAddress a = t.a.resolve(owner);
+                if (!onSheet(a)) {
+                    allOnSheet = false;
+                    out.push_back(kPtgRefErr | cls);
+                    out.insert(out.end(), 4, 0);
+                    break;
+                }
+                out.push_back(kPtgRef | cls);
+                field(a.row, true, t.a, t.a.rowRelative);
+                field(a.col, false, t.a, t.a.colRelative);
+                break;
+            }
+            case TokenKind::Area: {
+                const CellAddress a = t.a.resolve(owner);
+                const CellAddress b = t.b.resolve(owner);
+                if (!onSheet(a) || !onSheet(b)) {
+                    allOnSheet = false;
+                    out.push_back(kPtgAreaErr | cls);
+                    out.insert(out.end(), 8, 0);
+                    break;
+                }
+                out.push_back(kPtgArea | cls);
+                field(a.row, true, t.a, t.a.rowRelative);
+                field(b.row, true, t.b, t.b.rowRelative);
+                field(a.col, false, t.a, t.a.colRelative);
+                field(b.col, false, t.b, t.b.colRelative);
+                break;
+            }
+            case TokenKind::Func: putFunction(out, t); break;
+            default: out.push_back(operatorPtg(t.kind)); break;
+        }
+    }
+}
+
 
 void FormulaEncoder::markFunctionArguments(const FormulaCode& code) {
     stack_.clear();
@@ -141,36 +175,46 @@ void FormulaEncoder::markFunctionArguments(const FormulaCode& code) {
     }
 }
 
-void FormulaEncoder::encode(const FormulaCode& code, CellAddress owner, std::vector<std::uint8_t>& rgce) {
-    rgce.clear();
-    if (code.opaque) {
-        rgce = code.biff;
-        return;
-    }
-    markFunctionArguments(code);
-    for (std::size_t i = 0; i < code.rpn.size(); ++i) {
-        const Token& t = code.rpn[i];
-        const std::uint8_t cls = functionArgument_[i] ? kClassReference : kClassValue;
-        switch (t.kind) {
-            case TokenKind::Number: putNumber(rgce, t.number); break;
-            case TokenKind::String:
-                putString(rgce, t.string < code.strings.size() ? code.strings[t.string] : std::string());
-                break;
-            case TokenKind::Boolean:
-                rgce.push_back(kPtgBool);
-                rgce.push_back(t.boolean ? 1 : 0);
-                break;
-            case TokenKind::Error:
-                rgce.push_back(kPtgErr);
-                rgce.push_back(std::uint8_t(t.error));
-                break;
-            case TokenKind::Missing: rgce.push_back(kPtgMissArg); break;
-            case TokenKind::Ref: putRef(rgce, t, owner, cls); break;
-            case TokenKind::Area: putArea(rgce, t, owner, cls); break;
-            case TokenKind::Func: putFunction(rgce, t); break;
-            default: rgce.push_back(operatorPtg(t.kind)); break;
+const std::vector<std::uint8_t>& FormulaEncoder::encode(const FormulaCode& code, CellAddress owner) {
+    if (code.opaque) return code.biff;
+    const Template* cached = nullptr;
+    for (const auto& [c, t] : recent_) {
+        if (c == &code) {
+            cached = t;
+            break;
         }
     }
+    if (!cached) {
+        auto found = templates_.find(&code);
+        if (found == templates_.end()) {
+            Template t;
+            bool allOnSheet = false;
+            encodeTokens(code, owner, t.bytes, &t.patches, allOnSheet);
+            if (!allOnSheet) {   // not a shape to copy: this cell's #REF! is its own
+                rgce_.swap(t.bytes);
+                return rgce_;
+            }
+            found = templates_.emplace(&code, std::move(t)).first;
+        }
+        cached = &found->second;   // map nodes stay put as the map grows
+        recent_[nextRecent_] = {&code, cached};
+        nextRecent_ = (nextRecent_ + 1) % kRecent;
+    }
+    const Template& t = *cached;
+    rgce_ = t.bytes;
+    for (const Patch& p : t.patches) {
+        const CellAddress at = p.part.resolve(owner);
+        if (!onSheet(at)) {   // this copy of the shape reaches off the sheet
+            bool ignored = false;
+            rgce_.clear();
+            encodeTokens(code, owner, rgce_, nullptr, ignored);
+            return rgce_;
+        }
+        const std::uint16_t v = p.row ? std::uint16_t(at.row) : columnField(at.col, p.part);
+        rgce_[p.offset] = std::uint8_t(v);
+        rgce_[p.offset + 1] = std::uint8_t(v >> 8);
+    }
+    return rgce_;
 }
 
 }  // namespace host::xls

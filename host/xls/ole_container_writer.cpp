@@ -9,7 +9,7 @@
 
 namespace host::xls {
 
-bool writeCompoundFile(std::FILE* file, const std::vector<std::uint8_t>& workbookStream) {
+bool writeCompoundFile(std::FILE* file, const std::vector<ByteSpan>& workbookStream) {
     static std::once_flag initialised;
     std::call_once(initialised, [] { gsf_init(); });
 
@@ -21,11 +21,15 @@ bool writeCompoundFile(std::FILE* file, const std::vector<std::uint8_t>& workboo
         GsfOutput* stream = gsf_outfile_new_child(container, "Workbook", FALSE);
         ok = stream != nullptr;
         if (ok) {
-            ok = gsf_output_write(stream, workbookStream.size(), workbookStream.data());
+            std::size_t total = 0;
+            for (const ByteSpan& part : workbookStream) {
+                ok = ok && gsf_output_write(stream, part.size, part.data);
+                total += part.size;
+            }
             // Trailing zero bytes after the last EOF are ignored by readers; they keep a small
             // workbook out of the mini stream.
-            if (ok && workbookStream.size() < kMinWorkbookStreamSize) {
-                const std::vector<std::uint8_t> padding(kMinWorkbookStreamSize - workbookStream.size(), 0);
+            if (ok && total < kMinWorkbookStreamSize) {
+                const std::vector<std::uint8_t> padding(kMinWorkbookStreamSize - total, 0);
                 ok = gsf_output_write(stream, padding.size(), padding.data());
             }
             ok = gsf_output_close(stream) && ok;

@@ -10,8 +10,13 @@ namespace host::xls {
 // handle badly; the workbook stream is padded up to it.
 inline constexpr std::size_t kMinWorkbookStreamSize = 4096;
 
-// Writes a compound file holding `workbookStream` as its "Workbook" stream to `file` (left
-// open). Returns false when the container cannot be written (the disk is full ...).
-bool writeCompoundFile(std::FILE* file, const std::vector<std::uint8_t>& workbookStream);
+struct ByteSpan {
+    const std::uint8_t* data;
+    std::size_t size;
+};
+
+// Writes a compound file to `file` (left open) whose "Workbook" stream is the concatenation
+// of `workbookStream`. Returns false when it cannot be written (the disk is full ...).
+bool writeCompoundFile(std::FILE* file, const std::vector<ByteSpan>& workbookStream);
 
 }  // namespace host::xls

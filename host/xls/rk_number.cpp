@@ -43,12 +43,18 @@ double decodeRk(std::uint32_t rk) {
 }
 
 std::optional<std::uint32_t> encodeRk(double value) {
+    // Most sheet numbers are small whole numbers: the integer form, without the trials below.
+    if (value >= kRkIntMin && value <= kRkIntMax) {
+        const auto n = static_cast<std::int32_t>(value);
+        if (n == value && !(n == 0 && std::signbit(value))) return (static_cast<std::uint32_t>(n) << 2) | 2u;
+    }
     if (!std::isfinite(value)) return std::nullopt;
     // -0.0 would come back as 0 from the integer form.
     if (value == 0 && std::signbit(value)) return asTruncatedDouble(value, 0);
+    // Amounts in cents: the x100 integer form.
     const double hundred = value * 100;
-    for (auto candidate : {asInteger(value, 0), asTruncatedDouble(value, 0), asInteger(hundred, 1),
-                           asTruncatedDouble(hundred, 1)}) {
+    if (auto cents = asInteger(hundred, 1); cents && sameBits(decodeRk(*cents), value)) return cents;
+    for (auto candidate : {asTruncatedDouble(value, 0), asTruncatedDouble(hundred, 1)}) {
         if (candidate && sameBits(decodeRk(*candidate), value)) return candidate;
     }
     return std::nullopt;

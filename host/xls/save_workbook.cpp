@@ -9,8 +9,9 @@ namespace host {
 void saveWorkbookFile(const Workbook& workbook, const std::string& path) {
     // The stream is built before any file is touched: content the format cannot hold fails
     // the save without leaving anything behind.
-    const std::vector<std::uint8_t> stream = xls::buildWorkbookStream(workbook);
-    xls::writeFileAtomically(path, [&](std::FILE* file) { return xls::writeCompoundFile(file, stream); });
+    const xls::WorkbookStream stream = xls::buildWorkbookStream(workbook);
+    const auto parts = stream.spans();
+    xls::writeFileAtomically(path, [&](std::FILE* file) { return xls::writeCompoundFile(file, parts); });
 }
 
 }  // namespace host

@@ -29,7 +29,7 @@ struct RowExtent {
 
 class CellRecordWriter {
 public:
-    CellRecordWriter(SstWriter& sst) : sst_(sst) {}
+    explicit CellRecordWriter(SstWriter& sst) : sst_(sst), body_(1 << 20), block_(1 << 14) {}
 
     void add(const CellView& cell);
     SheetCells finish();
@@ -46,7 +46,6 @@ private:
 
     SstWriter& sst_;
     FormulaEncoder encoder_;
-    std::vector<std::uint8_t> rgce_;
     BiffRecordWriter body_;
     BiffRecordWriter block_;
     std::vector<RowExtent> rows_;
@@ -133,9 +132,8 @@ void CellRecordWriter::flushBlock() {
         body_.endRecord();
     }
     rows_.clear();
-    auto& bytes = block_.bytes();
-    body_.raw(bytes.data(), bytes.size());
-    bytes.clear();
+    body_.raw(block_.data(), block_.size());
+    block_.clear();
 }
 
 void CellRecordWriter::writeBoolErr(CellAddress at, std::uint16_t xf, std::uint8_t value, bool isError) {
@@ -172,8 +170,8 @@ void CellRecordWriter::writeConstant(const CellView& cell, std::uint16_t xf) {
 }
 
 void CellRecordWriter::writeFormula(const CellView& cell, std::uint16_t xf) {
-    encoder_.encode(*cell.formula, cell.at, rgce_);
-    if (rgce_.size() > kMaxFormulaTokenBytes)
+    const std::vector<std::uint8_t>& rgce = encoder_.encode(*cell.formula, cell.at);
+    if (rgce.size() > kMaxFormulaTokenBytes)
         throw HostError("The formula in " + formatAddress(cell.at, false) + " is too long to save.");
 
     // The cached result: a number as itself, anything else marked by 0xFFFF in the top bytes.
@@ -196,8 +194,8 @@ void CellRecordWriter::writeFormula(const CellView& cell, std::uint16_t xf) {
     }
     block_.u16(0);   // no flags: not shared, computed normally
     block_.u32(0);
-    block_.u16(std::uint16_t(rgce_.size()));
-    block_.raw(rgce_.data(), rgce_.size());
+    block_.u16(std::uint16_t(rgce.size()));
+    block_.raw(rgce.data(), rgce.size());
     block_.endRecord();
 
     if (textResult) {
@@ -235,7 +233,7 @@ void CellRecordWriter::add(const CellView& cell) {
 SheetCells CellRecordWriter::finish() {
     flushRun();
     flushBlock();
-    return SheetCells{body_.take(), used_};
+    return SheetCells{std::move(body_), used_};
 }
 
 void writeColumnWidths(BiffRecordWriter& out, const Worksheet& sheet) {
@@ -271,7 +269,7 @@ SheetCells writeSheetCells(const Worksheet& sheet, SstWriter& sst) {
     return writer.finish();
 }
 
-void writeSheetStream(BiffRecordWriter& out, const Worksheet& sheet, const SheetCells& cells, bool active) {
+void writeSheetHeader(BiffRecordWriter& out, const Worksheet& sheet, const SheetCells& cells) {
     out.beginRecord(kBof);
     out.u16(kBiff8Version);
     out.u16(kBofWorksheet);
@@ -316,9 +314,9 @@ void writeSheetStream(BiffRecordWriter& out, const Worksheet& sheet, const Sheet
     }
     out.u16(0);
     out.endRecord();
+}
 
-    out.raw(cells.records.data(), cells.records.size());
-
+void writeSheetTrailer(BiffRecordWriter& out, const Worksheet& sheet, bool active) {
     out.beginRecord(kWindow2);
     // Gridlines, headers, zeros, automatic grid colour, outline symbols; the active sheet is
     // also the selected and displayed one.

@@ -8,22 +8,24 @@
 
 #include "host/address.h"
 #include "host/worksheet.h"
+#include "xls/biff_record_writer.h"
 
 namespace host::xls {
 
-class BiffRecordWriter;
 class SstWriter;
 
 struct SheetCells {
-    std::vector<std::uint8_t> records;   // ROW, cell and STRING records, in row blocks
-    std::optional<CellRange> used;       // what DIMENSIONS reports
+    BiffRecordWriter records;        // ROW, cell and STRING records, in row blocks
+    std::optional<CellRange> used;   // what DIMENSIONS reports
 };
 
 // Throws HostError for a cell the format cannot hold (a formula too long for its record).
 SheetCells writeSheetCells(const Worksheet& sheet, SstWriter& sst);
 
-// BOF to EOF: sheet settings, column widths, DIMENSIONS, the cells, the window and the
-// selection, which keeps the sheet's active cell. `active` marks the workbook's active sheet.
-void writeSheetStream(BiffRecordWriter& out, const Worksheet& sheet, const SheetCells& cells, bool active);
+// What goes before the cells: BOF, sheet settings, column widths, DIMENSIONS.
+void writeSheetHeader(BiffRecordWriter& out, const Worksheet& sheet, const SheetCells& cells);
+// What follows them: the window, the selection that keeps the sheet's active cell, EOF.
+// `active` marks the workbook's active sheet.
+void writeSheetTrailer(BiffRecordWriter& out, const Worksheet& sheet, bool active);
 
 }  // namespace host::xls

@@ -31,8 +31,7 @@ void writeWriteAccess(BiffRecordWriter& out) {
     const std::string name = "Tallomer";
     out.beginRecord(kWriteAccess);
     writeUnicodeString16(out, toBiffText(name));
-    const std::size_t used = out.recordDataSize();
-    out.bytes().insert(out.bytes().end(), 112 - used, ' ');
+    out.fill(112 - out.recordDataSize(), ' ');
     out.endRecord();
 }
 
@@ -66,17 +65,35 @@ std::vector<std::size_t> writeBoundSheets(BiffRecordWriter& out, const Workbook&
 
 }  // namespace
 
-std::vector<std::uint8_t> buildWorkbookStream(const Workbook& workbook) {
+std::vector<ByteSpan> WorkbookStream::spans() const {
+    std::vector<ByteSpan> out;
+    for (const auto& p : parts) out.push_back({p.data(), p.size()});
+    return out;
+}
+
+std::size_t WorkbookStream::size() const {
+    std::size_t total = 0;
+    for (const auto& p : parts) total += p.size();
+    return total;
+}
+
+std::vector<std::uint8_t> WorkbookStream::joined() const {
+    std::vector<std::uint8_t> out;
+    out.reserve(size());
+    for (const auto& p : parts) out.insert(out.end(), p.data(), p.data() + p.size());
+    return out;
+}
+
+WorkbookStream buildWorkbookStream(const Workbook& workbook) {
+    // Cells first: they fill the shared string table, which the globals carry.
     SstWriter sst;
-    std::vector<SheetCells> sheets;
-    sheets.reserve(workbook.sheetCount());
-    for (int i = 0; i < workbook.sheetCount(); ++i) sheets.push_back(writeSheetCells(workbook.sheet(i), sst));
+    std::vector<SheetCells> cells;
+    cells.reserve(workbook.sheetCount());
+    for (int i = 0; i < workbook.sheetCount(); ++i) cells.push_back(writeSheetCells(workbook.sheet(i), sst));
 
-    std::size_t total = 4096;
-    for (const auto& s : sheets) total += s.records.size() + 512;
-    BiffRecordWriter out;
-    out.bytes().reserve(total + sst.uniqueCount() * 16);
-
+    WorkbookStream stream;
+    stream.parts.emplace_back();
+    BiffRecordWriter& out = stream.parts.front();
     writeBof(out);
     out.u16Record(kInterfaceHdr, kUtf16CodePage);
     out.u16Record(kMms, 0);
@@ -110,12 +127,19 @@ std::vector<std::uint8_t> buildWorkbookStream(const Workbook& workbook) {
     sst.write(out);
     out.emptyRecord(kEof);
 
+    std::size_t position = out.size();
     for (int i = 0; i < workbook.sheetCount(); ++i) {
-        out.patchU32(offsetFields[i], std::uint32_t(out.position()));
-        writeSheetStream(out, workbook.sheet(i), sheets[i], i == workbook.activeSheetIndex());
-        sheets[i].records = {};   // free as we go: a large workbook is held once, not twice
+        stream.parts.front().patchU32(offsetFields[i], std::uint32_t(position));
+        BiffRecordWriter header(1024);
+        writeSheetHeader(header, workbook.sheet(i), cells[i]);
+        BiffRecordWriter trailer(256);
+        writeSheetTrailer(trailer, workbook.sheet(i), i == workbook.activeSheetIndex());
+        position += header.size() + cells[i].records.size() + trailer.size();
+        stream.parts.push_back(std::move(header));
+        stream.parts.push_back(std::move(cells[i].records));
+        stream.parts.push_back(std::move(trailer));
     }
-    return out.take();
+    return stream;
 }
 
 }  // namespace host::xls

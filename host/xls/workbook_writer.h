@@ -5,10 +5,21 @@
 #include <vector>
 
 #include "host/workbook.h"
+#include "xls/biff_record_writer.h"
+#include "xls/ole_container_writer.h"
 
 namespace host::xls {
 
+// The stream in consecutive parts, so a large sheet's cells are never copied into one buffer.
+struct WorkbookStream {
+    std::vector<BiffRecordWriter> parts;
+
+    std::vector<ByteSpan> spans() const;
+    std::size_t size() const;
+    std::vector<std::uint8_t> joined() const;
+};
+
 // Throws HostError for content the format cannot hold.
-std::vector<std::uint8_t> buildWorkbookStream(const Workbook& workbook);
+WorkbookStream buildWorkbookStream(const Workbook& workbook);
 
 }  // namespace host::xls

@@ -95,7 +95,7 @@ TEST(SstWriter, LongTableSplitsOverContinueRecordsAndReadsBack) {
     BiffRecordWriter out;
     out.zeros(0);
     sst.write(out);
-    const auto bytes = out.take();
+    const auto bytes = out.copy();
     const auto recs = records(bytes);
 
     int continues = 0;
@@ -120,7 +120,7 @@ TEST(SstWriter, ExtSstPointsAtTheStartOfEveryBucketsFirstString) {
     BiffRecordWriter out;
     out.zeros(100);   // the table sits somewhere inside the stream
     sst.write(out);
-    const auto bytes = out.take();
+    const auto bytes = out.copy();
     std::vector<std::uint8_t> stream(bytes.begin() + 100, bytes.end());
     auto recs = records(stream);
     const auto& ext = recs.back();
