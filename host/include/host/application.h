@@ -63,6 +63,9 @@ public:
     // ActiveWorkbook; nullptr when no workbook is open.
     Workbook* activeWorkbook();
     void closeActiveWorkbook();                         // drops unsaved changes, no prompt
+    // Workbooks(n).Activate: makes an open workbook the active one (HostError when it is not
+    // one of the open workbooks).
+    void activateWorkbook(Workbook& workbook);
     void saveActiveWorkbook();                          // to its own path; HostError when it has none
     void saveActiveWorkbookAs(const std::string& path); // replaces a file without a prompt
 
@@ -76,11 +79,20 @@ public:
     void quit();
     bool hasQuit() const { return quit_; }
 
-    // Test seam: called with an operation's name ("Workbooks.Add", "Range.Select",
-    // "ActiveCell.Value=", ...) before the host carries it out; it may throw HostError to make
-    // the host fail at that point.
+    // Test seam: called with an operation's name before the host carries it out; it may throw
+    // HostError to make the host fail at that point. The names:
+    //   "Application.Visible=", "Application.DisplayAlerts=", "Application.Quit",
+    //   "Workbooks.Add", "Workbooks.Open", "ActiveWorkbook", "ActiveWorkbook.Close",
+    //   "ActiveWorkbook.Save", "ActiveWorkbook.SaveAs", "Sheets.Select",
+    //   "Range" (taking Range(a)), "Range.Select", "Range.ColumnWidth", "Range.ColumnWidth=",
+    //   "Range.Font.Bold=", "Range.HorizontalAlignment=",
+    //   "ActiveCell" (taking ActiveCell), "ActiveCell.Value", "ActiveCell.Value=",
+    //   "ActiveCell.Address", "ActiveCell.Position".
     std::function<void(std::string_view operation)> beforeOperation;
     void check(std::string_view operation);             // calls beforeOperation; throws after quit
+    // Throws HostError when `sheet` belongs to no open workbook (a Range or ActiveCell kept
+    // past the Close of its workbook).
+    void requireOpenSheet(const Worksheet* sheet) const;
 
 private:
     Worksheet& activeSheetOrThrow();

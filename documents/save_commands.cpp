@@ -1,0 +1,61 @@
+// Save and Save As from the main window.
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+
+#include "documents/directory_list.h"
+#include "documents/document_commands.h"
+#include "documents/documents.h"
+#include "documents/file_list.h"
+#include "documents/window_geometry.h"
+#include "host/application.h"
+
+namespace tallomer {
+
+namespace {
+
+// The file dialog in save mode, shown; the caption says which command asked for it.
+void showSaveDialog(Documents& d, const QString& caption) {
+    Form7& dialog = d.form7;
+    PlaceFileDialog(d, 4290);
+    dialog.setWindowTitle(caption);
+    dialog.Command1->setText(QStringLiteral("Save"));
+    dialog.Label3->show();
+    dialog.Text1->show();
+    setDialogOuterHeight(dialog, 4290);
+    dialog.setButtonTop(3300);
+    d.state.ToDo = "Save As";
+    dialog.Text1->clear();
+    dialog.show();
+    dialog.raise();
+    dialog.activateWindow();
+}
+
+}  // namespace
+
+void Form1_Command3_Click(Documents& d) {
+    try {
+        if (d.state.Named != "True") {
+            showSaveDialog(d, QStringLiteral("Save"));
+            d.form7.Dir1->refresh();
+            d.form7.Drive1->refresh();
+            d.form7.File1->refresh();
+        } else {
+            d.state.xlApp->saveActiveWorkbook();
+            d.state.Saved = "True";
+        }
+    } catch (...) {
+        // No message here: the user is simply back at the main window.
+        d.main.showWindow();
+        if (d.hooks.hideWaitWindow) {
+            d.hooks.hideWaitWindow();
+        }
+        d.form4.hide();
+    }
+}
+
+void Form1_Command6_Click(Documents& d) {
+    showSaveDialog(d, QStringLiteral("Save As"));
+}
+
+}  // namespace tallomer

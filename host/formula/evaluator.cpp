@@ -1,0 +1,233 @@
+#include "formula/evaluator.h"
+
+#include <cctype>
+#include <cmath>
+
+#include "host/locale.h"
+
+namespace host::formula {
+
+namespace {
+
+bool validCell(CellAddress a) { return a.row >= 0 && a.row < kMaxRows && a.col >= 0 && a.col < kMaxColumns; }
+
+int compareText(const std::string& a, const std::string& b) {
+    const std::size_t n = std::min(a.size(), b.size());
+    for (std::size_t i = 0; i < n; ++i) {
+        const int x = std::tolower(static_cast<unsigned char>(a[i]));
+        const int y = std::tolower(static_cast<unsigned char>(b[i]));
+        if (x != y) return x < y ? -1 : 1;
+    }
+    return a.size() == b.size() ? 0 : (a.size() < b.size() ? -1 : 1);
+}
+
+// Ordering of other spreadsheets: numbers < texts < booleans; an empty cell compares as the
+// other side's zero value.
+int compareValues(Value a, Value b) {
+    auto zeroOf = [](const Value& other) {
+        switch (other.kind) {
+            case Value::Kind::Text: return Value::fromText("");
+            case Value::Kind::Boolean: return Value::fromBoolean(false);
+            default: return Value::fromNumber(0);
+        }
+    };
+    if (a.isEmpty() && b.isEmpty()) return 0;
+    if (a.isEmpty()) a = zeroOf(b);
+    if (b.isEmpty()) b = zeroOf(a);
+    auto rank = [](const Value& v) { return v.isNumber() ? 0 : v.isText() ? 1 : 2; };
+    if (rank(a) != rank(b)) return rank(a) < rank(b) ? -1 : 1;
+    if (a.isNumber()) return a.number < b.number ? -1 : (a.number > b.number ? 1 : 0);
+    if (a.isText()) return compareText(a.text, b.text);
+    return a.boolean == b.boolean ? 0 : (a.boolean ? 1 : -1);
+}
+
+Operand arithmetic(TokenKind kind, const Operand& l, const Operand& r, const EvalContext& ctx) {
+    const Value lv = scalar(l, ctx);
+    const Value rv = scalar(r, ctx);
+    if (kind == TokenKind::Concat) {
+        if (lv.isError()) return Operand::of(lv);
+        if (rv.isError()) return Operand::of(rv);
+        return Operand::of(Value::fromText(toText(lv) + toText(rv)));
+    }
+    if (kind >= TokenKind::Lt && kind <= TokenKind::Ne) {
+        if (lv.isError()) return Operand::of(lv);
+        if (rv.isError()) return Operand::of(rv);
+        const int c = compareValues(lv, rv);
+        bool res = false;
+        switch (kind) {
+            case TokenKind::Lt: res = c < 0; break;
+            case TokenKind::Le: res = c <= 0; break;
+            case TokenKind::Eq: res = c == 0; break;
+            case TokenKind::Ge: res = c >= 0; break;
+            case TokenKind::Gt: res = c > 0; break;
+            default: res = c != 0; break;
+        }
+        return Operand::of(Value::fromBoolean(res));
+    }
+    double a = 0, b = 0;
+    ErrorCode err{};
+    if (!toNumber(lv, a, err)) return Operand::of(Value::fromError(err));
+    if (!toNumber(rv, b, err)) return Operand::of(Value::fromError(err));
+    switch (kind) {
+        case TokenKind::Add: return Operand::of(numberResult(a + b));
+        case TokenKind::Sub: return Operand::of(numberResult(a - b));
+        case TokenKind::Mul: return Operand::of(numberResult(a * b));
+        case TokenKind::Div:
+            if (b == 0) return Operand::of(Value::fromError(ErrorCode::Div0));
+            return Operand::of(numberResult(a / b));
+        case TokenKind::Pow:
+            if (a == 0 && b == 0) return Operand::of(Value::fromError(ErrorCode::Num));
+            if (a == 0 && b < 0) return Operand::of(Value::fromError(ErrorCode::Div0));
+            return Operand::of(numberResult(std::pow(a, b)));
+        default: return Operand::of(Value::fromError(ErrorCode::Value));
+    }
+}
+
+}  // namespace
+
+Value numberResult(double n) {
+    if (!std::isfinite(n)) return Value::fromError(ErrorCode::Num);
+    return Value::fromNumber(n == 0 ? 0.0 : n);
+}
+
+Value scalar(const Operand& o, const EvalContext& ctx) {
+    switch (o.type) {
+        case Operand::Type::Value: return o.value;
+        case Operand::Type::Ref: return ctx.cellValue(o.area.first);
+        case Operand::Type::Area:
+            if (o.area.first == o.area.last) return ctx.cellValue(o.area.first);
+            return Value::fromError(ErrorCode::Value);
+    }
+    return Value::fromError(ErrorCode::Value);
+}
+
+bool toNumber(const Value& v, double& out, ErrorCode& err) {
+    switch (v.kind) {
+        case Value::Kind::Empty: out = 0; return true;
+        case Value::Kind::Number: out = v.number; return true;
+        case Value::Kind::Boolean: out = v.boolean ? 1 : 0; return true;
+        case Value::Kind::Error: err = v.error; return false;
+        case Value::Kind::Text:
+            if (auto n = parseNumber(v.text)) { out = *n; return true; }
+            if (auto d = parseTypedDate(v.text)) { out = *d; return true; }
+            err = ErrorCode::Value;
+            return false;
+    }
+    err = ErrorCode::Value;
+    return false;
+}
+
+bool toBoolean(const Value& v, bool& out, ErrorCode& err) {
+    switch (v.kind) {
+        case Value::Kind::Empty: out = false; return true;
+        case Value::Kind::Number: out = v.number != 0; return true;
+        case Value::Kind::Boolean: out = v.boolean; return true;
+        case Value::Kind::Error: err = v.error; return false;
+        case Value::Kind::Text:
+            if (compareText(v.text, "TRUE") == 0) { out = true; return true; }
+            if (compareText(v.text, "FALSE") == 0) { out = false; return true; }
+            err = ErrorCode::Value;
+            return false;
+    }
+    err = ErrorCode::Value;
+    return false;
+}
+
+std::string toText(const Value& v) {
+    switch (v.kind) {
+        case Value::Kind::Empty: return "";
+        case Value::Kind::Number: return generalNumber(v.number);
+        case Value::Kind::Text: return v.text;
+        case Value::Kind::Boolean: return v.boolean ? "TRUE" : "FALSE";
+        case Value::Kind::Error: return std::string(errorText(v.error));
+    }
+    return "";
+}
+
+Value evaluate(const FormulaCode& code, CellAddress owner, const EvalContext& ctx) {
+    if (code.opaque) return Value::fromError(ErrorCode::Name);
+    std::vector<Operand> st;
+    st.reserve(8);
+    const auto bad = [] { return Value::fromError(ErrorCode::Value); };
+    for (const Token& t : code.rpn) {
+        switch (t.kind) {
+            case TokenKind::Number: st.push_back(Operand::of(Value::fromNumber(t.number))); break;
+            case TokenKind::String:
+                st.push_back(Operand::of(Value::fromText(t.string < code.strings.size() ? code.strings[t.string] : "")));
+                break;
+            case TokenKind::Boolean: st.push_back(Operand::of(Value::fromBoolean(t.boolean))); break;
+            case TokenKind::Error: st.push_back(Operand::of(Value::fromError(t.error))); break;
+            case TokenKind::Missing: {
+                Operand o;
+                o.missing = true;
+                st.push_back(o);
+                break;
+            }
+            case TokenKind::Ref: {
+                const CellAddress a = t.a.resolve(owner);
+                if (!validCell(a)) {
+                    st.push_back(Operand::of(Value::fromError(ErrorCode::Ref)));
+                } else {
+                    Operand o;
+                    o.type = Operand::Type::Ref;
+                    o.area = {a, a};
+                    st.push_back(o);
+                }
+                break;
+            }
+            case TokenKind::Area: {
+                const CellAddress a = t.a.resolve(owner);
+                const CellAddress b = t.b.resolve(owner);
+                if (!validCell(a) || !validCell(b)) {
+                    st.push_back(Operand::of(Value::fromError(ErrorCode::Ref)));
+                } else {
+                    Operand o;
+                    o.type = Operand::Type::Area;
+                    o.area = {{std::min(a.row, b.row), std::min(a.col, b.col)},
+                              {std::max(a.row, b.row), std::max(a.col, b.col)}};
+                    st.push_back(o);
+                }
+                break;
+            }
+            case TokenKind::Paren: break;
+            case TokenKind::Plus: {
+                if (st.empty()) return bad();
+                // Unary plus leaves its operand as it is, references included.
+                break;
+            }
+            case TokenKind::Minus:
+            case TokenKind::Percent: {
+                if (st.empty()) return bad();
+                const Value v = scalar(st.back(), ctx);
+                double n = 0;
+                ErrorCode err{};
+                st.back() = toNumber(v, n, err)
+                                ? Operand::of(numberResult(t.kind == TokenKind::Minus ? -n : n / 100))
+                                : Operand::of(Value::fromError(err));
+                break;
+            }
+            case TokenKind::Func: {
+                if (st.size() < t.argc) return bad();
+                std::span<Operand> args(st.data() + (st.size() - t.argc), t.argc);
+                Operand result = callFunction(t.func, args, ctx);
+                st.resize(st.size() - t.argc);
+                st.push_back(std::move(result));
+                break;
+            }
+            default: {
+                if (st.size() < 2) return bad();
+                Operand r = std::move(st.back());
+                st.pop_back();
+                Operand res = arithmetic(t.kind, st.back(), r, ctx);
+                st.back() = std::move(res);
+                break;
+            }
+        }
+    }
+    if (st.size() != 1) return bad();
+    Value v = scalar(st.back(), ctx);
+    if (v.isEmpty()) v = Value::fromNumber(0);  // =A1 of an empty cell shows 0
+    return v;
+}
+
+}  // namespace host::formula

@@ -1,0 +1,58 @@
+#pragma once
+// The formula evaluator: computes a FormulaCode for the cell that owns it, reading other
+// cells through an EvalContext (the worksheet's cell store).
+#include <functional>
+#include <limits>
+#include <span>
+#include <vector>
+
+#include "host/formula_code.h"
+#include "host/value.h"
+
+namespace host::formula {
+
+// Numbers of an area in one pass: what SUM, AVERAGE, MIN, MAX, COUNT and COUNTA need.
+struct AreaStats {
+    double sum = 0;
+    double min = std::numeric_limits<double>::infinity();
+    double max = -std::numeric_limits<double>::infinity();
+    long numbers = 0;     // cells holding a number
+    long nonEmpty = 0;    // cells holding any value
+    bool hasError = false;
+    ErrorCode firstError = ErrorCode::Value;
+};
+
+class EvalContext {
+public:
+    virtual ~EvalContext() = default;
+    // The value of one cell on the sheet (Empty for an empty cell).
+    virtual Value cellValue(CellAddress at) const = 0;
+    // Stats over an area within the sheet; min and max only when asked.
+    virtual AreaStats areaStats(const CellRange& area, bool wantMinMax) const = 0;
+    // Visits every non-empty value of an area; the visitor returns false to stop.
+    virtual void forEachValue(const CellRange& area, const std::function<bool(const Value&)>& visit) const = 0;
+};
+
+// An operand on the evaluation stack: a value, a cell reference or an area reference.
+struct Operand {
+    enum class Type : std::uint8_t { Value, Ref, Area } type = Type::Value;
+    Value value;
+    CellRange area;  // Ref: first == last
+    bool missing = false;  // an omitted argument
+
+    static Operand of(Value v) { Operand o; o.value = std::move(v); return o; }
+};
+
+Value evaluate(const FormulaCode& code, CellAddress owner, const EvalContext& ctx);
+
+// Helpers shared with the functions.
+Value scalar(const Operand& o, const EvalContext& ctx);
+// A number, or an error when the value cannot be one (text that does not read as a number).
+bool toNumber(const Value& v, double& out, ErrorCode& err);
+bool toBoolean(const Value& v, bool& out, ErrorCode& err);
+std::string toText(const Value& v);
+Value numberResult(double n);  // #NUM! for infinities and NaN
+
+Operand callFunction(std::uint16_t func, std::span<Operand> args, const EvalContext& ctx);
+
+}  // namespace host::formula

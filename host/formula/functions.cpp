@@ -1,0 +1,321 @@
+// The built-in functions, by BIFF function number (function_table.cpp names them).
+#include <algorithm>
+#include <cctype>
+#include <limits>
+#include <cmath>
+#include <numbers>
+
+#include "decimal.h"
+#include "formula/evaluator.h"
+#include "host/locale.h"
+
+namespace host::formula {
+
+namespace {
+
+Operand error(ErrorCode e) { return Operand::of(Value::fromError(e)); }
+Operand number(double n) { return Operand::of(numberResult(n)); }
+Operand boolean(bool b) { return Operand::of(Value::fromBoolean(b)); }
+
+bool isReference(const Operand& o) { return o.type != Operand::Type::Value; }
+
+// Folds the numbers of the arguments as SUM and its kin see them: in references numbers
+// count and texts, booleans and empty cells are skipped; given directly, booleans count as 0
+// or 1 and a text must read as a number. Errors propagate. Returns false with `err` set.
+struct Fold {
+    double sum = 0;
+    double product = 1;
+    double min = std::numeric_limits<double>::infinity();
+    double max = -std::numeric_limits<double>::infinity();
+    long count = 0;
+    void add(double n) {
+        sum += n;
+        product *= n;
+        min = std::min(min, n);
+        max = std::max(max, n);
+        ++count;
+    }
+};
+
+bool foldNumbers(std::span<Operand> args, const EvalContext& ctx, Fold& f, ErrorCode& err, bool needProduct,
+                 bool needMinMax) {
+    for (const Operand& a : args) {
+        if (isReference(a)) {
+            if (!needProduct) {
+                const AreaStats s = ctx.areaStats(a.area, needMinMax);
+                if (s.hasError) { err = s.firstError; return false; }
+                f.sum += s.sum;
+                f.count += s.numbers;
+                if (needMinMax && s.numbers > 0) {
+                    f.min = std::min(f.min, s.min);
+                    f.max = std::max(f.max, s.max);
+                }
+            } else {
+                bool ok = true;
+                ctx.forEachValue(a.area, [&](const Value& v) {
+                    if (v.isError()) { err = v.error; ok = false; return false; }
+                    if (v.isNumber()) f.add(v.number);
+                    return true;
+                });
+                if (!ok) return false;
+            }
+            continue;
+        }
+        if (a.missing) { f.add(0); continue; }
+        double n = 0;
+        if (!toNumber(a.value, n, err)) return false;
+        f.add(n);
+    }
+    return true;
+}
+
+Operand count(std::span<Operand> args, const EvalContext& ctx, bool all) {
+    long n = 0;
+    for (const Operand& a : args) {
+        if (isReference(a)) {
+            const AreaStats s = ctx.areaStats(a.area, false);
+            n += all ? s.nonEmpty : s.numbers;
+        } else if (all) {
+            ++n;  // COUNTA counts every value given directly, an omitted one too
+        } else if (!a.missing) {
+            double x = 0;
+            ErrorCode e{};
+            if (!a.value.isError() && !a.value.isEmpty() && toNumber(a.value, x, e)) ++n;
+        }
+    }
+    return number(static_cast<double>(n));
+}
+
+Operand logical(std::span<Operand> args, const EvalContext& ctx, bool isAnd) {
+    bool any = false;
+    bool acc = isAnd;
+    for (const Operand& a : args) {
+        if (isReference(a)) {
+            ErrorCode err{};
+            bool failed = false;
+            ctx.forEachValue(a.area, [&](const Value& v) {
+                if (v.isError()) { err = v.error; failed = true; return false; }
+                if (v.isNumber() || v.isBoolean()) {
+                    const bool b = v.isNumber() ? v.number != 0 : v.boolean;
+                    any = true;
+                    acc = isAnd ? (acc && b) : (acc || b);
+                }
+                return true;
+            });
+            if (failed) return error(err);
+            continue;
+        }
+        if (a.missing) continue;
+        bool b = false;
+        ErrorCode err{};
+        if (!toBoolean(a.value, b, err)) return error(err);
+        any = true;
+        acc = isAnd ? (acc && b) : (acc || b);
+    }
+    if (!any) return error(ErrorCode::Value);
+    return boolean(acc);
+}
+
+bool argNumber(const Operand& a, const EvalContext& ctx, double& out, ErrorCode& err) {
+    return toNumber(scalar(a, ctx), out, err);
+}
+
+Operand rounding(std::span<Operand> args, const EvalContext& ctx, detail::RoundMode mode, bool digitsOptional) {
+    double x = 0, d = 0;
+    ErrorCode err{};
+    if (!argNumber(args[0], ctx, x, err)) return error(err);
+    if (args.size() > 1 || !digitsOptional) {
+        if (!argNumber(args[1], ctx, d, err)) return error(err);
+    }
+    return number(detail::roundDecimal(x, static_cast<int>(std::trunc(std::clamp(d, -400.0, 400.0))), mode));
+}
+
+// Calendar parts of a serial; serial 0 is the 0th of January 1900 as other programs have it.
+bool dateParts(double serial, Date& out) {
+    if (serial < 0 || !std::isfinite(serial)) return false;
+    if (serial < 1) { out = Date{1900, 1, 0}; return true; }
+    const auto d = dateFromSerial(serial);
+    if (!d) return false;
+    out = *d;
+    return true;
+}
+
+}  // namespace
+
+Operand callFunction(std::uint16_t func, std::span<Operand> args, const EvalContext& ctx) {
+    ErrorCode err{};
+    switch (func) {
+        case 4: {  // SUM
+            Fold f;
+            if (!foldNumbers(args, ctx, f, err, false, false)) return error(err);
+            return number(f.sum);
+        }
+        case 5: {  // AVERAGE
+            Fold f;
+            if (!foldNumbers(args, ctx, f, err, false, false)) return error(err);
+            if (f.count == 0) return error(ErrorCode::Div0);
+            return number(f.sum / static_cast<double>(f.count));
+        }
+        case 6:    // MIN
+        case 7: {  // MAX
+            Fold f;
+            if (!foldNumbers(args, ctx, f, err, false, true)) return error(err);
+            if (f.count == 0) return number(0);
+            return number(func == 6 ? f.min : f.max);
+        }
+        case 183: {  // PRODUCT
+            Fold f;
+            if (!foldNumbers(args, ctx, f, err, true, false)) return error(err);
+            return number(f.count == 0 ? 0 : f.product);
+        }
+        case 0: return count(args, ctx, false);    // COUNT
+        case 169: return count(args, ctx, true);   // COUNTA
+        case 36: return logical(args, ctx, true);  // AND
+        case 37: return logical(args, ctx, false); // OR
+        case 38: {  // NOT
+            bool b = false;
+            if (!toBoolean(scalar(args[0], ctx), b, err)) return error(err);
+            return boolean(!b);
+        }
+        case 1: {  // IF
+            bool b = false;
+            if (!toBoolean(scalar(args[0], ctx), b, err)) return error(err);
+            if (b) {
+                if (args[1].missing) return number(0);
+                return args[1];
+            }
+            if (args.size() < 3) return boolean(false);
+            if (args[2].missing) return number(0);
+            return args[2];
+        }
+        case 100: {  // CHOOSE
+            double i = 0;
+            if (!argNumber(args[0], ctx, i, err)) return error(err);
+            const long k = static_cast<long>(std::trunc(i));
+            if (k < 1 || k >= static_cast<long>(args.size())) return error(ErrorCode::Value);
+            if (args[k].missing) return number(0);
+            return args[k];
+        }
+        case 27: return rounding(args, ctx, detail::RoundMode::HalfAwayFromZero, false);  // ROUND
+        case 212: return rounding(args, ctx, detail::RoundMode::AwayFromZero, false);     // ROUNDUP
+        case 213: return rounding(args, ctx, detail::RoundMode::TowardZero, false);       // ROUNDDOWN
+        case 197: return rounding(args, ctx, detail::RoundMode::TowardZero, true);        // TRUNC
+        case 24:    // ABS
+        case 25:    // INT
+        case 26:    // SIGN
+        case 20:    // SQRT
+        case 21:    // EXP
+        case 22:    // LN
+        case 23: {  // LOG10
+            double x = 0;
+            if (!argNumber(args[0], ctx, x, err)) return error(err);
+            switch (func) {
+                case 24: return number(std::fabs(x));
+                case 25: return number(std::floor(x));
+                case 26: return number(x > 0 ? 1 : (x < 0 ? -1 : 0));
+                case 20: return x < 0 ? error(ErrorCode::Num) : number(std::sqrt(x));
+                case 21: return number(std::exp(x));
+                case 22: return x <= 0 ? error(ErrorCode::Num) : number(std::log(x));
+                default: return x <= 0 ? error(ErrorCode::Num) : number(std::log10(x));
+            }
+        }
+        case 39:     // MOD
+        case 337: {  // POWER
+            double a = 0, b = 0;
+            if (!argNumber(args[0], ctx, a, err)) return error(err);
+            if (!argNumber(args[1], ctx, b, err)) return error(err);
+            if (func == 39) {
+                if (b == 0) return error(ErrorCode::Div0);
+                return number(a - b * std::floor(a / b));
+            }
+            if (a == 0 && b == 0) return error(ErrorCode::Num);
+            if (a == 0 && b < 0) return error(ErrorCode::Div0);
+            return number(std::pow(a, b));
+        }
+        case 19: return number(std::numbers::pi);  // PI
+        case 10: return error(ErrorCode::NA);      // NA
+        case 33: {  // VALUE
+            const Value v = scalar(args[0], ctx);
+            if (v.isError()) return Operand::of(v);
+            if (v.isNumber()) return Operand::of(v);
+            if (v.isEmpty()) return number(0);
+            if (v.isText()) {
+                if (auto n = parseNumber(v.text)) return number(*n);
+                if (auto d = parseTypedDate(v.text)) return number(*d);
+            }
+            return error(ErrorCode::Value);
+        }
+        case 32:     // LEN
+        case 112:    // LOWER
+        case 113: {  // UPPER
+            const Value v = scalar(args[0], ctx);
+            if (v.isError()) return Operand::of(v);
+            std::string s = toText(v);
+            if (func == 32) return number(static_cast<double>(s.size()));
+            for (char& c : s) {
+                c = static_cast<char>(func == 112 ? std::tolower(static_cast<unsigned char>(c))
+                                                  : std::toupper(static_cast<unsigned char>(c)));
+            }
+            return Operand::of(Value::fromText(std::move(s)));
+        }
+        case 336: {  // CONCATENATE
+            std::string s;
+            for (const Operand& a : args) {
+                const Value v = scalar(a, ctx);
+                if (v.isError()) return Operand::of(v);
+                s += toText(v);
+            }
+            return Operand::of(Value::fromText(std::move(s)));
+        }
+        case 2:      // ISNA
+        case 3:      // ISERROR
+        case 126:    // ISERR
+        case 127:    // ISTEXT
+        case 128:    // ISNUMBER
+        case 129:    // ISBLANK
+        case 190:    // ISNONTEXT
+        case 198: {  // ISLOGICAL
+            const Value v = args[0].type == Operand::Type::Area && !(args[0].area.first == args[0].area.last)
+                                ? Value::fromError(ErrorCode::Value)
+                                : (args[0].type == Operand::Type::Value ? args[0].value : ctx.cellValue(args[0].area.first));
+            switch (func) {
+                case 2: return boolean(v.isError() && v.error == ErrorCode::NA);
+                case 3: return boolean(v.isError());
+                case 126: return boolean(v.isError() && v.error != ErrorCode::NA);
+                case 127: return boolean(v.isText());
+                case 128: return boolean(v.isNumber());
+                case 129: return boolean(v.isEmpty() && isReference(args[0]));
+                case 190: return boolean(!v.isText());
+                default: return boolean(v.isBoolean());
+            }
+        }
+        case 65: {  // DATE
+            double y = 0, m = 0, d = 0;
+            if (!argNumber(args[0], ctx, y, err) || !argNumber(args[1], ctx, m, err) ||
+                !argNumber(args[2], ctx, d, err)) {
+                return error(err);
+            }
+            long year = static_cast<long>(std::trunc(y));
+            if (year >= 0 && year < 1900) year += 1900;
+            long months = year * 12 + static_cast<long>(std::trunc(m)) - 1;
+            if (months < 1900 * 12 || months > 9999 * 12 + 11) return error(ErrorCode::Num);
+            const auto first = serialFromDate(Date{static_cast<int>(months / 12), static_cast<int>(months % 12) + 1, 1});
+            if (!first) return error(ErrorCode::Num);
+            const double serial = *first + std::trunc(d) - 1;
+            if (serial < 0 || serial > 2958465) return error(ErrorCode::Num);
+            return number(serial);
+        }
+        case 67:    // DAY
+        case 68:    // MONTH
+        case 69: {  // YEAR
+            double s = 0;
+            if (!argNumber(args[0], ctx, s, err)) return error(err);
+            Date d;
+            if (!dateParts(s, d)) return error(ErrorCode::Num);
+            return number(func == 67 ? d.day : func == 68 ? d.month : d.year);
+        }
+        default: return error(ErrorCode::Name);
+    }
+}
+
+}  // namespace host::formula

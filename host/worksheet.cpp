@@ -1,0 +1,694 @@
+// The worksheet: a column-major cell store, the dependency index and recalculation.
+//
+// Cells are stored column by column in contiguous arrays (value kind, number, style), so an
+// aggregate over B3:B32002 is a tight loop over two arrays. Texts live beside the arrays,
+// formulas in a hash keyed by cell.
+//
+// Dependencies: a formula's single-cell references are indexed by the referenced cell (a hash
+// from cell to the formulas that read it); its area references are listeners kept apart, found
+// through a coarse grid of blocks of 256 rows of one column (very large areas go to a short
+// list checked on every change). A change looks up only its own cell and block.
+//
+// Recalculation after a change: the formulas reachable from the changed cell through the
+// index are collected (iteratively, no recursion), then computed in dependency order (Kahn's
+// algorithm). Formulas left over form cycles or hang below one: the strongly connected
+// components among them (Tarjan's algorithm, iterative) that are cycles get the error #REF!
+// (a circular reference, the error Google Sheets gives it), and the formulas below them are
+// then computed in order with that error as their input.
+#include "host/worksheet.h"
+
+#include <algorithm>
+#include <cmath>
+#include <unordered_map>
+#include <unordered_set>
+
+#include "formula/evaluator.h"
+#include "formula/intern.h"
+#include "host/host_error.h"
+#include "host/locale.h"
+
+namespace host {
+
+namespace {
+
+using Key = std::uint32_t;
+inline Key keyOf(CellAddress a) { return (static_cast<Key>(a.row) << 8) | static_cast<Key>(a.col); }
+inline CellAddress addressOf(Key k) { return {static_cast<int>(k >> 8), static_cast<int>(k & 0xFF)}; }
+
+constexpr int kBlockRows = 256;
+constexpr std::size_t kBigAreaBlocks = 512;
+constexpr ErrorCode kCircularError = ErrorCode::Ref;
+constexpr const char* kDateFormat = "m/d/yy";
+
+enum Content : std::uint8_t { None = 0, Constant = 1, Formula = 2 };
+
+bool validCell(CellAddress a) { return a.row >= 0 && a.row < kMaxRows && a.col >= 0 && a.col < kMaxColumns; }
+
+void requireCell(CellAddress a) {
+    if (!validCell(a)) {
+        throw HostError("Row " + std::to_string(a.row + 1) + ", column " + std::to_string(a.col + 1) +
+                        " is outside the sheet.");
+    }
+}
+
+void requireRange(const CellRange& r) {
+    requireCell(r.first);
+    requireCell(r.last);
+    if (r.first.row > r.last.row || r.first.col > r.last.col) throw HostError("The range's corners are out of order.");
+}
+
+}  // namespace
+
+struct Worksheet::Store final : formula::EvalContext {
+    struct Column {
+        std::vector<std::uint8_t> kind;      // Value::Kind of the current value
+        std::vector<std::uint8_t> content;   // Content
+        std::vector<double> num;             // number; boolean 0/1; error code
+        std::vector<std::uint16_t> style;
+        std::unordered_map<int, std::string> texts;  // Text values by row
+        int size() const { return static_cast<int>(kind.size()); }
+        void ensure(int row) {
+            if (row < size()) return;
+            std::size_t n = static_cast<std::size_t>(row) + 1;
+            kind.resize(n, 0);
+            content.resize(n, None);
+            num.resize(n, 0);
+            style.resize(n, 0);
+        }
+    };
+
+    struct FormulaCell {
+        FormulaPtr code;
+        std::vector<Key> singles;            // cells it reads one by one
+        std::vector<std::uint32_t> areas;    // its area listeners
+    };
+
+    struct AreaListener {
+        CellRange area;
+        Key owner = 0;
+        bool big = false;
+    };
+
+    std::vector<Column> cols;
+    std::vector<double> widths = std::vector<double>(kMaxColumns, kDefaultColumnWidth);
+    std::unordered_map<Key, FormulaCell> formulas;
+    std::unordered_map<Key, std::vector<Key>> singleDependents;
+    std::vector<AreaListener> areas;
+    std::vector<std::uint32_t> freeAreas;
+    std::unordered_map<std::uint32_t, std::vector<std::uint32_t>> areaBlocks;
+    std::vector<std::uint32_t> bigAreas;
+    bool loading = false;
+
+    // ---- raw cell access ------------------------------------------------------------------
+    Column& column(int col) {
+        if (col >= static_cast<int>(cols.size())) cols.resize(static_cast<std::size_t>(col) + 1);
+        return cols[static_cast<std::size_t>(col)];
+    }
+    const Column* columnIf(int col) const {
+        return col < static_cast<int>(cols.size()) ? &cols[static_cast<std::size_t>(col)] : nullptr;
+    }
+
+    Value valueAt(int row, const Column& c) const {
+        switch (static_cast<Value::Kind>(c.kind[static_cast<std::size_t>(row)])) {
+            case Value::Kind::Empty: return Value::empty();
+            case Value::Kind::Number: return Value::fromNumber(c.num[static_cast<std::size_t>(row)]);
+            case Value::Kind::Boolean: return Value::fromBoolean(c.num[static_cast<std::size_t>(row)] != 0);
+            case Value::Kind::Error:
+                return Value::fromError(static_cast<ErrorCode>(static_cast<int>(c.num[static_cast<std::size_t>(row)])));
+            case Value::Kind::Text: {
+                auto it = c.texts.find(row);
+                return Value::fromText(it == c.texts.end() ? std::string() : it->second);
+            }
+        }
+        return Value::empty();
+    }
+
+    Value cellValue(CellAddress at) const override {
+        const Column* c = columnIf(at.col);
+        if (!c || at.row >= c->size() || at.row < 0) return Value::empty();
+        return valueAt(at.row, *c);
+    }
+
+    void writeValue(CellAddress at, const Value& v) {
+        Column& c = column(at.col);
+        c.ensure(at.row);
+        const auto r = static_cast<std::size_t>(at.row);
+        if (static_cast<Value::Kind>(c.kind[r]) == Value::Kind::Text && v.kind != Value::Kind::Text) c.texts.erase(at.row);
+        c.kind[r] = static_cast<std::uint8_t>(v.kind);
+        switch (v.kind) {
+            case Value::Kind::Empty: c.num[r] = 0; break;
+            case Value::Kind::Number: c.num[r] = v.number; break;
+            case Value::Kind::Boolean: c.num[r] = v.boolean ? 1 : 0; break;
+            case Value::Kind::Error: c.num[r] = static_cast<double>(static_cast<int>(v.error)); break;
+            case Value::Kind::Text: c.num[r] = 0; c.texts[at.row] = v.text; break;
+        }
+    }
+
+    std::uint8_t contentAt(CellAddress at) const {
+        const Column* c = columnIf(at.col);
+        if (!c || at.row >= c->size()) return None;
+        return c->content[static_cast<std::size_t>(at.row)];
+    }
+
+    // ---- aggregates -----------------------------------------------------------------------
+    formula::AreaStats areaStats(const CellRange& area, bool wantMinMax) const override {
+        formula::AreaStats s;
+        const int lastCol = std::min(area.last.col, static_cast<int>(cols.size()) - 1);
+        for (int col = area.first.col; col <= lastCol; ++col) {
+            const Column& c = cols[static_cast<std::size_t>(col)];
+            const int r0 = area.first.row;
+            const int r1 = std::min(area.last.row, c.size() - 1);
+            if (r1 < r0) continue;
+            const std::uint8_t* kind = c.kind.data();
+            const double* num = c.num.data();
+            constexpr auto kNumber = static_cast<std::uint8_t>(Value::Kind::Number);
+            constexpr auto kError = static_cast<std::uint8_t>(Value::Kind::Error);
+            double sum = 0;
+            long numbers = 0, nonEmpty = 0, errors = 0;
+            for (int r = r0; r <= r1; ++r) {
+                const std::uint8_t k = kind[r];
+                const bool isNum = k == kNumber;
+                sum += isNum ? num[r] : 0.0;
+                numbers += isNum;
+                nonEmpty += k != 0;
+                errors += k == kError;
+            }
+            s.sum += sum;
+            s.numbers += numbers;
+            s.nonEmpty += nonEmpty;
+            if (errors && !s.hasError) {
+                for (int r = r0; r <= r1; ++r) {
+                    if (kind[r] == kError) {
+                        s.hasError = true;
+                        s.firstError = static_cast<ErrorCode>(static_cast<int>(num[r]));
+                        break;
+                    }
+                }
+            }
+            if (wantMinMax && numbers) {
+                for (int r = r0; r <= r1; ++r) {
+                    if (kind[r] == kNumber) {
+                        s.min = std::min(s.min, num[r]);
+                        s.max = std::max(s.max, num[r]);
+                    }
+                }
+            }
+        }
+        return s;
+    }
+
+    void forEachValue(const CellRange& area, const std::function<bool(const Value&)>& visit) const override {
+        const int lastCol = std::min(area.last.col, static_cast<int>(cols.size()) - 1);
+        for (int col = area.first.col; col <= lastCol; ++col) {
+            const Column& c = cols[static_cast<std::size_t>(col)];
+            const int r1 = std::min(area.last.row, c.size() - 1);
+            for (int r = area.first.row; r <= r1; ++r) {
+                if (c.kind[static_cast<std::size_t>(r)] == 0) continue;
+                if (!visit(valueAt(r, c))) return;
+            }
+        }
+    }
+
+    // ---- dependency index -----------------------------------------------------------------
+    static std::uint32_t blockKey(int col, int block) {
+        return (static_cast<std::uint32_t>(col) << 16) | static_cast<std::uint32_t>(block);
+    }
+
+    void registerFormula(Key k, FormulaCell& fc) {
+        const CellAddress owner = addressOf(k);
+        for (const Token& t : fc.code->rpn) {
+            if (t.kind == TokenKind::Ref) {
+                const CellAddress a = t.a.resolve(owner);
+                if (validCell(a)) fc.singles.push_back(keyOf(a));
+            } else if (t.kind == TokenKind::Area) {
+                const CellAddress a = t.a.resolve(owner);
+                const CellAddress b = t.b.resolve(owner);
+                if (!validCell(a) || !validCell(b)) continue;
+                AreaListener l;
+                l.area = {{std::min(a.row, b.row), std::min(a.col, b.col)},
+                          {std::max(a.row, b.row), std::max(a.col, b.col)}};
+                l.owner = k;
+                std::uint32_t id;
+                if (!freeAreas.empty()) {
+                    id = freeAreas.back();
+                    freeAreas.pop_back();
+                } else {
+                    id = static_cast<std::uint32_t>(areas.size());
+                    areas.emplace_back();
+                }
+                const std::size_t blocks = static_cast<std::size_t>(l.area.last.col - l.area.first.col + 1) *
+                                           static_cast<std::size_t>(l.area.last.row / kBlockRows - l.area.first.row / kBlockRows + 1);
+                l.big = blocks > kBigAreaBlocks;
+                areas[id] = l;
+                if (l.big) {
+                    bigAreas.push_back(id);
+                } else {
+                    for (int col = l.area.first.col; col <= l.area.last.col; ++col) {
+                        for (int b2 = l.area.first.row / kBlockRows; b2 <= l.area.last.row / kBlockRows; ++b2) {
+                            areaBlocks[blockKey(col, b2)].push_back(id);
+                        }
+                    }
+                }
+                fc.areas.push_back(id);
+            }
+        }
+        std::sort(fc.singles.begin(), fc.singles.end());
+        fc.singles.erase(std::unique(fc.singles.begin(), fc.singles.end()), fc.singles.end());
+        for (Key s : fc.singles) singleDependents[s].push_back(k);
+    }
+
+    void unregisterFormula(Key k, FormulaCell& fc) {
+        for (Key s : fc.singles) {
+            auto it = singleDependents.find(s);
+            if (it == singleDependents.end()) continue;
+            auto& v = it->second;
+            auto pos = std::find(v.begin(), v.end(), k);
+            if (pos != v.end()) {
+                *pos = v.back();
+                v.pop_back();
+            }
+            if (v.empty()) singleDependents.erase(it);
+        }
+        for (std::uint32_t id : fc.areas) {
+            const AreaListener& l = areas[id];
+            auto drop = [id](std::vector<std::uint32_t>& v) {
+                auto pos = std::find(v.begin(), v.end(), id);
+                if (pos != v.end()) {
+                    *pos = v.back();
+                    v.pop_back();
+                }
+            };
+            if (l.big) {
+                drop(bigAreas);
+            } else {
+                for (int col = l.area.first.col; col <= l.area.last.col; ++col) {
+                    for (int b2 = l.area.first.row / kBlockRows; b2 <= l.area.last.row / kBlockRows; ++b2) {
+                        auto it = areaBlocks.find(blockKey(col, b2));
+                        if (it == areaBlocks.end()) continue;
+                        drop(it->second);
+                        if (it->second.empty()) areaBlocks.erase(it);
+                    }
+                }
+            }
+            freeAreas.push_back(id);
+        }
+        fc.singles.clear();
+        fc.areas.clear();
+    }
+
+    // The formulas that read cell k (with repeats when one reads it through several refs).
+    template <class F>
+    void forEachDependent(Key k, F&& f) const {
+        if (auto it = singleDependents.find(k); it != singleDependents.end()) {
+            for (Key d : it->second) f(d);
+        }
+        const CellAddress at = addressOf(k);
+        if (auto it = areaBlocks.find(blockKey(at.col, at.row / kBlockRows)); it != areaBlocks.end()) {
+            for (std::uint32_t id : it->second) {
+                if (areas[id].area.contains(at)) f(areas[id].owner);
+            }
+        }
+        for (std::uint32_t id : bigAreas) {
+            if (areas[id].area.contains(at)) f(areas[id].owner);
+        }
+    }
+
+    // ---- contents -------------------------------------------------------------------------
+    void dropFormula(CellAddress at) {
+        auto it = formulas.find(keyOf(at));
+        if (it == formulas.end()) return;
+        unregisterFormula(it->first, it->second);
+        formulas.erase(it);
+    }
+
+    void computeFormula(Key k, const FormulaCell& fc) {
+        if (fc.code->opaque) return;  // keeps its cached value
+        const CellAddress at = addressOf(k);
+        writeValue(at, formula::evaluate(*fc.code, at, *this));
+    }
+
+    // Recomputes the formulas among `seeds` and every formula depending on a seed, directly
+    // or through other formulas, in dependency order.
+    void recompute(const std::vector<Key>& seeds) {
+        if (loading) return;
+        std::unordered_map<Key, std::uint32_t> index;  // affected formula -> slot
+        std::vector<Key> nodes;
+        std::vector<std::vector<std::uint32_t>> out;   // slot -> dependent slots
+        auto slotOf = [&](Key k) -> std::uint32_t {
+            auto [it, inserted] = index.try_emplace(k, static_cast<std::uint32_t>(nodes.size()));
+            if (inserted) {
+                nodes.push_back(k);
+                out.emplace_back();
+            }
+            return it->second;
+        };
+        std::vector<Key> work;
+        for (Key s : seeds) {
+            if (formulas.count(s)) slotOf(s);
+        }
+        // Reachability: walk from each seed through the dependents.
+        std::unordered_set<Key> walked;
+        for (Key s : seeds) {
+            if (!walked.insert(s).second) continue;
+            work.push_back(s);
+            while (!work.empty()) {
+                const Key x = work.back();
+                work.pop_back();
+                const bool xIsNode = index.count(x) != 0;
+                const std::uint32_t xs = xIsNode ? index[x] : 0;
+                forEachDependent(x, [&](Key d) {
+                    const std::uint32_t ds = slotOf(d);
+                    if (xIsNode) out[xs].push_back(ds);
+                    if (walked.insert(d).second) work.push_back(d);
+                });
+            }
+        }
+        // Edges from formula nodes that were seeds visited before becoming nodes are complete:
+        // every node's out-list is filled when it is walked, and every node is walked once.
+        std::vector<std::uint32_t> indeg(nodes.size(), 0);
+        for (const auto& o : out) {
+            for (std::uint32_t d : o) ++indeg[d];
+        }
+        std::vector<std::uint32_t> ready;
+        for (std::uint32_t i = 0; i < nodes.size(); ++i) {
+            if (indeg[i] == 0) ready.push_back(i);
+        }
+        std::vector<bool> done(nodes.size(), false);
+        std::size_t computed = 0;
+        auto drain = [&] {
+            while (!ready.empty()) {
+                const std::uint32_t i = ready.back();
+                ready.pop_back();
+                done[i] = true;
+                ++computed;
+                computeFormula(nodes[i], formulas.at(nodes[i]));
+                for (std::uint32_t d : out[i]) {
+                    if (--indeg[d] == 0) ready.push_back(d);
+                }
+            }
+        };
+        drain();
+        if (computed == nodes.size()) return;
+        // Cycles: Tarjan's strongly connected components over the nodes not yet computed.
+        std::vector<int> low(nodes.size(), -1), num(nodes.size(), -1);
+        std::vector<bool> onStack(nodes.size(), false), cyclic(nodes.size(), false);
+        std::vector<std::uint32_t> sccStack;
+        struct Frame { std::uint32_t node; std::size_t edge; };
+        std::vector<Frame> frames;
+        int counter = 0;
+        for (std::uint32_t root = 0; root < nodes.size(); ++root) {
+            if (done[root] || num[root] >= 0) continue;
+            frames.push_back({root, 0});
+            num[root] = low[root] = counter++;
+            sccStack.push_back(root);
+            onStack[root] = true;
+            while (!frames.empty()) {
+                Frame& f = frames.back();
+                const std::uint32_t v = f.node;
+                if (f.edge < out[v].size()) {
+                    const std::uint32_t w = out[v][f.edge++];
+                    if (done[w]) continue;
+                    if (num[w] < 0) {
+                        num[w] = low[w] = counter++;
+                        sccStack.push_back(w);
+                        onStack[w] = true;
+                        frames.push_back({w, 0});
+                    } else if (onStack[w]) {
+                        low[v] = std::min(low[v], num[w]);
+                    }
+                    continue;
+                }
+                if (low[v] == num[v]) {
+                    std::vector<std::uint32_t> comp;
+                    std::uint32_t w;
+                    do {
+                        w = sccStack.back();
+                        sccStack.pop_back();
+                        onStack[w] = false;
+                        comp.push_back(w);
+                    } while (w != v);
+                    bool isCycle = comp.size() > 1;
+                    if (!isCycle) {
+                        for (std::uint32_t d : out[v]) isCycle = isCycle || d == v;
+                    }
+                    if (isCycle) {
+                        for (std::uint32_t c : comp) cyclic[c] = true;
+                    }
+                }
+                frames.pop_back();
+                if (!frames.empty()) {
+                    const std::uint32_t parent = frames.back().node;
+                    low[parent] = std::min(low[parent], low[v]);
+                }
+            }
+        }
+        for (std::uint32_t i = 0; i < nodes.size(); ++i) {
+            if (!cyclic[i]) continue;
+            done[i] = true;
+            ++computed;
+            writeValue(addressOf(nodes[i]), Value::fromError(kCircularError));
+        }
+        for (std::uint32_t i = 0; i < nodes.size(); ++i) {
+            if (!cyclic[i]) continue;
+            for (std::uint32_t d : out[i]) {
+                if (!cyclic[d] && --indeg[d] == 0) ready.push_back(d);
+            }
+        }
+        drain();
+    }
+
+    void recomputeAll() {
+        std::vector<Key> seeds;
+        seeds.reserve(formulas.size());
+        for (const auto& [k, fc] : formulas) seeds.push_back(k);
+        std::sort(seeds.begin(), seeds.end());
+        recompute(seeds);
+    }
+};
+
+// ---- Worksheet ----------------------------------------------------------------------------
+
+Worksheet::Worksheet(std::string name, StyleTable& styles)
+    : name_(std::move(name)), styles_(&styles), store_(std::make_unique<Store>()) {}
+
+Worksheet::~Worksheet() = default;
+
+void Worksheet::setTyped(CellAddress at, std::string_view text) {
+    requireCell(at);
+    if (text.empty()) {
+        clearContents(at);
+        return;
+    }
+    if (text.front() == '=') {
+        FormulaPtr code = parseFormula(text, at);  // throws before anything changes
+        setFormula(at, std::move(code));
+        return;
+    }
+    if (text.front() == '\'') {  // a leading apostrophe keeps the rest as text
+        setValue(at, Value::fromText(std::string(text.substr(1))));
+        return;
+    }
+    if (auto n = parseNumber(text)) {
+        setValue(at, Value::fromNumber(*n));
+        return;
+    }
+    if (auto d = parseTypedDate(text)) {
+        if (!isDateFormat(style(at).numberFormat)) {
+            Style s = style(at);
+            s.numberFormat = kDateFormat;
+            setStyleIndex(at, styles_->intern(s));
+        }
+        setValue(at, Value::fromNumber(*d));
+        return;
+    }
+    setValue(at, Value::fromText(std::string(text)));
+}
+
+void Worksheet::setValue(CellAddress at, const Value& value) {
+    requireCell(at);
+    store_->dropFormula(at);
+    store_->writeValue(at, value);
+    Store::Column& c = store_->column(at.col);
+    c.content[static_cast<std::size_t>(at.row)] = value.isEmpty() ? None : Constant;
+    store_->recompute({keyOf(at)});
+}
+
+void Worksheet::setFormula(CellAddress at, FormulaPtr code, const Value& cached) {
+    requireCell(at);
+    if (!code) throw HostError("No formula given.");
+    code = formula::intern(code);
+    store_->dropFormula(at);
+    const Key k = keyOf(at);
+    auto& fc = store_->formulas[k];
+    fc.code = std::move(code);
+    store_->registerFormula(k, fc);
+    store_->writeValue(at, cached);
+    store_->column(at.col).content[static_cast<std::size_t>(at.row)] = Formula;
+    store_->recompute({k});
+}
+
+void Worksheet::clearContents(CellAddress at) {
+    requireCell(at);
+    if (store_->contentAt(at) == None) return;
+    store_->dropFormula(at);
+    store_->writeValue(at, Value::empty());
+    store_->column(at.col).content[static_cast<std::size_t>(at.row)] = None;
+    store_->recompute({keyOf(at)});
+}
+
+CellView Worksheet::cell(CellAddress at) const {
+    CellView v;
+    v.at = at;
+    if (!validCell(at)) return v;
+    const Store::Column* c = store_->columnIf(at.col);
+    if (!c || at.row >= c->size()) return v;
+    const auto r = static_cast<std::size_t>(at.row);
+    v.style = c->style[r];
+    switch (c->content[r]) {
+        case Formula: {
+            v.kind = CellView::Kind::Formula;
+            v.formula = store_->formulas.at(keyOf(at)).code.get();
+            v.value = store_->valueAt(at.row, *c);
+            break;
+        }
+        case Constant:
+            v.kind = CellView::Kind::Constant;
+            v.value = store_->valueAt(at.row, *c);
+            break;
+        default: break;
+    }
+    return v;
+}
+
+Value Worksheet::value(CellAddress at) const {
+    if (!validCell(at)) return Value::empty();
+    return store_->cellValue(at);
+}
+
+CellValue Worksheet::read(CellAddress at) const {
+    CellValue cv;
+    cv.value = value(at);
+    cv.isDate = cv.value.isNumber() && isDateFormat(style(at).numberFormat);
+    return cv;
+}
+
+std::string Worksheet::formulaText(CellAddress at) const {
+    if (store_->contentAt(at) != Formula) return "";
+    return host::formulaText(*store_->formulas.at(keyOf(at)).code, at);
+}
+
+void Worksheet::forEachCell(const std::function<void(const CellView&)>& visit) const {
+    int rows = 0;
+    for (const auto& c : store_->cols) rows = std::max(rows, c.size());
+    const int ncols = static_cast<int>(store_->cols.size());
+    for (int r = 0; r < rows; ++r) {
+        for (int col = 0; col < ncols; ++col) {
+            const Store::Column& c = store_->cols[static_cast<std::size_t>(col)];
+            if (r >= c.size()) continue;
+            const auto rr = static_cast<std::size_t>(r);
+            if (c.content[rr] == None && c.style[rr] == 0) continue;
+            visit(cell({r, col}));
+        }
+    }
+}
+
+std::optional<CellRange> Worksheet::usedRange() const {
+    std::optional<CellRange> used;
+    const int ncols = static_cast<int>(store_->cols.size());
+    for (int col = 0; col < ncols; ++col) {
+        const Store::Column& c = store_->cols[static_cast<std::size_t>(col)];
+        int first = -1, last = -1;
+        for (int r = 0; r < c.size(); ++r) {
+            const auto rr = static_cast<std::size_t>(r);
+            if (c.content[rr] == None && c.style[rr] == 0) continue;
+            if (first < 0) first = r;
+            last = r;
+        }
+        if (first < 0) continue;
+        if (!used) {
+            used = CellRange{{first, col}, {last, col}};
+        } else {
+            used->first.row = std::min(used->first.row, first);
+            used->last.row = std::max(used->last.row, last);
+            used->last.col = col;
+        }
+    }
+    return used;
+}
+
+std::uint16_t Worksheet::styleIndex(CellAddress at) const {
+    const Store::Column* c = store_->columnIf(at.col);
+    if (!c || at.row < 0 || at.row >= c->size()) return 0;
+    return c->style[static_cast<std::size_t>(at.row)];
+}
+
+void Worksheet::setStyleIndex(CellAddress at, std::uint16_t index) {
+    requireCell(at);
+    if (index >= styles_->size()) throw HostError("Style " + std::to_string(index) + " does not exist.");
+    if (index == 0 && styleIndex(at) == 0) return;
+    Store::Column& c = store_->column(at.col);
+    c.ensure(at.row);
+    c.style[static_cast<std::size_t>(at.row)] = index;
+}
+
+const Style& Worksheet::style(CellAddress at) const { return styles_->at(styleIndex(at)); }
+
+namespace {
+template <class Change>
+void restyle(Worksheet& sheet, StyleTable& styles, const CellRange& range, Change change) {
+    requireRange(range);
+    std::vector<std::pair<std::uint16_t, std::uint16_t>> cache;  // old -> new style index
+    for (int col = range.first.col; col <= range.last.col; ++col) {
+        for (int row = range.first.row; row <= range.last.row; ++row) {
+            const std::uint16_t old = sheet.styleIndex({row, col});
+            std::uint16_t now = 0;
+            auto hit = std::find_if(cache.begin(), cache.end(), [old](const auto& p) { return p.first == old; });
+            if (hit != cache.end()) {
+                now = hit->second;
+            } else {
+                Style s = styles.at(old);
+                change(s);
+                now = styles.intern(s);
+                cache.emplace_back(old, now);
+            }
+            if (now != old) sheet.setStyleIndex({row, col}, now);
+        }
+    }
+}
+}  // namespace
+
+void Worksheet::setBold(const CellRange& range, bool bold) {
+    restyle(*this, *styles_, range, [bold](Style& s) { s.bold = bold; });
+}
+
+void Worksheet::setAlignment(const CellRange& range, HAlign align) {
+    restyle(*this, *styles_, range, [align](Style& s) { s.align = align; });
+}
+
+void Worksheet::setNumberFormat(const CellRange& range, const std::string& format) {
+    restyle(*this, *styles_, range, [&format](Style& s) { s.numberFormat = format; });
+}
+
+double Worksheet::columnWidth(int col) const {
+    if (col < 0 || col >= kMaxColumns) return kDefaultColumnWidth;
+    return store_->widths[static_cast<std::size_t>(col)];
+}
+
+void Worksheet::setColumnWidth(int col, double width) {
+    if (col < 0 || col >= kMaxColumns) throw HostError("Column " + std::to_string(col + 1) + " is outside the sheet.");
+    if (!(width >= 0 && width <= 255)) {
+        throw HostError("A column width must be between 0 and 255 characters.");
+    }
+    store_->widths[static_cast<std::size_t>(col)] = width;
+}
+
+void Worksheet::beginLoad() { store_->loading = true; }
+
+void Worksheet::endLoad() {
+    store_->loading = false;
+    store_->recomputeAll();
+}
+
+void Worksheet::recalculateAll() { store_->recomputeAll(); }
+
+}  // namespace host
