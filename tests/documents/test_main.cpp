@@ -16,6 +16,7 @@ int main(int argc, char** argv) {
     unsetenv("XDG_CONFIG_HOME");
     unsetenv("XDG_DOCUMENTS_DIR");
     QDir(home.path()).mkpath("Documents");
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication qt(argc, argv);
     testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
