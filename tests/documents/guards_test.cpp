@@ -43,13 +43,33 @@ TEST(GuardLayout, CaptionsTextsPlacesAndSizes) {
         EXPECT_EQ(guard.Label2->text(), e.label2Text);
         EXPECT_EQ(guard.Command1->text(), e.command1Text);
         EXPECT_EQ(guard.Command2->text(), e.command2Text);
-        EXPECT_EQ(guard.Label1->geometry(), e.label1);
-        EXPECT_EQ(guard.Label2->geometry(), e.label2);
+        // Labels stand where designed; a box narrower than its text grows to the right only.
+        for (auto [label, designed] : {std::pair{guard.Label1, e.label1}, std::pair{guard.Label2, e.label2}}) {
+            EXPECT_EQ(label->pos(), designed.topLeft());
+            EXPECT_EQ(label->height(), designed.height());
+            EXPECT_GE(label->width(), designed.width());
+            EXPECT_LE(label->geometry().right(), guard.width());
+        }
         EXPECT_EQ(guard.Command1->geometry(), e.command1);
         EXPECT_EQ(guard.Command2->geometry(), e.command2);
         EXPECT_FALSE(guard.Command1->isDefault());
         EXPECT_FALSE(guard.Command2->isDefault());
         EXPECT_FALSE(guard.isModal());
+    }
+}
+
+TEST(GuardLayout, EveryTextIsReadableInFull) {
+    for (const auto* layout : {&newSheetGuardLayout(), &openGuardLayout(), &quitGuardLayout()}) {
+        UnsavedDataGuard guard(*layout);
+        for (QLabel* label : {guard.Label1, guard.Label2}) {
+            const QRect needed = label->fontMetrics().boundingRect(
+                QRect(0, 0, label->width(), 1000), Qt::TextWordWrap * label->wordWrap(), label->text());
+            EXPECT_LE(needed.width(), label->width()) << label->text().toStdString();
+            EXPECT_LE(needed.height(), label->height()) << label->text().toStdString();
+        }
+        for (QPushButton* button : {guard.Command1, guard.Command2}) {
+            EXPECT_LE(button->fontMetrics().horizontalAdvance(button->text()), button->width() - 8);
+        }
     }
 }
 
