@@ -1,17 +1,100 @@
 #include "app/program.h"
 
+#include <chrono>
+#include <cstdio>
+
 #include <QApplication>
-#include <QWidget>
+#include <QTimer>
+
+#include "app/message_box.h"
+#include "app/place_window.h"
+#include "host/application.h"
+#include "workbook/stats_sheet.h"
+#include "workbook/window_layout.h"
+#include "workbook/window_placement.h"
 
 namespace tallomer {
 
+Program::Program(HostFactory makeHost) : makeHost_(std::move(makeHost)) {
+    if (!makeHost_) makeHost_ = [] { return std::make_unique<host::Application>(); };
+}
+
+Program::~Program() = default;
+
+Form2& Program::form2() {
+    if (!form2_) form2_ = std::make_unique<Form2>();
+    return *form2_;
+}
+
+bool Program::Form1_Form_Load() {
+    SharedState& state = shared();
+    form1_.hide();
+
+    const ScreenTwips screen = measureScreen();
+    state.lScreenWidth = screen.width;
+    state.lScreenHeight = screen.height;
+
+    placeWindow(form2(), centredPlacement(state.lScreenWidth, state.lScreenHeight,
+                                          Form2::kWidth, Form2::kHeight));
+    form2().show();
+
+    placeWindow(form1_, centredPlacement(state.lScreenWidth, state.lScreenHeight,
+                                         kMainWindowWidth, kMainWindowHeight));
+    if (placeSecondaryWindows) placeSecondaryWindows(*this);
+
+    form1_.setProcessingVisible(false);
+    state.Saved = "True";
+    state.Named = "False";
+
+    try {
+        host_ = makeHost_();
+        host_->setVisible(false);
+        host_->setDisplayAlerts(false);
+        state.xlApp = host_.get();
+    } catch (const std::exception& failure) {
+        // No sheet and no host: nothing to work with, so the run ends here.
+        form1_.message(std::string("Tallomer cannot start its spreadsheet host: ") + failure.what());
+        end(1);
+        return false;
+    }
+
+    try {
+        NewStatsSheet(*host_, form1_);
+        form2().hide();
+    } catch (const std::exception&) {
+        host_->quit();
+        form1_.message("Initialization Error");
+        end(1);
+        return false;
+    }
+    return true;
+}
+
+void Program::end(int status) {
+    ended_ = true;
+    exitStatus_ = status;
+    if (host_ && !host_->hasQuit()) host_->quit();
+    form1_.hide();
+    if (form2_) form2_->hide();
+    QCoreApplication::exit(status);
+}
+
 int runProgram(QApplication& qt) {
-    // A plain window until the main window is built.
-    QWidget window;
-    window.setWindowTitle("Tallomer");
-    window.resize(536, 453);
-    window.show();
-    return qt.exec();
+    Program program;
+    wireDocumentCommands(program);
+    if (!program.Form1_Form_Load()) return program.exitStatus();
+    if (qEnvironmentVariableIsSet("TALLOMER_EXIT_WHEN_READY")) {
+        // Start-up benchmark: once the first events (the window's first paint) are through,
+        // print the wall clock in seconds and end.
+        QTimer::singleShot(0, &qt, [&program] {
+            const auto now = std::chrono::system_clock::now().time_since_epoch();
+            std::printf("ready %.6f\n", std::chrono::duration<double>(now).count());
+            std::fflush(stdout);
+            program.end(0);
+        });
+    }
+    const int status = qt.exec();
+    return program.ended() ? program.exitStatus() : status;
 }
 
 }  // namespace tallomer

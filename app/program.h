@@ -1,7 +1,63 @@
 #pragma once
+#include <functional>
+#include <memory>
+
+#include "app/form1.h"
+#include "app/form2.h"
+
 class QApplication;
 
+namespace host { class Application; }
+
 namespace tallomer {
+
+// The program: the main window, the wait window and the spreadsheet host, and start-up
+// (Form1_Form_Load). Owns them for the whole run.
+class Program {
+public:
+    using HostFactory = std::function<std::unique_ptr<host::Application>()>;
+
+    // `makeHost` creates the spreadsheet application at start-up (tests pass one that fails
+    // at a chosen operation).
+    explicit Program(HostFactory makeHost = {});
+    ~Program();
+
+    // Start-up, in its fixed order. Returns false when start-up ended the program (the sheet
+    // could not be prepared, or the host could not be started); the windows are then hidden.
+    bool Form1_Form_Load();
+
+    Form1& form1() { return form1_; }
+    // The wait window; created on first use (its load event centres it).
+    Form2& form2();
+    SharedState& shared() { return form1_.shared(); }
+    host::Application* xlApp() { return host_.get(); }
+
+    // Start-up steps 6 and 7 call this: it places the three unsaved-data dialogs Form4 (4155 x
+    // 1650), Form5 (4515 x 2115), Form6 (3975 x 1965) by centredPlacement, width first, and the
+    // file dialog Form7 by fileDialogPlacement with height 4290, all from the screen size in
+    // shared(), all staying hidden. The document commands set it (wireDocumentCommands).
+    std::function<void(Program&)> placeSecondaryWindows;
+
+    // Ends the run: the host is asked to quit, every window closes, and the event loop (if it
+    // runs) returns `status`.
+    void end(int status);
+    bool ended() const { return ended_; }
+    int exitStatus() const { return exitStatus_; }
+
+private:
+    HostFactory makeHost_;
+    Form1 form1_;
+    std::unique_ptr<Form2> form2_;
+    std::unique_ptr<host::Application> host_;
+    bool ended_ = false;
+    int exitStatus_ = 0;
+};
+
+// Connects the main window's New, Save, Quit, Open and Save As buttons and its close control to
+// the document commands, and sets placeSecondaryWindows. Called once, before start-up.
+void wireDocumentCommands(Program& program);
+
 // Starts the program and runs its event loop; returns the exit status.
 int runProgram(QApplication& qt);
-}
+
+}  // namespace tallomer

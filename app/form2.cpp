@@ -1,0 +1,22 @@
+#include "app/form2.h"
+
+#include <QLabel>
+
+#include "app/place_window.h"
+#include "app/twips.h"
+
+namespace tallomer {
+
+Form2::Form2(QWidget* parent) : QWidget(parent, Qt::Window) {
+    setWindowTitle(QStringLiteral("Please wait .."));
+    setFixedSize(px(4680), px(1755));
+    label1_ = new QLabel(QStringLiteral("Please wait as the system initializes ..."), this);
+    label1_->setObjectName(QStringLiteral("Label1"));
+    label1_->setGeometry(pxRect(960, 720, 2775, 255));
+
+    // Form2_Form_Load: the wait window measures the screen and centres itself.
+    const ScreenTwips screen = measureScreen();
+    placeWindow(*this, centredPlacement(screen.width, screen.height, kWidth, kHeight));
+}
+
+}  // namespace tallomer

@@ -1,0 +1,78 @@
+#include "xls/host_importer.h"
+
+#include "xls/formula_decode.h"
+
+namespace host::xls {
+
+void HostImporter::cellStyles(std::span<const Style> styles) {
+    xfStyles_.assign(styles.begin(), styles.end());
+    hostStyleOfXf_.assign(styles.size(), -1);
+}
+
+void HostImporter::activeSheet(int index) {
+    if (index >= 0 && index < workbook_.sheetCount()) workbook_.selectSheet(index);
+}
+
+void HostImporter::beginSheet(std::string_view name) {
+    sheet_ = &workbook_.addSheet(std::string(name));
+    sheet_->beginLoad();
+    sharedCodes_.clear();
+}
+
+void HostImporter::endSheet() {
+    if (sheet_) sheet_->endLoad();
+    sheet_ = nullptr;
+}
+
+void HostImporter::applyStyle(CellAddress at, std::uint16_t xf) {
+    // An XF index with no XF record behind it gets the default style.
+    if (xf >= hostStyleOfXf_.size()) return;
+    int& index = hostStyleOfXf_[xf];
+    if (index < 0) index = workbook_.styles().intern(xfStyles_[xf]);
+    if (index != 0) sheet_->setStyleIndex(at, static_cast<std::uint16_t>(index));
+}
+
+void HostImporter::number(CellAddress at, std::uint16_t xf, double value) {
+    sheet_->setValue(at, Value::fromNumber(value));
+    applyStyle(at, xf);
+}
+
+void HostImporter::text(CellAddress at, std::uint16_t xf, std::string_view value) {
+    sheet_->setValue(at, Value::fromText(std::string(value)));
+    applyStyle(at, xf);
+}
+
+void HostImporter::boolean(CellAddress at, std::uint16_t xf, bool value) {
+    sheet_->setValue(at, Value::fromBoolean(value));
+    applyStyle(at, xf);
+}
+
+void HostImporter::error(CellAddress at, std::uint16_t xf, ErrorCode value) {
+    sheet_->setValue(at, Value::fromError(value));
+    applyStyle(at, xf);
+}
+
+void HostImporter::blank(CellAddress at, std::uint16_t xf) { applyStyle(at, xf); }
+
+FormulaPtr HostImporter::sharedCode(const FormulaTokens& tokens, CellAddress at) {
+    // One decoding serves every cell of a shared formula: its references are offsets, so the
+    // code is the same wherever it stands, unless an offset wraps around the sheet's edge.
+    auto& code = sharedCodes_[tokens.shareKey];
+    if (!code) code = decodeFormula(tokens, at, names_);
+    if (code->opaque || !referencesFitSheet(*code, at)) return decodeFormula(tokens, at, names_);
+    return code;
+}
+
+void HostImporter::formula(CellAddress at, std::uint16_t xf, const FormulaTokens& tokens, const Value& cached) {
+    FormulaPtr code = tokens.shareKey && !tokens.partOfArray ? sharedCode(tokens, at) : decodeFormula(tokens, at, names_);
+    sheet_->setFormula(at, std::move(code), cached);
+    applyStyle(at, xf);
+}
+
+void HostImporter::columnWidth(int firstCol, int lastCol, double width) {
+    for (int c = firstCol; c <= lastCol; ++c) sheet_->setColumnWidth(c, width);
+}
+
+void HostImporter::activeCell(CellAddress at) { sheet_->selectCell(at); }
+
+}  // namespace host::xls

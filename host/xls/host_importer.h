@@ -1,0 +1,46 @@
+#pragma once
+// Fills a host workbook from what the .xls reader finds.
+#include <memory>
+#include <unordered_map>
+#include <vector>
+
+#include "host/workbook.h"
+#include "xls/xls_import.h"
+
+namespace host::xls {
+
+class HostImporter final : public XlsImport {
+public:
+    explicit HostImporter(Workbook& workbook) : workbook_(workbook) {}
+
+    void dateSystem1904(bool on) override { workbook_.date1904 = on; }
+    void cellStyles(std::span<const Style> styles) override;
+    void formulaNames(const FormulaNames& names) override { names_ = names; }
+    void activeSheet(int index) override;
+
+    void beginSheet(std::string_view name) override;
+    void endSheet() override;
+
+    void number(CellAddress at, std::uint16_t xf, double value) override;
+    void text(CellAddress at, std::uint16_t xf, std::string_view value) override;
+    void boolean(CellAddress at, std::uint16_t xf, bool value) override;
+    void error(CellAddress at, std::uint16_t xf, ErrorCode value) override;
+    void blank(CellAddress at, std::uint16_t xf) override;
+    void formula(CellAddress at, std::uint16_t xf, const FormulaTokens& tokens, const Value& cached) override;
+
+    void columnWidth(int firstCol, int lastCol, double width) override;
+    void activeCell(CellAddress at) override;
+
+private:
+    void applyStyle(CellAddress at, std::uint16_t xf);
+    FormulaPtr sharedCode(const FormulaTokens& tokens, CellAddress at);
+
+    Workbook& workbook_;
+    Worksheet* sheet_ = nullptr;
+    std::vector<Style> xfStyles_;
+    std::vector<int> hostStyleOfXf_;  // -1 until first used
+    FormulaNames names_;
+    std::unordered_map<const void*, FormulaPtr> sharedCodes_;  // per sheet
+};
+
+}  // namespace host::xls

@@ -1,0 +1,97 @@
+#include "xls/ole_container_reader.h"
+
+#include <gsf/gsf-infile-msole.h>
+#include <gsf/gsf-infile.h>
+#include <gsf/gsf-input-memory.h>
+#include <gsf/gsf-input.h>
+#include <gsf/gsf-utils.h>
+
+#include <cstring>
+#include <mutex>
+#include <string>
+#include <strings.h>
+
+#include "host/host_error.h"
+#include "xls/biff_version.h"
+
+namespace host::xls {
+
+namespace {
+
+constexpr std::uint8_t kOleSignature[8] = {0xD0, 0xCF, 0x11, 0xE0, 0xA1, 0xB1, 0x1A, 0xE1};
+
+// Owns a GObject reference.
+template <typename T>
+struct GObjectRef {
+    T* p = nullptr;
+    explicit GObjectRef(T* object) : p(object) {}
+    ~GObjectRef() {
+        if (p) g_object_unref(p);
+    }
+    GObjectRef(const GObjectRef&) = delete;
+    GObjectRef& operator=(const GObjectRef&) = delete;
+};
+
+void initGsfOnce() {
+    static std::once_flag once;
+    std::call_once(once, [] {
+        gsf_init();
+        // A damaged container is reported once, by the HostError; libgsf's own warnings
+        // would only add noise on stderr.
+        for (const char* domain : {"libgsf", "libgsf:msole"}) {
+            g_log_set_handler(domain, static_cast<GLogLevelFlags>(G_LOG_LEVEL_WARNING | G_LOG_LEVEL_MESSAGE |
+                                                                  G_LOG_LEVEL_CRITICAL | G_LOG_LEVEL_INFO |
+                                                                  G_LOG_LEVEL_DEBUG),
+                              [](const gchar*, GLogLevelFlags, const gchar*, gpointer) {}, nullptr);
+        }
+    });
+}
+
+}  // namespace
+
+std::vector<std::uint8_t> readWorkbookStream(std::span<const std::uint8_t> file) {
+    if (file.empty()) throw HostError("not an Excel 97-2003 workbook: the file is empty");
+    if (file.size() < sizeof kOleSignature || std::memcmp(file.data(), kOleSignature, sizeof kOleSignature) != 0) {
+        // Excel 2.1 to 4.0 wrote their records straight into the file, without a container.
+        if (const auto older = olderBiffVersion(file)) throw HostError(olderFormatMessage(*older));
+        throw HostError("not an Excel 97-2003 workbook: the file is not an OLE2 compound document");
+    }
+    initGsfOnce();
+    GObjectRef<GsfInput> input(gsf_input_memory_new(file.data(), static_cast<gsf_off_t>(file.size()), FALSE));
+    GError* error = nullptr;
+    GObjectRef<GsfInfile> container(gsf_infile_msole_new(input.p, &error));
+    if (!container.p) {
+        if (error) g_error_free(error);
+        throw HostError("not an Excel 97-2003 workbook: the compound document is damaged");
+    }
+    const int children = gsf_infile_num_children(container.p);
+    int workbook = -1;
+    bool book = false;
+    for (int i = 0; i < children; ++i) {
+        const char* name = gsf_infile_name_by_index(container.p, i);
+        if (!name) continue;
+        if (strcasecmp(name, "Workbook") == 0) {
+            workbook = i;
+            break;
+        }
+        if (strcasecmp(name, "Book") == 0) book = true;
+    }
+    if (workbook < 0) {
+        if (book) throw HostError(olderFormatMessage(BiffVersion::Biff5));
+        throw HostError("not an Excel 97-2003 workbook: the file has no workbook stream");
+    }
+    GObjectRef<GsfInput> stream(gsf_infile_child_by_index(container.p, workbook));
+    if (!stream.p) throw HostError("not an Excel 97-2003 workbook: the workbook stream cannot be read");
+    const gsf_off_t size = gsf_input_size(stream.p);
+    // A stream cannot hold more than the file it is stored in.
+    if (size < 0 || static_cast<std::uint64_t>(size) > file.size()) {
+        throw HostError("the workbook is damaged: its workbook stream claims more bytes than the file has");
+    }
+    std::vector<std::uint8_t> bytes(static_cast<std::size_t>(size));
+    if (size > 0 && !gsf_input_read(stream.p, static_cast<std::size_t>(size), bytes.data())) {
+        throw HostError("the workbook is damaged: its workbook stream cannot be read to the end");
+    }
+    return bytes;
+}
+
+}  // namespace host::xls

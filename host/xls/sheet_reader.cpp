@@ -1,0 +1,313 @@
+#include "xls/sheet_reader.h"
+
+#include <cstring>
+#include <deque>
+#include <unordered_map>
+
+#include "host/host_error.h"
+#include "xls/biff_constants.h"
+#include "xls/biff_string.h"
+#include "xls/byte_reader.h"
+
+namespace host::xls {
+
+double rkNumber(std::uint32_t rk) {
+    double value;
+    if (rk & 0x02) {
+        value = static_cast<double>(static_cast<std::int32_t>(rk) >> 2);
+    } else {
+        const std::uint64_t bits = static_cast<std::uint64_t>(rk & 0xFFFFFFFCu) << 32;
+        std::memcpy(&value, &bits, sizeof value);
+    }
+    return (rk & 0x01) ? value / 100 : value;
+}
+
+namespace {
+
+constexpr std::uint16_t kTable = 0x0236;
+constexpr std::uint16_t kSharedFormulaFlag = 0x0008;
+
+// The tokens of a SHRFMLA or ARRAY record, for the cells of its range.
+struct SharedTokens {
+    CellRange range;
+    std::span<const std::uint8_t> tokens;
+    std::span<const std::uint8_t> extra;
+    bool isArray = false;
+};
+
+std::uint32_t cellKey(int row, int col) { return (static_cast<std::uint32_t>(row) << 8) | static_cast<std::uint32_t>(col); }
+
+class SheetReader {
+public:
+    SheetReader(const WorkbookGlobals& globals, XlsImport& sink) : globals_(globals), sink_(sink) {}
+
+    void read(RecordStream& records, std::size_t& budget) {
+        BiffRecord rec;
+        int nested = 0;  // substreams inside the sheet (embedded charts)
+        while (true) {
+            if (!records.next(rec)) {
+                // The stream ended without the sheet's EOF: keep what was there.
+                flushPending();
+                return;
+            }
+            if (rec.data.size() + 4 > budget) throwDamaged("its sheets overlap one another");
+            budget -= rec.data.size() + 4;
+            if (nested > 0) {
+                if (rec.id == kBof) ++nested;
+                if (rec.id == kEof) --nested;
+                continue;
+            }
+            switch (rec.id) {
+                case kString: stringResult(records, rec); continue;
+                case kShrFmla: sharedFormula(rec, false); continue;
+                case kArray: sharedFormula(rec, true); continue;
+                case kTable: continue;
+                default: break;
+            }
+            flushPending();
+            switch (rec.id) {
+                case kEof: return;
+                case kBof: ++nested; break;
+                case kNumber: number(rec); break;
+                case kRk: rk(rec); break;
+                case kMulRk: mulRk(rec); break;
+                case kLabelSst: labelSst(rec); break;
+                case kLabel: case kRstring: label(rec); break;
+                case kBoolErr: boolErr(rec); break;
+                case kBlank: blank(rec); break;
+                case kMulBlank: mulBlank(rec); break;
+                case kFormula: formula(rec); break;
+                case kColInfo: colInfo(rec); break;
+                case kSelection: selection(rec); break;
+                default: break;
+            }
+        }
+    }
+
+private:
+    struct Header {
+        CellAddress at;
+        std::uint16_t xf;
+        bool valid;
+    };
+    static Header header(ByteReader& r) {
+        Header h;
+        h.at.row = r.u16();
+        h.at.col = r.u16();
+        h.xf = r.u16();
+        h.valid = h.at.col < kMaxColumns;  // columns past IV are not part of a BIFF8 sheet
+        return h;
+    }
+
+    void number(const BiffRecord& rec) {
+        ByteReader r(rec.data, "a NUMBER record is damaged");
+        const Header h = header(r);
+        const double v = r.f64();
+        if (h.valid) sink_.number(h.at, h.xf, v);
+    }
+    void rk(const BiffRecord& rec) {
+        ByteReader r(rec.data, "an RK record is damaged");
+        const Header h = header(r);
+        const double v = rkNumber(r.u32());
+        if (h.valid) sink_.number(h.at, h.xf, v);
+    }
+    void mulRk(const BiffRecord& rec) {
+        ByteReader r(rec.data, "a MULRK record is damaged");
+        const int row = r.u16();
+        const int first = r.u16();
+        if (r.remaining() < 2) throwDamaged("a MULRK record is damaged");
+        const std::size_t count = (r.remaining() - 2) / 6;
+        for (std::size_t i = 0; i < count; ++i) {
+            const std::uint16_t xf = r.u16();
+            const double v = rkNumber(r.u32());
+            const int col = first + static_cast<int>(i);
+            if (col < kMaxColumns) sink_.number({row, col}, xf, v);
+        }
+    }
+    void labelSst(const BiffRecord& rec) {
+        ByteReader r(rec.data, "a LABELSST record is damaged");
+        const Header h = header(r);
+        const std::uint32_t index = r.u32();
+        if (index >= globals_.sharedStrings.size()) throwDamaged("a cell refers to a shared string that is not there");
+        if (h.valid) sink_.text(h.at, h.xf, globals_.sharedStrings[index]);
+    }
+    void label(const BiffRecord& rec) {
+        ByteReader r(rec.data, "a LABEL record is damaged");
+        const Header h = header(r);
+        scratch_ = readRecordString(r.rest(), false, "a LABEL record is damaged");
+        if (h.valid) sink_.text(h.at, h.xf, scratch_);
+    }
+    void boolErr(const BiffRecord& rec) {
+        ByteReader r(rec.data, "a BOOLERR record is damaged");
+        const Header h = header(r);
+        const std::uint8_t value = r.u8();
+        const bool isError = r.u8() != 0;
+        if (!h.valid) return;
+        if (isError) {
+            sink_.error(h.at, h.xf, errorFromCode(value).value_or(ErrorCode::Value));
+        } else {
+            sink_.boolean(h.at, h.xf, value != 0);
+        }
+    }
+    void blank(const BiffRecord& rec) {
+        ByteReader r(rec.data, "a BLANK record is damaged");
+        const Header h = header(r);
+        if (h.valid) sink_.blank(h.at, h.xf);
+    }
+    void mulBlank(const BiffRecord& rec) {
+        ByteReader r(rec.data, "a MULBLANK record is damaged");
+        const int row = r.u16();
+        const int first = r.u16();
+        if (r.remaining() < 2) throwDamaged("a MULBLANK record is damaged");
+        const std::size_t count = (r.remaining() - 2) / 2;
+        for (std::size_t i = 0; i < count; ++i) {
+            const std::uint16_t xf = r.u16();
+            const int col = first + static_cast<int>(i);
+            if (col < kMaxColumns) sink_.blank({row, col}, xf);
+        }
+    }
+    void colInfo(const BiffRecord& rec) {
+        ByteReader r(rec.data, "a COLINFO record is damaged");
+        const int first = r.u16();
+        const int last = std::min<int>(r.u16(), kMaxColumns - 1);
+        const double width = r.u16() / 256.0;
+        if (first <= last) sink_.columnWidth(first, last, width);
+    }
+    void selection(const BiffRecord& rec) {
+        ByteReader r(rec.data, "a SELECTION record is damaged");
+        const std::uint8_t pane = r.u8();
+        const int row = r.u16();
+        const int col = r.u16();
+        // Pane 3 is the top-left one, the only pane of a sheet without split or frozen panes.
+        if ((pane == 3 || !selectionSeen_) && col < kMaxColumns) {
+            sink_.activeCell({row, col});
+            selectionSeen_ = true;
+        }
+    }
+
+    // FORMULA: row, col, xf, the cached result (8 bytes), flags, a cache id, the token count,
+    // the tokens and any array constants. Held back until the records that complete it
+    // (STRING, SHRFMLA, ARRAY) have been seen.
+    void formula(const BiffRecord& rec) {
+        ByteReader r(rec.data, "a FORMULA record is damaged");
+        const Header h = header(r);
+        const auto result = r.take(8);
+        r.u16();  // flags: fShrFmla is redundant with the tExp token
+        r.u32();
+        const std::uint16_t count = r.u16();
+        pending_.tokens = r.take(count);
+        pending_.extra = r.rest();
+        pending_.at = h.at;
+        pending_.xf = h.xf;
+        pending_.active = h.valid;
+        pending_.awaitsString = false;
+        pending_.cached = Value::empty();
+        if (result[6] == 0xFF && result[7] == 0xFF) {
+            switch (result[0]) {
+                case 0: pending_.cached = Value::fromText(""); pending_.awaitsString = true; break;
+                case 1: pending_.cached = Value::fromBoolean(result[2] != 0); break;
+                case 2: pending_.cached = Value::fromError(errorFromCode(result[2]).value_or(ErrorCode::Value)); break;
+                default: pending_.cached = Value::fromText(""); break;  // 3: an empty text
+            }
+        } else {
+            pending_.cached = Value::fromNumber(loadF64(result.data()));
+        }
+    }
+    void stringResult(RecordStream& records, const BiffRecord& rec) {
+        segments_.clear();
+        segments_.push_back(rec.data);
+        records.collectContinues(segments_);
+        if (!pending_.active || !pending_.awaitsString) return;
+        ContinuedReader r(segments_, "a STRING record is damaged");
+        pending_.cached.text.clear();
+        r.unicodeString(pending_.cached.text);
+        pending_.awaitsString = false;
+    }
+    void sharedFormula(const BiffRecord& rec, bool isArray) {
+        ByteReader r(rec.data, "a SHRFMLA or ARRAY record is damaged");
+        SharedTokens s;
+        s.range.first.row = r.u16();
+        s.range.last.row = r.u16();
+        s.range.first.col = r.u8();
+        s.range.last.col = r.u8();
+        s.isArray = isArray;
+        if (isArray) {
+            r.skip(6);  // flags, cache id
+        } else {
+            r.skip(2);  // reserved, use count
+        }
+        const std::uint16_t count = r.u16();
+        s.tokens = r.take(count);
+        s.extra = r.rest();
+        if (s.range.first.row > s.range.last.row || s.range.first.col > s.range.last.col) return;
+        shared_.push_back(s);
+        sharedByAnchor_[cellKey(s.range.first.row, s.range.first.col)] = &shared_.back();
+    }
+
+    void flushPending() {
+        if (!pending_.active) return;
+        pending_.active = false;
+        const auto tokens = pending_.tokens;
+        if (tokens.size() == 5 && tokens[0] == kPtgExp) {
+            const int row = loadU16(tokens.data() + 1);
+            const int col = loadU16(tokens.data() + 3);
+            const auto it = sharedByAnchor_.find(cellKey(row, col & 0xFF));
+            if (it == sharedByAnchor_.end() || (col >> 8) != 0 || !it->second->range.contains(pending_.at)) {
+                // A formula whose definition is missing (or a data table): keep its value.
+                cachedAsConstant();
+                return;
+            }
+            const SharedTokens& s = *it->second;
+            FormulaTokens f;
+            f.tokens = s.tokens;
+            f.extra = s.extra;
+            f.relativeForms = !s.isArray;
+            f.partOfArray = s.isArray && !(s.range.first == s.range.last);
+            f.shareKey = &s;
+            sink_.formula(pending_.at, pending_.xf, f, pending_.cached);
+            return;
+        }
+        FormulaTokens f;
+        f.tokens = tokens;
+        f.extra = pending_.extra;
+        sink_.formula(pending_.at, pending_.xf, f, pending_.cached);
+    }
+    void cachedAsConstant() {
+        const Value& v = pending_.cached;
+        switch (v.kind) {
+            case Value::Kind::Number: sink_.number(pending_.at, pending_.xf, v.number); break;
+            case Value::Kind::Text: sink_.text(pending_.at, pending_.xf, v.text); break;
+            case Value::Kind::Boolean: sink_.boolean(pending_.at, pending_.xf, v.boolean); break;
+            case Value::Kind::Error: sink_.error(pending_.at, pending_.xf, v.error); break;
+            case Value::Kind::Empty: sink_.blank(pending_.at, pending_.xf); break;
+        }
+    }
+
+    struct PendingFormula {
+        bool active = false;
+        bool awaitsString = false;
+        CellAddress at;
+        std::uint16_t xf = 0;
+        std::span<const std::uint8_t> tokens;
+        std::span<const std::uint8_t> extra;
+        Value cached;
+    };
+
+    const WorkbookGlobals& globals_;
+    XlsImport& sink_;
+    PendingFormula pending_;
+    std::deque<SharedTokens> shared_;  // stable addresses: they are the share keys
+    std::unordered_map<std::uint32_t, const SharedTokens*> sharedByAnchor_;
+    std::vector<std::span<const std::uint8_t>> segments_;
+    std::string scratch_;
+    bool selectionSeen_ = false;
+};
+
+}  // namespace
+
+void readSheet(RecordStream& records, const WorkbookGlobals& globals, XlsImport& sink, std::size_t& budget) {
+    SheetReader reader(globals, sink);
+    reader.read(records, budget);
+}
+
+}  // namespace host::xls

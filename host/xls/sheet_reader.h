@@ -1,0 +1,19 @@
+#pragma once
+// The records of one worksheet: cells, shared and array formulas, column widths, selection.
+#include <cstddef>
+
+#include "xls/record_stream.h"
+#include "xls/workbook_globals.h"
+#include "xls/xls_import.h"
+
+namespace host::xls {
+
+// Reads from just after the sheet's BOF through its EOF (charts embedded in the sheet are
+// skipped). `budget` counts the bytes any sheet may still read: overlapping sheets in a
+// hostile file cannot make reading take longer than a few passes over the stream.
+void readSheet(RecordStream& records, const WorkbookGlobals& globals, XlsImport& sink, std::size_t& budget);
+
+// An RK number: a 30-bit integer or the top 30 bits of a double, perhaps divided by 100.
+double rkNumber(std::uint32_t rk);
+
+}  // namespace host::xls

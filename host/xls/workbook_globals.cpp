@@ -1,0 +1,174 @@
+#include "xls/workbook_globals.h"
+
+#include <unordered_map>
+
+#include "host/host_error.h"
+#include "xls/biff_constants.h"
+#include "xls/biff_string.h"
+#include "xls/builtin_formats.h"
+#include "xls/byte_reader.h"
+#include "xls/shared_strings.h"
+
+namespace host::xls {
+
+namespace {
+
+constexpr std::uint16_t kBoldWeight = 700;
+
+struct RawXf {
+    std::uint16_t font = 0;
+    std::uint16_t format = 0;
+    std::uint8_t align = 0;
+};
+
+HAlign alignment(std::uint8_t alc) {
+    switch (alc & 0x07) {
+        case 1: return HAlign::Left;
+        case 2: case 6: return HAlign::Center;  // 6: centred across the selection
+        case 3: return HAlign::Right;
+        default: return HAlign::General;
+    }
+}
+
+// Names Excel gives its built-in defined names (a one-character code in the NAME record).
+std::string builtinName(std::uint8_t code) {
+    static constexpr std::string_view kNames[] = {
+        "Consolidate_Area", "Auto_Open", "Auto_Close", "Extract", "Database", "Criteria", "Print_Area",
+        "Print_Titles", "Recorder", "Data_Form", "Auto_Activate", "Auto_Deactivate", "Sheet_Title",
+        "_FilterDatabase"};
+    return code < std::size(kNames) ? std::string(kNames[code]) : "Name" + std::to_string(code);
+}
+
+std::string readDefinedName(std::span<const std::uint8_t> body) {
+    ByteReader r(body, "a defined name is damaged");
+    const std::uint16_t flags = r.u16();
+    r.skip(1);
+    const std::uint8_t length = r.u8();
+    r.skip(10);
+    // The name's characters have a flag byte but no count of their own.
+    const std::uint8_t wide = r.u8() & 0x01;
+    const auto chars = r.take(std::size_t{length} * (wide ? 2 : 1));
+    std::string name;
+    if (wide) {
+        for (std::size_t i = 0; i < length; ++i) appendUtf8(name, loadU16(chars.data() + 2 * i));
+    } else {
+        for (std::uint8_t c : chars) appendUtf8(name, c);
+    }
+    if ((flags & 0x0020) && !name.empty()) return builtinName(static_cast<std::uint8_t>(name[0]));
+    return name;
+}
+
+}  // namespace
+
+WorkbookGlobals readGlobals(RecordStream& records) {
+    WorkbookGlobals g;
+    std::vector<bool> boldFonts;
+    std::unordered_map<std::uint16_t, std::string> formats;
+    std::vector<RawXf> xfs;
+    std::vector<std::span<const std::uint8_t>> segments;
+
+    BiffRecord rec;
+    while (records.next(rec)) {
+        switch (rec.id) {
+            case kEof: goto done;
+            case kFilePass:
+                throw HostError("the workbook is encrypted (password-protected) and cannot be read");
+            case kDateMode: {
+                ByteReader r(rec.data, "the DATEMODE record is damaged");
+                g.date1904 = r.u16() == 1;
+                break;
+            }
+            case kFont: {
+                ByteReader r(rec.data, "a FONT record is damaged");
+                r.skip(6);
+                boldFonts.push_back(r.u16() >= kBoldWeight);
+                break;
+            }
+            case kFormat: {
+                ByteReader r(rec.data, "a FORMAT record is damaged");
+                const std::uint16_t index = r.u16();
+                formats[index] = readRecordString(r.rest(), false, "a FORMAT record is damaged");
+                break;
+            }
+            case kXf: {
+                ByteReader r(rec.data, "an XF record is damaged");
+                RawXf xf;
+                xf.font = r.u16();
+                xf.format = r.u16();
+                r.skip(2);
+                xf.align = r.u8();
+                xfs.push_back(xf);
+                break;
+            }
+            case kBoundSheet: {
+                ByteReader r(rec.data, "a BOUNDSHEET record is damaged");
+                SheetEntry s;
+                s.offset = r.u32();
+                r.skip(1);  // visibility
+                s.type = r.u8();
+                s.name = readRecordString(r.rest(), true, "a BOUNDSHEET record is damaged");
+                g.sheets.push_back(std::move(s));
+                g.names.sheetNames.push_back(g.sheets.back().name);
+                break;
+            }
+            case kSst: {
+                segments.clear();
+                segments.push_back(rec.data);
+                records.collectContinues(segments);
+                g.sharedStrings = readSharedStrings(segments);
+                break;
+            }
+            case kExternSheet: {
+                ByteReader r(rec.data, "the EXTERNSHEET record is damaged");
+                const std::size_t count = std::min<std::size_t>(r.u16(), r.remaining() / 6);
+                g.names.externSheets.reserve(count);
+                for (std::size_t i = 0; i < count; ++i) {
+                    FormulaNames::ExternSheet x;
+                    x.supBook = r.u16();
+                    x.firstSheet = static_cast<std::int16_t>(r.u16());
+                    x.lastSheet = static_cast<std::int16_t>(r.u16());
+                    g.names.externSheets.push_back(x);
+                }
+                break;
+            }
+            case kSupBook: {
+                // The workbook's own SUPBOOK is 4 bytes: the sheet count and 0x0401.
+                g.names.supBookIsOwnWorkbook.push_back(rec.data.size() == 4 && loadU16(rec.data.data() + 2) == 0x0401);
+                break;
+            }
+            case kName: {
+                std::string name;
+                try {
+                    name = readDefinedName(rec.data);
+                } catch (const HostError&) {
+                    name = "#NAME?";  // only ever shown, never computed with
+                }
+                g.names.definedNames.push_back(std::move(name));
+                break;
+            }
+            case kWindow1: {
+                if (rec.data.size() >= 12) g.activeSheet = loadU16(rec.data.data() + 10);
+                break;
+            }
+            default: break;
+        }
+    }
+done:
+    g.xfStyles.reserve(xfs.size());
+    for (const RawXf& xf : xfs) {
+        Style s;
+        // Font 4 does not exist: the numbering skips it.
+        const std::size_t font = xf.font < 4 ? xf.font : std::size_t{xf.font} - 1u;
+        s.bold = xf.font != 4 && font < boldFonts.size() && boldFonts[font];
+        s.align = alignment(xf.align);
+        if (const auto it = formats.find(xf.format); it != formats.end()) {
+            s.numberFormat = it->second;
+        } else if (const auto builtin = builtinNumberFormat(xf.format); !builtin.empty()) {
+            s.numberFormat = std::string(builtin);
+        }
+        g.xfStyles.push_back(std::move(s));
+    }
+    return g;
+}
+
+}  // namespace host::xls

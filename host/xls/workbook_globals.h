@@ -1,0 +1,31 @@
+#pragma once
+// The workbook-wide records that come before the sheets.
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "host/style.h"
+#include "xls/record_stream.h"
+#include "xls/xls_import.h"
+
+namespace host::xls {
+
+struct SheetEntry {
+    std::uint32_t offset = 0;  // of the sheet's BOF record in the stream
+    std::uint8_t type = 0;     // 0 worksheet, 1 macro sheet, 2 chart, 6 VB module
+    std::string name;
+};
+
+struct WorkbookGlobals {
+    bool date1904 = false;
+    std::vector<Style> xfStyles;            // by XF index
+    std::vector<SheetEntry> sheets;         // BOUNDSHEET order
+    std::vector<std::string> sharedStrings;
+    FormulaNames names;
+    int activeSheet = 0;                    // among `sheets`
+};
+
+// Reads from the globals BOF (already checked by the caller) through its EOF.
+WorkbookGlobals readGlobals(RecordStream& records);
+
+}  // namespace host::xls

@@ -1,0 +1,76 @@
+#include "xls/workbook_reader.h"
+
+#include <string>
+#include <unordered_set>
+
+#include "host/host_error.h"
+#include "xls/biff_constants.h"
+#include "xls/biff_version.h"
+#include "xls/byte_reader.h"
+#include "xls/record_stream.h"
+#include "xls/sheet_reader.h"
+#include "xls/workbook_globals.h"
+
+namespace host::xls {
+
+void throwDamaged(const char* what) { throw HostError(std::string("the workbook is damaged: ") + what); }
+
+namespace {
+
+constexpr std::uint16_t kBofMacroSheet = 0x0040;
+constexpr std::uint8_t kSheetTypeWorksheet = 0;
+// More sheets than any real workbook has; past it a file is taken to be hostile.
+constexpr std::size_t kMaxSheets = 4096;
+
+// The BOF at the reader's position; returns its substream type.
+std::uint16_t readBof(RecordStream& records) {
+    BiffRecord rec;
+    if (!records.next(rec)) throw HostError("not an Excel 97-2003 workbook: the workbook stream is empty");
+    const auto version = bofVersion(rec.id, rec.data);
+    if (!version) throw HostError("not an Excel 97-2003 workbook: the workbook stream does not start with a BOF record");
+    if (*version != BiffVersion::Biff8) throw HostError(olderFormatMessage(*version));
+    if (rec.data.size() < 4) throwDamaged("a BOF record is too short");
+    return loadU16(rec.data.data() + 2);
+}
+
+}  // namespace
+
+void readWorkbook(std::span<const std::uint8_t> stream, XlsImport& sink) {
+    RecordStream records(stream);
+    if (readBof(records) != kBofGlobals) {
+        throw HostError("not an Excel 97-2003 workbook: the workbook stream does not start with the workbook globals");
+    }
+    const WorkbookGlobals globals = readGlobals(records);
+    if (globals.sheets.size() > kMaxSheets) throwDamaged("it lists more sheets than a workbook can hold");
+
+    sink.dateSystem1904(globals.date1904);
+    sink.cellStyles(globals.xfStyles);
+    sink.formulaNames(globals.names);
+
+    // Every sheet may read the whole stream once, and a little more: never more than that.
+    std::size_t budget = 2 * stream.size() + 4096;
+    std::unordered_set<std::uint32_t> seen;
+    int read = 0;
+    int active = 0;
+    for (std::size_t i = 0; i < globals.sheets.size(); ++i) {
+        const SheetEntry& entry = globals.sheets[i];
+        if (entry.type != kSheetTypeWorksheet) continue;
+        if (entry.offset >= stream.size()) throwDamaged("a sheet starts past the end of the workbook stream");
+        if (!seen.insert(entry.offset).second) throwDamaged("two sheets start at the same place");
+        records.seek(entry.offset);
+        const std::uint16_t type = readBof(records);
+        if (type != kBofWorksheet) {
+            if (type == kBofMacroSheet || type == 0x0020 || type == 0x0006) continue;  // macro, chart, VB
+            throwDamaged("a sheet does not start with a worksheet BOF record");
+        }
+        if (static_cast<int>(i) == globals.activeSheet) active = read;
+        sink.beginSheet(entry.name);
+        readSheet(records, globals, sink, budget);
+        sink.endSheet();
+        ++read;
+    }
+    if (read == 0) throw HostError("not an Excel 97-2003 workbook: it has no worksheet");
+    sink.activeSheet(active);
+}
+
+}  // namespace host::xls
