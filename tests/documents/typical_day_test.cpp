@@ -15,6 +15,7 @@
 #include "documents/directory_list.h"
 #include "documents/file_dialog.h"
 #include "documents/unsaved_data_guard.h"
+#include "host/application.h"
 
 namespace tallomer::testing {
 namespace {
