@@ -15,6 +15,12 @@ work=$(mktemp -d /tmp/tallomer-blackbox.XXXXXX)
 xvfb_pid=""
 app_pid=""
 cleanup() {
+  local status=$?
+  # A failed run leaves a picture of the screen behind, to see where it stopped.
+  if [ "$status" -ne 0 ] && [ -n "${DISPLAY:-}" ] && command -v import >/dev/null; then
+    import -display "$DISPLAY" -window root /tmp/tallomer-blackbox-failure.png 2>/dev/null &&
+      echo "screen at the failure: /tmp/tallomer-blackbox-failure.png" >&2
+  fi
   [ -n "$app_pid" ] && kill "$app_pid" 2>/dev/null || true
   [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null || true
   wait 2>/dev/null || true
@@ -48,7 +54,7 @@ app_pid=$!
 
 # visible_window NAME-REGEX: the id of the one visible window of ours with that title.
 visible_window() {
-  xdotool search --onlyvisible --pid "$app_pid" --name "$1" 2>/dev/null | head -n1
+  xdotool search --all --onlyvisible --pid "$app_pid" --name "$1" 2>/dev/null | head -n1
 }
 wait_for_window() {  # NAME-REGEX -> prints the id
   local id=""
@@ -67,7 +73,7 @@ wait_for_window() {  # NAME-REGEX -> prints the id
 # The main window is the one titled exactly "Tallomer" when start-up is over; its id tells it
 # apart later from message boxes titled "Tallomer" and from its own caption with a path.
 main=$(wait_for_window '^Tallomer$')
-poll 20 bash -c "! xdotool search --onlyvisible --pid $app_pid --name '^Please wait' >/dev/null 2>&1"
+poll 20 bash -c "! xdotool search --all --onlyvisible --pid $app_pid --name '^Please wait' >/dev/null 2>&1"
 
 # click WINDOW X Y: a click at a point of a window's client area, given in twips as the
 # layout gives them. Without a window manager a window shown later lies over the main window
