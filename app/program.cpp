@@ -1,13 +1,10 @@
 #include "app/program.h"
 
-#include <chrono>
-#include <cstdio>
-
 #include <QApplication>
-#include <QTimer>
 
 #include "app/message_box.h"
 #include "app/place_window.h"
+#include "app/startup_probe.h"
 #include "host/application.h"
 #include "workbook/stats_sheet.h"
 #include "workbook/window_layout.h"
@@ -83,16 +80,7 @@ int runProgram(QApplication& qt) {
     Program program;
     wireDocumentCommands(program);
     if (!program.Form1_Form_Load()) return program.exitStatus();
-    if (qEnvironmentVariableIsSet("TALLOMER_EXIT_WHEN_READY")) {
-        // Start-up benchmark: once the first events (the window's first paint) are through,
-        // print the wall clock in seconds and end.
-        QTimer::singleShot(0, &qt, [&program] {
-            const auto now = std::chrono::system_clock::now().time_since_epoch();
-            std::printf("ready %.6f\n", std::chrono::duration<double>(now).count());
-            std::fflush(stdout);
-            program.end(0);
-        });
-    }
+    if (qEnvironmentVariableIsSet("TALLOMER_EXIT_WHEN_READY")) exitWhenReady(program);
     const int status = qt.exec();
     return program.ended() ? program.exitStatus() : status;
 }

@@ -13,9 +13,12 @@ xvfb_pid=""
 cleanup() { [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null || true; }
 trap cleanup EXIT
 if command -v Xvfb >/dev/null; then
-  display=":$(( 90 + RANDOM % 8 ))"
-  Xvfb "$display" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+  display_file=$(mktemp)
+  Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$display_file" >/dev/null 2>&1 &
   xvfb_pid=$!
+  for _ in $(seq 100); do [ -s "$display_file" ] && break; sleep 0.05; done
+  display=":$(head -1 "$display_file")"
+  rm -f "$display_file"
   for _ in $(seq 50); do xdpyinfo -display "$display" >/dev/null 2>&1 && break; sleep 0.1; done
   export DISPLAY=$display QT_QPA_PLATFORM=xcb
   platform="Xvfb $display"
@@ -27,7 +30,7 @@ fi
 times=()
 for _ in $(seq "$runs"); do
   start=$(date +%s.%N)
-  ready=$(TALLOMER_EXIT_WHEN_READY=1 "$program" | awk '/^ready/ {print $2}')
+  ready=$(TALLOMER_EXIT_WHEN_READY=1 "$program" 2>/dev/null | awk '/^ready/ {print $2}')
   times+=("$(awk -v a="$start" -v b="$ready" 'BEGIN {printf "%.1f", (b - a) * 1000}')")
 done
 sorted=$(printf '%s\n' "${times[@]}" | sort -n)

@@ -47,6 +47,8 @@ TEST(StartUp, WaitWindowCaptionAndLabel) {
     EXPECT_EQ(wait.size(), QSize(312, 117));
     EXPECT_EQ(wait.Label1()->text(), "Please wait as the system initializes ...");
     EXPECT_EQ(wait.Label1()->pos(), QPoint(64, 48));
+    EXPECT_GE(wait.Label1()->width(), wait.Label1()->sizeHint().width());
+    EXPECT_LE(wait.Label1()->geometry().right(), wait.width());
 }
 
 TEST(StartUp, SecondaryWindowHookRunsWithTheScreenMeasured) {
