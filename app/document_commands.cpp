@@ -1,22 +1,55 @@
 #include "app/program.h"
 
+#include <QApplication>
+#include <memory>
+
+#include "documents/document_commands.h"
+#include "documents/documents.h"
 #include "host/application.h"
+#include "workbook/results_display.h"
+#include "workbook/stats_sheet.h"
 
 namespace tallomer {
 
-// The place where the document commands plug into the main window. Until they arrive, Quit and
-// the close control end the run as Quit does with nothing unsaved (the host quits, the program
-// ends); New, Save, Open and Save As do nothing, and no secondary window needs placing.
-//
-// What goes here: connect form1's newRequested, saveRequested, quitRequested, openRequested,
-// saveAsRequested and closeRequested to the commands (with their unsaved-data guards, Form4 to
-// Form6, and the file dialog Form7), and set placeSecondaryWindows to place those windows from
-// shared().lScreenWidth / lScreenHeight with window_placement.h.
+namespace {
+
+// Keeps the document windows for as long as the main window lives.
+class DocumentsOwner : public QObject {
+public:
+    DocumentsOwner(QObject* parent, std::unique_ptr<Documents> documents)
+        : QObject(parent), documents(std::move(documents)) {}
+    std::unique_ptr<Documents> documents;
+};
+
+}  // namespace
+
+// The document commands plugged into the main window: New, Save, Quit, Open and Save As, the
+// close control (Quit, guard included), and the placing of the guards and the file dialog at
+// start-up.
 void wireDocumentCommands(Program& program) {
     Form1& form1 = program.form1();
-    auto quit = [&program] { program.end(0); };
-    QObject::connect(&form1, &Form1::quitRequested, &form1, quit);
-    QObject::connect(&form1, &Form1::closeRequested, &form1, quit);
+    DocumentHooks hooks;
+    hooks.newStatsSheet = [&program] { NewStatsSheet(*program.xlApp(), program.form1()); };
+    hooks.showResults = [&program] { return ShowResults(*program.xlApp(), program.form1()); };
+    hooks.hideWaitWindow = [&program] { program.form2().hide(); };
+    hooks.endProgram = [&program] {
+        for (QWidget* window : QApplication::topLevelWidgets()) window->hide();
+        program.end(0);
+    };
+    auto* owner = new DocumentsOwner(
+        &form1, std::make_unique<Documents>(form1, program.shared(), std::move(hooks)));
+    Documents& docs = *owner->documents;
+
+    const auto on = [&form1, &docs](auto signal, void (*command)(Documents&)) {
+        QObject::connect(&form1, signal, &form1, [&docs, command] { docs.run(command); });
+    };
+    on(&Form1::newRequested, Form1_Command2_Click);
+    on(&Form1::saveRequested, Form1_Command3_Click);
+    on(&Form1::quitRequested, Form1_Command4_Click);
+    on(&Form1::openRequested, Form1_Command5_Click);
+    on(&Form1::saveAsRequested, Form1_Command6_Click);
+    QObject::connect(&form1, &Form1::closeRequested, &form1, [&docs] { docs.closeRequested(); });
+    program.placeSecondaryWindows = [&docs](Program&) { docs.placeWindowsAtStartUp(); };
 }
 
 }  // namespace tallomer

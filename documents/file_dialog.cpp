@@ -5,6 +5,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 
+#include "documents/dialog_font.h"
 #include "documents/directory_list.h"
 #include "documents/file_list.h"
 #include "documents/window_geometry.h"
@@ -42,6 +43,7 @@ QString deepestDriveHolding(const DriveList& drives, const QString& folder) {
 Form7::Form7(DriveList::DriveSource drives) {
     setWindowFlags(Qt::Window | Qt::MSWindowsFixedSizeDialogHint);
     setFixedSize(twipsToPixels(kClientWidth), twipsToPixels(kClientHeight));
+    setFont(dialogFont());
 
     // Created in tab-index order, so the focus chain is the designed one:
     // Drive1 0, Dir1 1, File1 2, Command1 3, Text1 4 (labels take no focus).

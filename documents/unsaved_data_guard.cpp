@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <array>
 
+#include "documents/dialog_font.h"
 #include "documents/window_geometry.h"
 
 namespace tallomer {
@@ -21,13 +22,20 @@ UnsavedDataGuard::UnsavedDataGuard(const Layout& layout) {
     setWindowTitle(QStringLiteral("You have Unsaved Data"));
     setWindowFlags(Qt::Window | Qt::MSWindowsFixedSizeDialogHint);
     setFixedSize(twipsToPixels(layout.clientWidth), twipsToPixels(layout.clientHeight));
+    setFont(dialogFont());
 
     Label1 = new QLabel(QString::fromUtf8(layout.label1.text), this);
     Label1->setGeometry(rectOf(layout.label1));
     Label2 = new QLabel(QString::fromUtf8(layout.label2.text), this);
     Label2->setGeometry(rectOf(layout.label2));
-    Label2->setWordWrap(true);
     Label2->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    // The quit hint is meant to wrap over its box's lines; the questions stay on one line.
+    const bool manyLines = layout.label2.height > 2 * layout.label1.height;
+    Label2->setWordWrap(manyLines);
+    widenToText(*Label1, width());
+    if (!manyLines) {
+        widenToText(*Label2, width());
+    }
     Command1 = new QPushButton(QString::fromUtf8(layout.command1.text), this);
     Command1->setGeometry(rectOf(layout.command1));
     Command2 = new QPushButton(QString::fromUtf8(layout.command2.text), this);

@@ -1,10 +1,17 @@
 #include "host/host_error.h"
 #include "host/workbook_files.h"
+#include "xls/atomic_file_writer.h"
+#include "xls/ole_container_writer.h"
+#include "xls/workbook_writer.h"
 
 namespace host {
 
-void saveWorkbookFile(const Workbook&, const std::string&) {
-    throw HostError("Saving workbook files is not supported yet.");
+void saveWorkbookFile(const Workbook& workbook, const std::string& path) {
+    // The stream is built before any file is touched: content the format cannot hold fails
+    // the save without leaving anything behind.
+    const xls::WorkbookStream stream = xls::buildWorkbookStream(workbook);
+    const auto parts = stream.spans();
+    xls::writeFileAtomically(path, [&](std::FILE* file) { return xls::writeCompoundFile(file, parts); });
 }
 
 }  // namespace host

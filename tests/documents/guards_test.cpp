@@ -43,8 +43,13 @@ TEST(GuardLayout, CaptionsTextsPlacesAndSizes) {
         EXPECT_EQ(guard.Label2->text(), e.label2Text);
         EXPECT_EQ(guard.Command1->text(), e.command1Text);
         EXPECT_EQ(guard.Command2->text(), e.command2Text);
-        EXPECT_EQ(guard.Label1->geometry(), e.label1);
-        EXPECT_EQ(guard.Label2->geometry(), e.label2);
+        // Labels stand where designed; a box narrower than its text grows to the right only.
+        for (auto [label, designed] : {std::pair{guard.Label1, e.label1}, std::pair{guard.Label2, e.label2}}) {
+            EXPECT_EQ(label->pos(), designed.topLeft());
+            EXPECT_EQ(label->height(), designed.height());
+            EXPECT_GE(label->width(), designed.width());
+            EXPECT_LE(label->geometry().right(), guard.width());
+        }
         EXPECT_EQ(guard.Command1->geometry(), e.command1);
         EXPECT_EQ(guard.Command2->geometry(), e.command2);
         EXPECT_FALSE(guard.Command1->isDefault());
@@ -53,12 +58,35 @@ TEST(GuardLayout, CaptionsTextsPlacesAndSizes) {
     }
 }
 
-TEST(GuardLayout, TabOrderFollowsTheTabIndexes) {
+TEST(GuardLayout, EveryTextIsReadableInFull) {
+    for (const auto* layout : {&newSheetGuardLayout(), &openGuardLayout(), &quitGuardLayout()}) {
+        UnsavedDataGuard guard(*layout);
+        for (QLabel* label : {guard.Label1, guard.Label2}) {
+            const QRect needed = label->fontMetrics().boundingRect(
+                QRect(0, 0, label->width(), 1000), Qt::TextWordWrap * label->wordWrap(), label->text());
+            EXPECT_LE(needed.width(), label->width()) << label->text().toStdString();
+            EXPECT_LE(needed.height(), label->height()) << label->text().toStdString();
+        }
+        for (QPushButton* button : {guard.Command1, guard.Command2}) {
+            EXPECT_LE(button->fontMetrics().horizontalAdvance(button->text()), button->width() - 8);
+        }
+    }
+}
+
+TEST(GuardLayout, TheFirstButtonByTabIndexHasTheFocusAndTabMovesOn) {
     // Form6: Yes 2, No 3. Form4: Yes 1, No 2. Form5: Continue 2, Go back 3.
     UnsavedDataGuard form6(newSheetGuardLayout()), form4(openGuardLayout()), form5(quitGuardLayout());
-    EXPECT_EQ(form6.Command1->nextInFocusChain(), form6.Command2);
-    EXPECT_EQ(form4.Command1->nextInFocusChain(), form4.Command2);
-    EXPECT_EQ(form5.Command2->nextInFocusChain(), form5.Command1);
+    const std::pair<UnsavedDataGuard*, QPushButton*> firsts[] = {
+        {&form6, form6.Command1}, {&form4, form4.Command1}, {&form5, form5.Command2}};
+    for (auto [guard, first] : firsts) {
+        guard->showGuard();
+        QApplication::setActiveWindow(guard);
+        EXPECT_EQ(QApplication::focusWidget(), first) << first->text().toStdString();
+        QTest::keyClick(first, Qt::Key_Tab);
+        EXPECT_NE(QApplication::focusWidget(), first);
+        EXPECT_TRUE(qobject_cast<QPushButton*>(QApplication::focusWidget()));
+        guard->hide();
+    }
 }
 
 using Commands = DocumentsTest;

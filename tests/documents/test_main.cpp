@@ -16,7 +16,8 @@ int main(int argc, char** argv) {
     unsetenv("XDG_CONFIG_HOME");
     unsetenv("XDG_DOCUMENTS_DIR");
     QDir(home.path()).mkpath("Documents");
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    // Listing the cases (ctest's discovery) runs without the suite's environment.
+    setenv("QT_QPA_PLATFORM", "offscreen", 0);
     QApplication qt(argc, argv);
     testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();

@@ -1,0 +1,102 @@
+#include "xls/atomic_file_writer.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <climits>
+#include <cstdlib>
+#include <cstring>
+#include <vector>
+
+#include "host/host_error.h"
+
+namespace host::xls {
+namespace {
+
+[[noreturn]] void fail(const std::string& path, const std::string& why) {
+    throw HostError("Cannot save \"" + path + "\": " + why);
+}
+
+std::string folderOf(const std::string& path) {
+    const auto slash = path.rfind('/');
+    if (slash == std::string::npos) return ".";
+    if (slash == 0) return "/";
+    return path.substr(0, slash);
+}
+
+// Saving through a symbolic link replaces the file it points at, not the link.
+std::string resolveLink(const std::string& path) {
+    struct stat st {};
+    if (lstat(path.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return path;
+    char resolved[PATH_MAX];
+    if (realpath(path.c_str(), resolved) == nullptr) return path;
+    return resolved;
+}
+
+mode_t newFileMode() {
+    const mode_t mask = umask(0);
+    umask(mask);
+    return 0666 & ~mask;
+}
+
+void syncFolder(const std::string& folder) {
+    const int fd = open(folder.c_str(), O_RDONLY | O_DIRECTORY);
+    if (fd < 0) return;   // the rename is done; syncing the folder only hastens its durability
+    fsync(fd);
+    close(fd);
+}
+
+}  // namespace
+
+void writeFileAtomically(const std::string& givenPath, const std::function<bool(std::FILE*)>& write) {
+    if (givenPath.empty()) throw HostError("Cannot save: the file name is empty.");
+    if (givenPath.back() == '/') fail(givenPath, "the name is a folder, not a file name.");
+    const std::string path = resolveLink(givenPath);
+
+    struct stat target {};
+    const bool exists = stat(path.c_str(), &target) == 0;
+    if (exists && S_ISDIR(target.st_mode)) fail(givenPath, "a folder of that name exists.");
+    if (exists && !S_ISREG(target.st_mode)) fail(givenPath, "it is not a regular file.");
+
+    const std::string folder = folderOf(path);
+    struct stat folderStat {};
+    if (stat(folder.c_str(), &folderStat) != 0 || !S_ISDIR(folderStat.st_mode))
+        fail(givenPath, "the folder \"" + folder + "\" does not exist.");
+
+    std::string tempName = folder + "/.tallomer-save-XXXXXX";
+    std::vector<char> buffer(tempName.begin(), tempName.end());
+    buffer.push_back('\0');
+    const int fd = mkstemp(buffer.data());
+    if (fd < 0) fail(givenPath, std::strerror(errno) + std::string("."));
+    tempName = buffer.data();
+
+    std::FILE* file = fdopen(fd, "wb");
+    if (!file) {
+        const int error = errno;
+        close(fd);
+        unlink(tempName.c_str());
+        fail(givenPath, std::strerror(error) + std::string("."));
+    }
+
+    int error = 0;
+    auto step = [&](bool ok) {
+        if (!ok && error == 0) error = errno ? errno : EIO;
+        return ok;
+    };
+    errno = 0;
+    bool ok = step(write(file));
+    ok = ok && step(std::fflush(file) == 0);
+    ok = ok && step(fchmod(fd, exists ? (target.st_mode & 07777) : newFileMode()) == 0);
+    ok = ok && step(fsync(fd) == 0);
+    ok = step(std::fclose(file) == 0) && ok;
+    ok = ok && step(std::rename(tempName.c_str(), path.c_str()) == 0);
+    if (!ok) {
+        unlink(tempName.c_str());
+        fail(givenPath, std::strerror(error) + std::string("."));
+    }
+    syncFolder(folder);
+}
+
+}  // namespace host::xls

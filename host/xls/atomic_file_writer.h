@@ -1,0 +1,15 @@
+#pragma once
+// Replacing a file all at once: the new content is written beside the target and renamed over
+// it only when complete and on disk, so a failure leaves the old file as it was.
+#include <cstdio>
+#include <functional>
+#include <string>
+
+namespace host::xls {
+
+// Calls `write` with a temporary file in the target's folder; `write` returns false when it
+// failed. Throws HostError, with a message a person can read, when the file cannot be
+// written; no temporary file is left behind then.
+void writeFileAtomically(const std::string& path, const std::function<bool(std::FILE*)>& write);
+
+}  // namespace host::xls

@@ -1,0 +1,83 @@
+#pragma once
+// Builds a BIFF8 record stream in memory: records are opened, filled with little-endian fields
+// and closed, which patches their length.
+#include <cstddef>
+#include <cstdint>
+#include <cstring>
+#include <memory>
+#include <vector>
+
+namespace host::xls {
+
+// The most data one BIFF8 record may carry; longer content continues in CONTINUE records.
+inline constexpr std::size_t kMaxRecordData = 8224;
+
+class BiffRecordWriter {
+public:
+    explicit BiffRecordWriter(std::size_t capacity = 1 << 16) { grow(capacity); }
+
+    // Starts a record; its length is filled in by endRecord().
+    void beginRecord(std::uint16_t type) {
+        recordStart_ = size_;
+        u16(type);
+        u16(0);
+    }
+    void endRecord();
+    // A whole record whose body is already at hand.
+    void record(std::uint16_t type, const std::uint8_t* body, std::size_t size);
+    void emptyRecord(std::uint16_t type) { record(type, nullptr, 0); }
+    void u16Record(std::uint16_t type, std::uint16_t value);
+
+    void u8(std::uint8_t v) { *room(1) = v; }
+    void u16(std::uint16_t v) {
+        std::uint8_t* p = room(2);
+        p[0] = std::uint8_t(v);
+        p[1] = std::uint8_t(v >> 8);
+    }
+    void u32(std::uint32_t v) {
+        std::uint8_t* p = room(4);
+        p[0] = std::uint8_t(v);
+        p[1] = std::uint8_t(v >> 8);
+        p[2] = std::uint8_t(v >> 16);
+        p[3] = std::uint8_t(v >> 24);
+    }
+    void f64(double v) {
+        std::uint64_t bits;
+        std::memcpy(&bits, &v, 8);
+        u32(std::uint32_t(bits));
+        u32(std::uint32_t(bits >> 32));
+    }
+    void raw(const std::uint8_t* data, std::size_t size) {
+        if (size) std::memcpy(room(size), data, size);
+    }
+    void fill(std::size_t count, std::uint8_t byte) { std::memset(room(count), byte, count); }
+    void zeros(std::size_t count) { fill(count, 0); }
+    // Space for `n` bytes at the end, to be written by the caller.
+    std::uint8_t* room(std::size_t n) {
+        if (size_ + n > capacity_) grow(n);
+        std::uint8_t* p = data_.get() + size_;
+        size_ += n;
+        return p;
+    }
+
+    // Bytes written so far: the stream offset of whatever comes next.
+    std::size_t position() const { return size_; }
+    // Data bytes of the open record so far.
+    std::size_t recordDataSize() const { return size_ - recordStart_ - 4; }
+    // Overwrites a 32-bit field already written (BOUNDSHEET offsets).
+    void patchU32(std::size_t at, std::uint32_t v);
+
+    const std::uint8_t* data() const { return data_.get(); }
+    std::size_t size() const { return size_; }
+    void clear() { size_ = 0; }
+    std::vector<std::uint8_t> copy() const { return {data_.get(), data_.get() + size_}; }
+
+private:
+    void grow(std::size_t atLeast);
+    std::unique_ptr<std::uint8_t[]> data_;
+    std::size_t size_ = 0;
+    std::size_t capacity_ = 0;
+    std::size_t recordStart_ = 0;
+};
+
+}  // namespace host::xls

@@ -1,0 +1,220 @@
+#include "xls/formula_encode.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+
+#include "host/function_table.h"
+#include "xls/biff_constants.h"
+#include "xls/biff_text.h"
+
+namespace host::xls {
+namespace {
+
+constexpr std::uint8_t kClassReference = 0x20;
+constexpr std::uint8_t kClassValue = 0x40;
+
+void put16(std::vector<std::uint8_t>& out, std::uint16_t v) {
+    out.push_back(std::uint8_t(v));
+    out.push_back(std::uint8_t(v >> 8));
+}
+
+void putDouble(std::vector<std::uint8_t>& out, double v) {
+    std::uint8_t b[8];
+    std::memcpy(b, &v, 8);   // BIFF is little-endian, as is every machine we build for
+    out.insert(out.end(), b, b + 8);
+}
+
+bool onSheet(CellAddress a) { return a.row >= 0 && a.row < kMaxRows && a.col >= 0 && a.col < kMaxColumns; }
+
+std::uint16_t columnField(int col, const RefPart& part) {
+    return std::uint16_t(col | (part.colRelative ? 0x4000 : 0) | (part.rowRelative ? 0x8000 : 0));
+}
+
+std::uint8_t operatorPtg(TokenKind kind) {
+    switch (kind) {
+        case TokenKind::Add: return kPtgAdd;
+        case TokenKind::Sub: return kPtgSub;
+        case TokenKind::Mul: return kPtgMul;
+        case TokenKind::Div: return kPtgDiv;
+        case TokenKind::Pow: return kPtgPower;
+        case TokenKind::Concat: return kPtgConcat;
+        case TokenKind::Lt: return kPtgLt;
+        case TokenKind::Le: return kPtgLe;
+        case TokenKind::Eq: return kPtgEq;
+        case TokenKind::Ge: return kPtgGe;
+        case TokenKind::Gt: return kPtgGt;
+        case TokenKind::Ne: return kPtgNe;
+        case TokenKind::Plus: return kPtgUplus;
+        case TokenKind::Minus: return kPtgUminus;
+        case TokenKind::Percent: return kPtgPercent;
+        case TokenKind::Paren: return kPtgParen;
+        default: return 0;
+    }
+}
+
+int operandsTaken(const Token& t) {
+    switch (t.kind) {
+        case TokenKind::Number: case TokenKind::String: case TokenKind::Boolean:
+        case TokenKind::Error: case TokenKind::Missing: case TokenKind::Ref: case TokenKind::Area:
+            return 0;
+        case TokenKind::Plus: case TokenKind::Minus: case TokenKind::Percent: case TokenKind::Paren:
+            return 1;
+        case TokenKind::Func: return t.argc;
+        default: return 2;
+    }
+}
+
+void putNumber(std::vector<std::uint8_t>& out, double v) {
+    if (v >= 0 && v <= 65535 && v == std::floor(v) && !std::signbit(v)) {
+        out.push_back(kPtgInt);
+        put16(out, std::uint16_t(v));
+    } else {
+        out.push_back(kPtgNum);
+        putDouble(out, v);
+    }
+}
+
+void putString(std::vector<std::uint8_t>& out, const std::string& s) {
+    const BiffText text = toBiffText(s, 255);   // the format's limit for a string in a formula
+    out.push_back(kPtgStr);
+    out.push_back(std::uint8_t(text.units.size()));
+    out.push_back(text.wide ? 1 : 0);
+    for (char16_t u : text.units) {
+        out.push_back(std::uint8_t(u));
+        if (text.wide) out.push_back(std::uint8_t(u >> 8));
+    }
+}
+
+void putFunction(std::vector<std::uint8_t>& out, const Token& t) {
+    const FunctionInfo* info = functionByNumber(t.func);
+    if (info && info->fixedArgs() && info->minArgs == t.argc) {
+        out.push_back(kPtgFunc | kClassValue);
+    } else {
+        out.push_back(kPtgFuncVar | kClassValue);
+        out.push_back(t.argc);
+    }
+    put16(out, t.func);
+}
+
+}  // namespace
+
+void FormulaEncoder::encodeTokens(const FormulaCode& code, CellAddress owner, std::vector<std::uint8_t>& out,
+                                  std::vector<Patch>* patches, bool& allOnSheet) {
+    allOnSheet = true;
+    const auto field = [&](int value, bool isRow, const RefPart& part, bool relative) {
+        if (patches && relative) patches->push_back({std::uint32_t(out.size()), isRow, part});
+        put16(out, std::uint16_t(isRow ? value : columnField(value, part)));
+    };
+    markFunctionArguments(code);
+    for (std::size_t i = 0; i < code.rpn.size(); ++i) {
+        const Token& t = code.rpn[i];
+        const std::uint8_t cls = functionArgument_[i] ? kClassReference : kClassValue;
+        switch (t.kind) {
+            case TokenKind::Number: putNumber(out, t.number); break;
+            case TokenKind::String:
+                putString(out, t.string < code.strings.size() ? code.strings[t.string] : std::string());
+                break;
+            case TokenKind::Boolean:
+                out.push_back(kPtgBool);
+                out.push_back(t.boolean ? 1 : 0);
+                break;
+            case TokenKind::Error:
+                out.push_back(kPtgErr);
+                out.push_back(std::uint8_t(t.error));
+                break;
+            case TokenKind::Missing: out.push_back(kPtgMissArg); break;
+            case TokenKind::Ref: {
+                const CellAddress a = t.a.resolve(owner);
+                if (!onSheet(a)) {
+                    allOnSheet = false;
+                    out.push_back(kPtgRefErr | cls);
+                    out.insert(out.end(), 4, 0);
+                    break;
+                }
+                out.push_back(kPtgRef | cls);
+                field(a.row, true, t.a, t.a.rowRelative);
+                field(a.col, false, t.a, t.a.colRelative);
+                break;
+            }
+            case TokenKind::Area: {
+                const CellAddress a = t.a.resolve(owner);
+                const CellAddress b = t.b.resolve(owner);
+                if (!onSheet(a) || !onSheet(b)) {
+                    allOnSheet = false;
+                    out.push_back(kPtgAreaErr | cls);
+                    out.insert(out.end(), 8, 0);
+                    break;
+                }
+                out.push_back(kPtgArea | cls);
+                field(a.row, true, t.a, t.a.rowRelative);
+                field(b.row, true, t.b, t.b.rowRelative);
+                field(a.col, false, t.a, t.a.colRelative);
+                field(b.col, false, t.b, t.b.colRelative);
+                break;
+            }
+            case TokenKind::Func: putFunction(out, t); break;
+            default: out.push_back(operatorPtg(t.kind)); break;
+        }
+    }
+}
+
+
+void FormulaEncoder::markFunctionArguments(const FormulaCode& code) {
+    stack_.clear();
+    functionArgument_.assign(code.rpn.size(), false);
+    for (std::uint32_t i = 0; i < code.rpn.size(); ++i) {
+        const Token& t = code.rpn[i];
+        if (t.kind == TokenKind::Paren) continue;   // parentheses pass their operand through
+        const int taken = std::min<int>(operandsTaken(t), int(stack_.size()));
+        for (int k = 0; k < taken; ++k) {
+            if (t.kind == TokenKind::Func) functionArgument_[stack_.back()] = true;
+            stack_.pop_back();
+        }
+        stack_.push_back(i);
+    }
+}
+
+const std::vector<std::uint8_t>& FormulaEncoder::encode(const FormulaCode& code, CellAddress owner) {
+    if (code.opaque) return code.biff;
+    const Template* cached = nullptr;
+    for (const auto& [c, t] : recent_) {
+        if (c == &code) {
+            cached = t;
+            break;
+        }
+    }
+    if (!cached) {
+        auto found = templates_.find(&code);
+        if (found == templates_.end()) {
+            Template t;
+            bool allOnSheet = false;
+            encodeTokens(code, owner, t.bytes, &t.patches, allOnSheet);
+            if (!allOnSheet) {   // not a shape to copy: this cell's #REF! is its own
+                rgce_.swap(t.bytes);
+                return rgce_;
+            }
+            found = templates_.emplace(&code, std::move(t)).first;
+        }
+        cached = &found->second;   // map nodes stay put as the map grows
+        recent_[nextRecent_] = {&code, cached};
+        nextRecent_ = (nextRecent_ + 1) % kRecent;
+    }
+    const Template& t = *cached;
+    rgce_ = t.bytes;
+    for (const Patch& p : t.patches) {
+        const CellAddress at = p.part.resolve(owner);
+        if (!onSheet(at)) {   // this copy of the shape reaches off the sheet
+            bool ignored = false;
+            rgce_.clear();
+            encodeTokens(code, owner, rgce_, nullptr, ignored);
+            return rgce_;
+        }
+        const std::uint16_t v = p.row ? std::uint16_t(at.row) : columnField(at.col, p.part);
+        rgce_[p.offset] = std::uint8_t(v);
+        rgce_[p.offset + 1] = std::uint8_t(v >> 8);
+    }
+    return rgce_;
+}
+
+}  // namespace host::xls

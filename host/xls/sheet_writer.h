@@ -1,0 +1,31 @@
+#pragma once
+// One worksheet as a BIFF8 substream. Cells are encoded first (they fill the workbook's shared
+// string table, which the globals hold ahead of every sheet); the substream around them is
+// written once the globals are out.
+#include <cstdint>
+#include <optional>
+#include <vector>
+
+#include "host/address.h"
+#include "host/worksheet.h"
+#include "xls/biff_record_writer.h"
+
+namespace host::xls {
+
+class SstWriter;
+
+struct SheetCells {
+    BiffRecordWriter records;        // ROW, cell and STRING records, in row blocks
+    std::optional<CellRange> used;   // what DIMENSIONS reports
+};
+
+// Throws HostError for a cell the format cannot hold (a formula too long for its record).
+SheetCells writeSheetCells(const Worksheet& sheet, SstWriter& sst);
+
+// What goes before the cells: BOF, sheet settings, column widths, DIMENSIONS.
+void writeSheetHeader(BiffRecordWriter& out, const Worksheet& sheet, const SheetCells& cells);
+// What follows them: the window, the selection that keeps the sheet's active cell, EOF.
+// `active` marks the workbook's active sheet.
+void writeSheetTrailer(BiffRecordWriter& out, const Worksheet& sheet, bool active);
+
+}  // namespace host::xls

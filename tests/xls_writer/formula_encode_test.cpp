@@ -1,0 +1,98 @@
+// Host formulas as BIFF8 tokens: byte for byte for the program's own formulas, and the cases
+// where a copied shape or an off-sheet reference must not reuse the wrong bytes.
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "host/formula_code.h"
+#include "xls/formula_encode.h"
+
+using host::CellAddress;
+using host::parseFormula;
+using host::xls::FormulaEncoder;
+using Bytes = std::vector<std::uint8_t>;
+
+namespace {
+
+CellAddress at(const char* a) { return *host::parseAddress(a); }
+
+Bytes encode(const char* text, const char* cell) {
+    FormulaEncoder encoder;
+    const auto code = parseFormula(text, at(cell));
+    return encoder.encode(*code, at(cell));
+}
+
+}  // namespace
+
+TEST(FormulaEncode, TheDataRowFormulas) {
+    // tRefV C3 (row 2, column 2, both relative), tRefV E3, tSub.
+    EXPECT_EQ(encode("=C3-E3", "F3"), (Bytes{0x44, 0x02, 0x00, 0x02, 0xC0, 0x44, 0x02, 0x00, 0x04, 0xC0, 0x04}));
+    EXPECT_EQ(encode("=F5/H5", "I5"), (Bytes{0x44, 0x04, 0x00, 0x05, 0xC0, 0x44, 0x04, 0x00, 0x07, 0xC0, 0x06}));
+    EXPECT_EQ(encode("=I7", "K7"), (Bytes{0x44, 0x06, 0x00, 0x08, 0xC0}));
+}
+
+TEST(FormulaEncode, TheTotalsRowFunctions) {
+    // tAreaR B3:B4, then SUM (4) and AVERAGE (5) as tFuncVarV with one argument.
+    EXPECT_EQ(encode("=sum(B3:B4)", "B5"),
+              (Bytes{0x25, 0x02, 0x00, 0x03, 0x00, 0x01, 0xC0, 0x01, 0xC0, 0x42, 0x01, 0x04, 0x00}));
+    EXPECT_EQ(encode("=average(K3:K4)", "K5"),
+              (Bytes{0x25, 0x02, 0x00, 0x03, 0x00, 0x0A, 0xC0, 0x0A, 0xC0, 0x42, 0x01, 0x05, 0x00}));
+}
+
+TEST(FormulaEncode, AbsoluteAndMixedReferencesKeepTheirFlags) {
+    // $A$1: no relative bits; B$2 from C5: column relative (0x4000), row absolute.
+    EXPECT_EQ(encode("=$A$1+B$2", "C5"),
+              (Bytes{0x44, 0x00, 0x00, 0x00, 0x00, 0x44, 0x01, 0x00, 0x01, 0x40, 0x03}));
+}
+
+TEST(FormulaEncode, FixedAndVariableArgumentFunctions) {
+    // ABS takes exactly one argument: tFuncV, no count. IF takes two or three: tFuncVarV.
+    const Bytes abs = encode("=ABS(A1)", "B1");
+    ASSERT_GE(abs.size(), 3u);
+    EXPECT_EQ(Bytes(abs.end() - 3, abs.end()), (Bytes{0x41, 0x18, 0x00}));
+    const Bytes iff = encode("=IF(A1,1,2)", "B1");
+    ASSERT_GE(iff.size(), 4u);
+    EXPECT_EQ(Bytes(iff.end() - 4, iff.end()), (Bytes{0x42, 0x03, 0x01, 0x00}));
+}
+
+TEST(FormulaEncode, ConstantsOperatorsAndParentheses) {
+    EXPECT_EQ(encode("=\"ab\"&\"cd\"", "A1"),
+              (Bytes{0x17, 0x02, 0x00, 'a', 'b', 0x17, 0x02, 0x00, 'c', 'd', 0x08}));
+    EXPECT_EQ(encode("=(1+2)*3", "A1"),
+              (Bytes{0x1E, 0x01, 0x00, 0x1E, 0x02, 0x00, 0x03, 0x15, 0x1E, 0x03, 0x00, 0x05}));
+    const Bytes half = encode("=0.5", "A1");
+    ASSERT_EQ(half.size(), 9u);
+    EXPECT_EQ(half[0], 0x1F);   // tNum: not a whole number
+}
+
+TEST(FormulaEncode, ACodeSharedByManyCellsIsPlacedInEach) {
+    FormulaEncoder shared;
+    const auto code = parseFormula("=C3-E3", at("F3"));
+    const Bytes first = shared.encode(*code, at("F3"));
+    const Bytes later = shared.encode(*code, at("F9000"));
+    FormulaEncoder fresh;
+    EXPECT_EQ(later, fresh.encode(*code, at("F9000")));
+    EXPECT_NE(first, later);
+    EXPECT_EQ(later[1] | later[2] << 8, 8999);   // row 9000, zero-based
+}
+
+TEST(FormulaEncode, AReferenceOffTheSheetBecomesRefError) {
+    // =A1 typed into B2 points one row up and one column left; copied to A1 it points nowhere.
+    const auto code = parseFormula("=A1", at("B2"));
+    FormulaEncoder encoder;
+    EXPECT_EQ(encoder.encode(*code, at("B2")), (Bytes{0x44, 0x00, 0x00, 0x00, 0xC0}));
+    EXPECT_EQ(encoder.encode(*code, at("A1")), (Bytes{0x4A, 0, 0, 0, 0}));   // tRefErrV
+    EXPECT_EQ(encoder.encode(*code, at("C3")), (Bytes{0x44, 0x01, 0x00, 0x01, 0xC0}));
+    const auto area = parseFormula("=SUM(A1:A2)", at("B3"));
+    const Bytes off = FormulaEncoder().encode(*area, at("A3"));
+    EXPECT_EQ(off[0], 0x2B);   // tAreaErrR
+}
+
+TEST(FormulaEncode, AnOpaqueFormulaGoesBackAsItCame) {
+    host::FormulaCode code;
+    code.opaque = true;
+    code.biff = {0x3A, 0x00, 0x00, 0x01, 0x00, 0x00, 0xC0};   // tRef3d as another writer stored it
+    code.text = "=Sheet2!A2";
+    FormulaEncoder encoder;
+    EXPECT_EQ(encoder.encode(code, at("A1")), code.biff);
+}

@@ -1,0 +1,397 @@
+// Workbooks written by the host, built through host::Application as the program builds them,
+// read back by xlrd (with formatting), LibreOffice (which recomputes every formula) and
+// Gnumeric (which shows the cached results).
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "host/application.h"
+#include "host/host_error.h"
+#include "host/workbook_files.h"
+#include "test_clients.h"
+#include "xls/biff_text.h"
+
+namespace fs = std::filesystem;
+using namespace writer_test;
+
+namespace {
+
+const char* const kHeaders[] = {"DATE", "# of Orders", "$ of Orders", "# of Refunds", "$ of Refunds",
+                                "$Orders - $Refunds", "# Orders - # Refunds", "Number of Unique Visitors",
+                                "Total $ Dollars / Unique Visitors", "Total # Orders / Unique Visitors",
+                                "Average = $ / Unique Visitors"};
+
+void put(host::Application& app, const std::string& address, const std::string& typed) {
+    app.range(address).select();
+    app.activeCell().setValue(typed);
+}
+
+// The statistics sheet as the program lays it out, with the two days of the worked example.
+void buildStatsSheet(host::Application& app) {
+    app.addWorkbook();
+    app.selectSheet(1);
+    app.range("A1:C1").setColumnWidth(15);
+    app.range("D1:E1").setColumnWidth(18);
+    app.range("F1:G1").setColumnWidth(24);
+    app.range("H1").setColumnWidth(30);
+    app.range("I1:K1").setColumnWidth(36);
+    put(app, "A1", "Entries");
+    app.range("B1").select();
+    app.activeCell().setValue(0.0);
+    for (int c = 0; c < 11; ++c) put(app, std::string(1, char('A' + c)) + "2", kHeaders[c]);
+    app.range("A1:K2").setBold(true);
+    app.range("A3").select();
+    app.range("B1:K2").setHorizontalAlignment(host::xlRight);
+    app.range("A1:A1000").setHorizontalAlignment(host::xlLeft);
+
+    const std::vector<std::vector<std::string>> days = {{"2/1/2001", "10", "250", "2", "50", "100"},
+                                                        {"2/2/2001", "20", "500", "0", "0", "100"}};
+    for (std::size_t d = 0; d < days.size(); ++d) {
+        const std::string r = std::to_string(3 + d);
+        const std::string t = std::to_string(4 + d);
+        const auto& v = days[d];
+        put(app, "A" + r, v[0]);
+        put(app, "B" + r, v[1]);
+        put(app, "C" + r, v[2]);
+        put(app, "D" + r, v[3]);
+        put(app, "E" + r, v[4]);
+        put(app, "H" + r, v[5]);
+        put(app, "F" + r, "=C" + r + "-E" + r);
+        put(app, "G" + r, "=B" + r + "-D" + r);
+        put(app, "I" + r, "=F" + r + "/H" + r);
+        put(app, "J" + r, "=G" + r + "/H" + r);
+        put(app, "K" + r, "=I" + r);
+        put(app, "A" + t, "Total");
+        for (char c = 'B'; c <= 'J'; ++c) put(app, std::string(1, c) + t, std::string("=sum(") + c + "3:" + c + r + ")");
+        put(app, "K" + t, "=average(K3:K" + r + ")");
+        app.range("B1").select();
+        app.activeCell().setValue(double(d + 1));
+        app.range("A" + t).select();
+    }
+}
+
+std::string longText(std::size_t n, const std::string& unit, const std::string& end) {
+    std::string s;
+    while (s.size() + unit.size() + end.size() <= n) s += unit;
+    return s + end;
+}
+
+// Sheet2 of the same workbook: every kind of value, strings enough to split the shared
+// string table, and formulas of every result type.
+void fillMixedSheet(host::Application& app) {
+    app.selectSheet(2);
+    host::Worksheet& sheet = app.activeWorkbook()->activeSheet();
+    put(app, "A1", "plain text");
+    put(app, "A2", "Gr\xC3\xBC\xC3\x9F" "e \xE2\x82\xAC \xE6\x97\xA5\xE6\x9C\xAC \xF0\x9F\x98\x80");
+    sheet.setValue({2, 0}, host::Value::fromBoolean(true));
+    sheet.setValue({3, 0}, host::Value::fromBoolean(false));
+    sheet.setValue({4, 0}, host::Value::fromError(host::ErrorCode::NA));
+    put(app, "A6", "=1/0");
+    put(app, "A7", "=\"ab\"&\"cd\"");
+    put(app, "A8", "=1<2");
+    put(app, "A9", longText(10000, "x", "xyz"));
+    put(app, "A10", longText(6000, "\xE2\x82\xAC", "end"));
+    sheet.setValue({10, 0}, host::Value::fromNumber(0.1 + 0.2));
+    sheet.setValue({11, 0}, host::Value::fromNumber(-123456789.25));
+    sheet.setValue({12, 0}, host::Value::fromNumber(1e300));
+    put(app, "A14", "=A11*3");
+    put(app, "A15", "=\"\"");
+    put(app, "A16", "=A7&\"-\"&A1");
+    put(app, "C1", "=$A$11+A12");
+    put(app, "C2", "=ABS(-3)");
+    put(app, "C3", "=IF(A3,1,2)");
+    put(app, "C4", "=ROUND(1.234,2)");
+    put(app, "C5", "=-A12%");
+    put(app, "C6", "=(1+2)*3^2");
+    put(app, "C7", "=SUM(B1:B3,A11,4)");
+    for (int i = 0; i < 400; ++i) {
+        char text[64];
+        std::snprintf(text, sizeof text, "item %04d of the string table ....", i);
+        put(app, "B" + std::to_string(i + 1), text);
+    }
+    app.range("C3").select();
+}
+
+// One expectation for xlrd_expect.py, a JSON object.
+class Expectations {
+public:
+    void line(const std::string& json) { out_ << json << "\n"; }
+    static std::string str(const std::string& s) {
+        std::string o = "\"";
+        for (char16_t u : host::xls::toBiffText(s, 1 << 20).units) {
+            if (u == '"' || u == '\\') { o += '\\'; o += char(u); }
+            else if (u >= 0x20 && u < 0x7F) o += char(u);
+            else { char b[8]; std::snprintf(b, sizeof b, "\\u%04x", unsigned(u)); o += b; }
+        }
+        return o + "\"";
+    }
+    static std::string num(double v) { char b[40]; std::snprintf(b, sizeof b, "%.17g", v); return b; }
+    void cell(const std::string& ref, const std::string& type, const std::string& value, bool formula,
+              const std::string& extra = "") {
+        line("{\"cell\": " + str(ref) + ", \"type\": " + str(type) + ", \"value\": " + value +
+             ", \"formula\": " + (formula ? "true" : "false") + extra + "}");
+    }
+    void save(const std::string& path) const { std::ofstream(path) << out_.str(); }
+
+private:
+    std::ostringstream out_;
+};
+
+class WriterInterop : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        char tmpl[] = "/tmp/tallomer-writer-XXXXXX";
+        dir = mkdtemp(tmpl);
+        statsPath = dir + "/stats.xls";
+        mixedPath = dir + "/mixed";   // saved under exactly this name, no extension
+        host::Application app;
+        app.setVisible(false);
+        app.setDisplayAlerts(false);
+        buildStatsSheet(app);
+        app.saveActiveWorkbookAs(statsPath);
+        fillMixedSheet(app);
+        app.saveActiveWorkbookAs(mixedPath);
+    }
+    static void TearDownTestSuite() { fs::remove_all(dir); }
+
+    // Both workbooks converted in one LibreOffice run (each run costs seconds). LibreOffice
+    // names its output after the input, so the extension-less file goes in under a copy.
+    static const std::map<std::string, std::map<std::string, Csv>>& libreOffice() {
+        static const auto sheets = [] {
+            mixedCopy = dir + "/mixed-lo.xls";
+            fs::copy_file(mixedPath, mixedCopy, fs::copy_options::overwrite_existing);
+            return libreOfficeSheets({statsPath, mixedCopy}, dir);
+        }();
+        return sheets;
+    }
+
+    static std::string checkWithXlrd(const std::string& file, const Expectations& e, const std::string& name) {
+        const std::string expectPath = dir + "/" + name + ".expect";
+        e.save(expectPath);
+        const auto r = runCommand("cd " + quote(scriptPath("")) + " && " + systemPython() + " xlrd_expect.py " +
+                                  quote(file) + " " + quote(expectPath));
+        return r.status == 0 ? "" : "status " + std::to_string(r.status) + "\n" + r.output;
+    }
+
+    static inline std::string dir, statsPath, mixedPath, mixedCopy;
+};
+
+// Rows 1 to 5 of the stats sheet as a reader with recomputation should show them; dates
+// as LibreOffice's csv prints them.
+const std::vector<std::vector<std::string>> kStatsValues = {
+    {"Entries", "2", "", "", "", "", "", "", "", "", ""},
+    {},  // headers, checked separately
+    {"02/01/2001", "10", "250", "2", "50", "200", "8", "100", "2", "0.08", "2"},
+    {"02/02/2001", "20", "500", "0", "0", "500", "20", "100", "5", "0.2", "5"},
+    {"Total", "30", "750", "2", "50", "700", "28", "200", "7", "0.28", "3.5"},
+};
+
+// `dates`: A3 and A4 as the reader prints them.
+void expectStatsRows(const Csv& csv, const std::vector<std::string>& dates, const std::string& reader) {
+    ASSERT_GE(csv.size(), 5u) << reader;
+    for (int c = 0; c < 11; ++c) EXPECT_EQ(csv[1].at(c), kHeaders[c]) << reader;
+    for (int r : {0, 2, 3, 4}) {
+        for (int c = 0; c < 11; ++c) {
+            std::string want = kStatsValues[r][c];
+            if (c == 0 && (r == 2 || r == 3)) want = dates[r - 2];
+            EXPECT_TRUE(sameField(csv[r].at(c), want)) << reader << " row " << r + 1 << " col " << c << ": "
+                                                       << csv[r].at(c) << " != " << want;
+        }
+    }
+    for (std::size_t r = 5; r < csv.size(); ++r)
+        for (const auto& f : csv[r]) EXPECT_EQ(f, "") << reader << " row " << r + 1;
+}
+
+}  // namespace
+
+TEST_F(WriterInterop, XlrdReadsTheStatsSheetWithItsFormats) {
+    Expectations e;
+    e.line("{\"sheets\": [\"Sheet1\", \"Sheet2\", \"Sheet3\"]}");
+    e.line("{\"datemode\": 0}");
+    e.line("{\"active_sheet\": \"Sheet1\"}");
+    e.line("{\"active_cell\": \"Sheet1!A5\"}");
+    e.line("{\"active_cell\": \"Sheet2!A1\"}");
+    const double widths[] = {15, 15, 15, 18, 18, 24, 24, 30, 36, 36, 36};
+    for (int c = 0; c < 11; ++c)
+        e.line("{\"width\": \"Sheet1!" + std::string(1, char('A' + c)) + "\", \"value\": " + Expectations::num(widths[c] * 256) + "}");
+    e.line("{\"width\": \"Sheet1!L\", \"value\": null}");
+    e.cell("Sheet1!A1", "text", "\"Entries\"", false, ", \"bold\": true, \"align\": \"left\"");
+    e.cell("Sheet1!B1", "number", "2", false, ", \"bold\": true, \"align\": \"right\"");
+    e.line("{\"cell\": \"Sheet1!C1\", \"type\": \"empty\", \"bold\": true, \"align\": \"right\"}");
+    for (int c = 0; c < 11; ++c) {
+        const std::string ref = "Sheet1!" + std::string(1, char('A' + c)) + "2";
+        e.cell(ref, "text", Expectations::str(kHeaders[c]), false,
+               std::string(", \"bold\": true, \"align\": \"") + (c == 0 ? "left" : "right") + "\"");
+    }
+    const double row3[] = {36923, 10, 250, 2, 50, 200, 8, 100, 2, 0.08, 2};
+    const double row4[] = {36924, 20, 500, 0, 0, 500, 20, 100, 5, 0.2, 5};
+    const double row5[] = {0, 30, 750, 2, 50, 700, 28, 200, 7, 0.08 + 0.2, 3.5};
+    for (int c = 0; c < 11; ++c) {
+        const std::string col(1, char('A' + c));
+        const bool formula = c == 5 || c == 6 || c >= 8;
+        const std::string style = c == 0 ? ", \"date\": true, \"bold\": false, \"align\": \"left\""
+                                         : ", \"date\": false, \"bold\": false, \"align\": \"general\"";
+        e.cell("Sheet1!" + col + "3", "number", Expectations::num(row3[c]), formula, style);
+        e.cell("Sheet1!" + col + "4", "number", Expectations::num(row4[c]), formula, style);
+        if (c > 0) e.cell("Sheet1!" + col + "5", "number", Expectations::num(row5[c]), true);
+    }
+    e.cell("Sheet1!A5", "text", "\"Total\"", false, ", \"align\": \"left\"");
+    e.line("{\"cell\": \"Sheet1!A1000\", \"type\": \"empty\", \"align\": \"left\", \"bold\": false}");
+    e.line("{\"cell\": \"Sheet1!A1001\", \"type\": \"empty\", \"align\": \"general\"}");
+    e.line("{\"cell\": \"Sheet1!B6\", \"type\": \"empty\", \"align\": \"general\"}");
+    const std::string problems = checkWithXlrd(statsPath, e, "stats");
+    EXPECT_EQ(problems, "");
+}
+
+TEST_F(WriterInterop, XlrdReadsEveryKindOfValueAndLongStrings) {
+    Expectations e;
+    e.line("{\"active_sheet\": \"Sheet2\"}");
+    e.line("{\"active_cell\": \"Sheet1!A5\"}");
+    e.line("{\"active_cell\": \"Sheet2!C3\"}");
+    e.cell("Sheet2!A1", "text", "\"plain text\"", false);
+    e.cell("Sheet2!A2", "text", Expectations::str("Gr\xC3\xBC\xC3\x9F" "e \xE2\x82\xAC \xE6\x97\xA5\xE6\x9C\xAC \xF0\x9F\x98\x80"), false);
+    e.cell("Sheet2!A3", "bool", "true", false);
+    e.cell("Sheet2!A4", "bool", "false", false);
+    e.cell("Sheet2!A5", "error", "\"#N/A\"", false);
+    e.cell("Sheet2!A6", "error", "\"#DIV/0!\"", true);
+    e.cell("Sheet2!A7", "text", "\"abcd\"", true);
+    e.cell("Sheet2!A8", "bool", "true", true);
+    e.line("{\"text_length\": \"Sheet2!A9\", \"value\": 10000, \"ends\": \"xyz\"}");
+    e.line("{\"text_length\": \"Sheet2!A10\", \"value\": " + std::to_string(host::xls::toBiffText(longText(6000, "\xE2\x82\xAC", "end")).units.size()) + ", \"ends\": \"end\"}");
+    e.cell("Sheet2!A11", "number", Expectations::num(0.1 + 0.2), false);
+    e.cell("Sheet2!A12", "number", Expectations::num(-123456789.25), false);
+    e.cell("Sheet2!A13", "number", Expectations::num(1e300), false);
+    e.cell("Sheet2!A14", "number", Expectations::num((0.1 + 0.2) * 3), true);
+    e.cell("Sheet2!A15", "text", "\"\"", true);
+    e.cell("Sheet2!A16", "text", "\"abcd-plain text\"", true);
+    e.cell("Sheet2!C1", "number", Expectations::num((0.1 + 0.2) + -123456789.25), true);
+    e.cell("Sheet2!C2", "number", "3", true);
+    e.cell("Sheet2!C3", "number", "1", true);
+    e.cell("Sheet2!C4", "number", "1.23", true);
+    e.cell("Sheet2!C5", "number", Expectations::num(123456789.25 / 100), true);
+    e.cell("Sheet2!C6", "number", "27", true);
+    e.cell("Sheet2!C7", "number", Expectations::num(0.1 + 0.2 + 4), true);
+    for (int i : {0, 1, 199, 399}) {
+        char text[64];
+        std::snprintf(text, sizeof text, "item %04d of the string table ....", i);
+        e.cell("Sheet2!B" + std::to_string(i + 1), "text", Expectations::str(text), false);
+    }
+    const std::string problems = checkWithXlrd(mixedPath, e, "mixed");
+    EXPECT_EQ(problems, "");
+}
+
+TEST_F(WriterInterop, LibreOfficeRecomputesTheSameValues) {
+    const auto& sheets = libreOffice();
+    ASSERT_EQ(sheets.count(statsPath), 1u) << "LibreOffice wrote nothing (is soffice installed?)";
+    const auto& stats = sheets.at(statsPath);
+    ASSERT_EQ(stats.count("Sheet1"), 1u);
+    expectStatsRows(stats.at("Sheet1"), {"02/01/2001", "02/02/2001"}, "LibreOffice");
+    EXPECT_EQ(stats.count("Sheet2"), 1u);
+    EXPECT_EQ(stats.count("Sheet3"), 1u);
+}
+
+TEST_F(WriterInterop, LibreOfficeReadsTheMixedSheet) {
+    const auto& sheets = libreOffice();
+    ASSERT_EQ(sheets.count(mixedCopy), 1u) << "LibreOffice wrote nothing (is soffice installed?)";
+    const Csv& csv = sheets.at(mixedCopy).at("Sheet2");
+    // LibreOffice keeps a boolean as the number 1 or 0 in a boolean format; raw csv shows 1.
+    const auto isTrue = [](const std::string& f) { return f == "TRUE" || f == "1"; };
+    const auto isFalse = [](const std::string& f) { return f == "FALSE" || f == "0"; };
+    ASSERT_GE(csv.size(), 16u);
+    EXPECT_EQ(csv[0][0], "plain text");
+    EXPECT_EQ(csv[1][0], "Gr\xC3\xBC\xC3\x9F" "e \xE2\x82\xAC \xE6\x97\xA5\xE6\x9C\xAC \xF0\x9F\x98\x80");
+    EXPECT_TRUE(isTrue(csv[2][0])) << csv[2][0];
+    EXPECT_TRUE(isFalse(csv[3][0])) << csv[3][0];
+    EXPECT_EQ(csv[4][0], "#N/A");
+    EXPECT_EQ(csv[5][0], "#DIV/0!");
+    EXPECT_EQ(csv[6][0], "abcd");
+    EXPECT_TRUE(isTrue(csv[7][0])) << csv[7][0];
+    EXPECT_EQ(csv[8][0], longText(10000, "x", "xyz"));
+    EXPECT_EQ(csv[9][0], longText(6000, "\xE2\x82\xAC", "end"));
+    EXPECT_TRUE(sameField(csv[13][0], "0.9"));
+    EXPECT_EQ(csv[15][0], "abcd-plain text");
+    EXPECT_TRUE(sameField(csv[0][2], "-123456788.95"));
+    EXPECT_EQ(csv[1][2], "3");
+    EXPECT_EQ(csv[2][2], "1");
+    EXPECT_EQ(csv[3][2], "1.23");
+    EXPECT_TRUE(sameField(csv[4][2], "1234567.8925"));
+    EXPECT_EQ(csv[5][2], "27");
+    EXPECT_TRUE(sameField(csv[6][2], "4.3"));
+    EXPECT_EQ(csv[399][1], "item 0399 of the string table ....");
+}
+
+TEST_F(WriterInterop, GnumericShowsTheCachedResults) {
+    std::string messages;
+    const auto sheets = gnumericSheets(statsPath, dir, &messages);
+    ASSERT_EQ(sheets.size(), 3u) << "Gnumeric wrote nothing (is ssconvert installed?) " << messages;
+    EXPECT_EQ(messages, "");   // no complaint about the file
+    expectStatsRows(sheets[0], {"2001/02/01", "2001/02/02"}, "Gnumeric");
+
+    const auto mixed = gnumericSheets(mixedPath, dir, &messages);
+    ASSERT_EQ(mixed.size(), 3u) << messages;
+    EXPECT_EQ(messages, "");
+    const Csv& csv = mixed[1];
+    ASSERT_GE(csv.size(), 16u);
+    EXPECT_EQ(csv[5][0], "#DIV/0!");
+    EXPECT_EQ(csv[6][0], "abcd");
+    EXPECT_EQ(csv[7][0], "TRUE");
+    EXPECT_EQ(csv[8][0], longText(10000, "x", "xyz"));
+    EXPECT_EQ(csv[15][0], "abcd-plain text");
+    EXPECT_TRUE(sameField(csv[6][2], "4.3"));
+}
+
+TEST_F(WriterInterop, AFailedSaveChangesNothing) {
+    const std::string before = [] {
+        std::ifstream in(statsPath, std::ios::binary);
+        return std::string{std::istreambuf_iterator<char>(in), {}};
+    }();
+    host::Application app;
+    app.addWorkbook();
+    EXPECT_THROW(app.saveActiveWorkbookAs(dir + "/no such folder/book.xls"), host::HostError);
+    EXPECT_THROW(app.saveActiveWorkbookAs(dir + "/"), host::HostError);
+    EXPECT_THROW(app.saveActiveWorkbookAs(""), host::HostError);
+    EXPECT_THROW(app.saveActiveWorkbook(), host::HostError);   // it has no file yet
+    std::ifstream in(statsPath, std::ios::binary);
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), before);
+}
+
+TEST_F(WriterInterop, ASmallWorkbookKeepsItsDateSystemAndStaysOutOfTheMiniStream) {
+    auto book = host::Workbook::createDefault();
+    book->date1904 = true;
+    book->sheet(0).setValue({0, 0}, host::Value::fromNumber(1));
+    const std::string path = dir + "/small1904.xls";
+    host::saveWorkbookFile(*book, path);
+    Expectations e;
+    e.line("{\"sheets\": [\"Sheet1\", \"Sheet2\", \"Sheet3\"]}");
+    e.line("{\"datemode\": 1}");
+    e.line("{\"stream_at_least\": 4096}");
+    e.cell("Sheet1!A1", "number", "1", false);
+    EXPECT_EQ(checkWithXlrd(path, e, "small1904"), "");
+}
+
+TEST_F(WriterInterop, AFormulaTooLongForItsRecordFailsTheSaveAndWritesNothing) {
+    auto book = host::Workbook::createDefault();
+    auto code = std::make_shared<host::FormulaCode>();
+    for (int i = 0; i < 3000; ++i) {
+        host::Token n;
+        n.kind = host::TokenKind::Number;
+        n.number = 1;
+        code->rpn.push_back(n);
+        if (i > 0) {
+            host::Token add;
+            add.kind = host::TokenKind::Add;
+            code->rpn.push_back(add);
+        }
+    }
+    book->sheet(0).setFormula({0, 0}, code);
+    const std::string path = dir + "/too-long.xls";
+    EXPECT_THROW(host::saveWorkbookFile(*book, path), host::HostError);
+    EXPECT_FALSE(fs::exists(path));
+}
