@@ -12,8 +12,11 @@ int copy(const std::vector<std::string>& args) {
         return 1;
     }
     try {
-        const auto workbook = host::loadWorkbookFile(args[0]);
+        auto workbook = host::loadWorkbookFile(args[0]);
         host::saveWorkbookFile(*workbook, args[1]);
+        // The process ends here: taking a large workbook apart cell by cell would only cost
+        // time, the system reclaims its memory at once.
+        (void)workbook.release();
     } catch (const std::exception& e) {
         std::cerr << "tallomer-cli: " << e.what() << "\n";
         return 2;

@@ -20,6 +20,7 @@ enum Record : std::uint16_t {
     kFooter = 0x0015,
     kExternSheet = 0x0017,
     kName = 0x0018,
+    kExternName = 0x0023,
     kWindowProtect = 0x0019,
     kDateMode = 0x0022,
     kLeftMargin = 0x0026,

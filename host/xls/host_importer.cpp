@@ -1,8 +1,23 @@
 #include "xls/host_importer.h"
 
+#include "host/host_error.h"
 #include "xls/formula_decode.h"
 
 namespace host::xls {
+
+namespace {
+// Every column of one sheet filled to the last row: more than any workbook this program keeps,
+// and still a bounded amount of memory when a damaged or hostile file asks for more.
+constexpr std::size_t kMaxRowSlots = std::size_t{kMaxColumns} * kMaxRows;
+}  // namespace
+
+void HostImporter::reserveRow(CellAddress at) {
+    int& depth = columnDepth_[static_cast<std::size_t>(at.col)];
+    if (at.row < depth) return;
+    rowSlots_ += static_cast<std::size_t>(at.row + 1 - depth);
+    depth = at.row + 1;
+    if (rowSlots_ > kMaxRowSlots) throw HostError("the workbook is too large to open: its sheets reach too far");
+}
 
 void HostImporter::cellStyles(std::span<const Style> styles) {
     xfStyles_.assign(styles.begin(), styles.end());
@@ -17,6 +32,7 @@ void HostImporter::beginSheet(std::string_view name) {
     sheet_ = &workbook_.addSheet(std::string(name));
     sheet_->beginLoad();
     sharedCodes_.clear();
+    columnDepth_.assign(kMaxColumns, 0);
 }
 
 void HostImporter::endSheet() {
@@ -29,25 +45,32 @@ void HostImporter::applyStyle(CellAddress at, std::uint16_t xf) {
     if (xf >= hostStyleOfXf_.size()) return;
     int& index = hostStyleOfXf_[xf];
     if (index < 0) index = workbook_.styles().intern(xfStyles_[xf]);
-    if (index != 0) sheet_->setStyleIndex(at, static_cast<std::uint16_t>(index));
+    if (index != 0) {
+        reserveRow(at);
+        sheet_->setStyleIndex(at, static_cast<std::uint16_t>(index));
+    }
 }
 
 void HostImporter::number(CellAddress at, std::uint16_t xf, double value) {
+    reserveRow(at);
     sheet_->setValue(at, Value::fromNumber(value));
     applyStyle(at, xf);
 }
 
 void HostImporter::text(CellAddress at, std::uint16_t xf, std::string_view value) {
+    reserveRow(at);
     sheet_->setValue(at, Value::fromText(std::string(value)));
     applyStyle(at, xf);
 }
 
 void HostImporter::boolean(CellAddress at, std::uint16_t xf, bool value) {
+    reserveRow(at);
     sheet_->setValue(at, Value::fromBoolean(value));
     applyStyle(at, xf);
 }
 
 void HostImporter::error(CellAddress at, std::uint16_t xf, ErrorCode value) {
+    reserveRow(at);
     sheet_->setValue(at, Value::fromError(value));
     applyStyle(at, xf);
 }
@@ -64,6 +87,7 @@ FormulaPtr HostImporter::sharedCode(const FormulaTokens& tokens, CellAddress at)
 }
 
 void HostImporter::formula(CellAddress at, std::uint16_t xf, const FormulaTokens& tokens, const Value& cached) {
+    reserveRow(at);
     FormulaPtr code = tokens.shareKey && !tokens.partOfArray ? sharedCode(tokens, at) : decodeFormula(tokens, at, names_);
     sheet_->setFormula(at, std::move(code), cached);
     applyStyle(at, xf);

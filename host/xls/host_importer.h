@@ -32,6 +32,7 @@ public:
     void activeCell(CellAddress at) override;
 
 private:
+    void reserveRow(CellAddress at);
     void applyStyle(CellAddress at, std::uint16_t xf);
     FormulaPtr sharedCode(const FormulaTokens& tokens, CellAddress at);
 
@@ -41,6 +42,10 @@ private:
     std::vector<int> hostStyleOfXf_;  // -1 until first used
     FormulaNames names_;
     std::unordered_map<const void*, FormulaPtr> sharedCodes_;  // per sheet
+    // The host stores each column down to its last used row: a few bytes in the file can ask
+    // for megabytes. The rows reached, per column of the current sheet and in all.
+    std::vector<int> columnDepth_;
+    std::size_t rowSlots_ = 0;
 };
 
 }  // namespace host::xls

@@ -38,7 +38,7 @@ void initGsfOnce() {
         gsf_init();
         // A damaged container is reported once, by the HostError; libgsf's own warnings
         // would only add noise on stderr.
-        for (const char* domain : {"libgsf", "libgsf:msole"}) {
+        for (const char* domain : {"libgsf", "libgsf:msole", static_cast<const char*>(nullptr)}) {
             g_log_set_handler(domain, static_cast<GLogLevelFlags>(G_LOG_LEVEL_WARNING | G_LOG_LEVEL_MESSAGE |
                                                                   G_LOG_LEVEL_CRITICAL | G_LOG_LEVEL_INFO |
                                                                   G_LOG_LEVEL_DEBUG),

@@ -63,6 +63,21 @@ std::vector<std::size_t> writeBoundSheets(BiffRecordWriter& out, const Workbook&
     return offsetFields;
 }
 
+// The link tables kept from the file the workbook was read from, written back as they came,
+// so the opaque formulas that point into them still do. A record that is not one of them, or
+// not whole, is left out rather than written damaged.
+void writeLinkRecords(BiffRecordWriter& out, const Workbook& workbook) {
+    for (const auto& record : workbook.xlsLinkRecords) {
+        if (record.size() < 4) continue;
+        const std::uint16_t type = std::uint16_t(record[0] | record[1] << 8);
+        const std::size_t length = std::size_t(record[2] | record[3] << 8);
+        const bool linkTable = type == kSupBook || type == kExternSheet || type == kName ||
+                               type == kExternName || type == kContinue;
+        if (!linkTable || length != record.size() - 4 || length > kMaxRecordData) continue;
+        out.raw(record.data(), record.size());
+    }
+}
+
 }  // namespace
 
 std::vector<ByteSpan> WorkbookStream::spans() const {
@@ -124,6 +139,7 @@ WorkbookStream buildWorkbookStream(const Workbook& workbook) {
     out.u16(1);
     out.u16(1);
     out.endRecord();
+    writeLinkRecords(out, workbook);
     sst.write(out);
     out.emptyRecord(kEof);
 

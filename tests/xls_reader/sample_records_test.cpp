@@ -7,6 +7,7 @@
 #include <regex>
 
 #include "host/host_error.h"
+#include "formula_text.h"
 #include "mini_json.h"
 #include "read_stream.h"
 #include "sample_files.h"
@@ -15,15 +16,6 @@ namespace {
 
 using testing_json::Json;
 using xls_test::RecordedCell;
-
-std::string normalizedFormula(std::string text) {
-    text.erase(std::remove(text.begin(), text.end(), ' '), text.end());
-    if (!text.empty() && text[0] == '=') text.erase(0, 1);
-    for (char& c : text) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    // xlrd shows whole numbers stored as doubles with ".0".
-    static const std::regex wholeNumber(R"((\d)\.0(?![0-9]))");
-    return std::regex_replace(text, wholeNumber, "$1");
-}
 
 void expectSameNumber(double expected, double actual, const std::string& where) {
     EXPECT_NEAR(expected, actual, std::abs(expected) * 1e-12 + 1e-12) << where;
@@ -56,7 +48,7 @@ void compareCell(const Json& e, const xls_test::RecordingSink& sink, const xls_t
     if (e.has("formula")) {
         ASSERT_EQ(c->kind, RecordedCell::Kind::Formula) << where;
         if (e["formula"].kind == Json::Kind::String) {
-            EXPECT_EQ(normalizedFormula(e["formula"].string), normalizedFormula(c->renderedFormula)) << where;
+            EXPECT_EQ(xls_test::normalizedFormula(e["formula"].string), xls_test::normalizedFormula(c->renderedFormula)) << where;
         }
     } else {
         EXPECT_NE(c->kind, RecordedCell::Kind::Formula) << where;

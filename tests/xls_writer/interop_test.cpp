@@ -328,12 +328,15 @@ TEST_F(WriterInterop, LibreOfficeReadsTheMixedSheet) {
 }
 
 TEST_F(WriterInterop, GnumericShowsTheCachedResults) {
-    const auto sheets = gnumericSheets(statsPath, dir);
-    ASSERT_EQ(sheets.size(), 3u) << "Gnumeric wrote nothing (is ssconvert installed?)";
+    std::string messages;
+    const auto sheets = gnumericSheets(statsPath, dir, &messages);
+    ASSERT_EQ(sheets.size(), 3u) << "Gnumeric wrote nothing (is ssconvert installed?) " << messages;
+    EXPECT_EQ(messages, "");   // no complaint about the file
     expectStatsRows(sheets[0], {"2001/02/01", "2001/02/02"}, "Gnumeric");
 
-    const auto mixed = gnumericSheets(mixedPath, dir);
-    ASSERT_EQ(mixed.size(), 3u);
+    const auto mixed = gnumericSheets(mixedPath, dir, &messages);
+    ASSERT_EQ(mixed.size(), 3u) << messages;
+    EXPECT_EQ(messages, "");
     const Csv& csv = mixed[1];
     ASSERT_GE(csv.size(), 16u);
     EXPECT_EQ(csv[5][0], "#DIV/0!");
@@ -357,4 +360,38 @@ TEST_F(WriterInterop, AFailedSaveChangesNothing) {
     EXPECT_THROW(app.saveActiveWorkbook(), host::HostError);   // it has no file yet
     std::ifstream in(statsPath, std::ios::binary);
     EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), before);
+}
+
+TEST_F(WriterInterop, ASmallWorkbookKeepsItsDateSystemAndStaysOutOfTheMiniStream) {
+    auto book = host::Workbook::createDefault();
+    book->date1904 = true;
+    book->sheet(0).setValue({0, 0}, host::Value::fromNumber(1));
+    const std::string path = dir + "/small1904.xls";
+    host::saveWorkbookFile(*book, path);
+    Expectations e;
+    e.line("{\"sheets\": [\"Sheet1\", \"Sheet2\", \"Sheet3\"]}");
+    e.line("{\"datemode\": 1}");
+    e.line("{\"stream_at_least\": 4096}");
+    e.cell("Sheet1!A1", "number", "1", false);
+    EXPECT_EQ(checkWithXlrd(path, e, "small1904"), "");
+}
+
+TEST_F(WriterInterop, AFormulaTooLongForItsRecordFailsTheSaveAndWritesNothing) {
+    auto book = host::Workbook::createDefault();
+    auto code = std::make_shared<host::FormulaCode>();
+    for (int i = 0; i < 3000; ++i) {
+        host::Token n;
+        n.kind = host::TokenKind::Number;
+        n.number = 1;
+        code->rpn.push_back(n);
+        if (i > 0) {
+            host::Token add;
+            add.kind = host::TokenKind::Add;
+            code->rpn.push_back(add);
+        }
+    }
+    book->sheet(0).setFormula({0, 0}, code);
+    const std::string path = dir + "/too-long.xls";
+    EXPECT_THROW(host::saveWorkbookFile(*book, path), host::HostError);
+    EXPECT_FALSE(fs::exists(path));
 }

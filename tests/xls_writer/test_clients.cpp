@@ -98,9 +98,10 @@ std::map<std::string, std::map<std::string, Csv>> libreOfficeSheets(const std::v
     return result;
 }
 
-std::vector<Csv> gnumericSheets(const std::string& file, const std::string& workDir) {
+std::vector<Csv> gnumericSheets(const std::string& file, const std::string& workDir, std::string* messages) {
     const std::string out = workDir + "/gnm-" + fs::path(file).stem().string() + ".csv";
-    runCommand("ssconvert -S " + quote(file) + " " + quote(out));
+    const auto r = runCommand("ssconvert -S " + quote(file) + " " + quote(out));
+    if (messages) *messages = r.output;
     std::vector<Csv> sheets;
     for (int i = 0; fs::exists(out + "." + std::to_string(i)); ++i) sheets.push_back(readCsv(out + "." + std::to_string(i)));
     return sheets;

@@ -28,7 +28,9 @@ Csv readCsv(const std::string& path);
 std::map<std::string, std::map<std::string, Csv>> libreOfficeSheets(const std::vector<std::string>& files,
                                                                      const std::string& workDir);
 // Every sheet of a file as csv by Gnumeric, which shows the cached formula results.
-std::vector<Csv> gnumericSheets(const std::string& file, const std::string& workDir);
+// `messages` gets whatever ssconvert said (warnings about the file, if any).
+std::vector<Csv> gnumericSheets(const std::string& file, const std::string& workDir,
+                                std::string* messages = nullptr);
 
 // Two fields the same: numbers within a relative 1e-9 (readers print them differently),
 // anything else as text.

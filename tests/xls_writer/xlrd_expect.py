@@ -4,7 +4,7 @@ formatting_info=True. Prints every mismatch; exit status 1 when there is one.
   {"cell": "Sheet1!B3", "type": "number", "value": 10, "formula": false,
    "bold": false, "align": "right", "date": false}      (any field but "cell" may be left out)
   {"width": "Sheet1!A", "value": 3840}
-  {"sheets": ["Sheet1", "Sheet2"]}   {"datemode": 0}
+  {"sheets": ["Sheet1", "Sheet2"]}   {"datemode": 0}   {"stream_at_least": 4096}
   {"active_sheet": "Sheet2"}   {"active_cell": "Sheet1!A5"}
   {"text_length": "Sheet2!A9", "value": 10000}   (a long text: its length and end characters)
 """
@@ -55,6 +55,9 @@ def main(path, expect_path):
         if 'sheets' in e:
             if names != e['sheets']:
                 fail('sheets', e['sheets'], names)
+        elif 'stream_at_least' in e:
+            if len(stream) < e['stream_at_least']:
+                fail('Workbook stream size', e['stream_at_least'], len(stream))
         elif 'datemode' in e:
             if book.datemode != e['datemode']:
                 fail('datemode', e['datemode'], book.datemode)

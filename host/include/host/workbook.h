@@ -1,4 +1,5 @@
 #pragma once
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <vector>
@@ -31,6 +32,13 @@ public:
 
     // The 1904 date system (some Mac files): serials count from 1904-01-01.
     bool date1904 = false;
+
+    // The link tables of the .xls file this workbook was read from: its SUPBOOK, EXTERNSHEET,
+    // NAME and EXTERNNAME records (each whole, header included, with any CONTINUE records
+    // after it), in file order. A formula the engine cannot compute keeps tokens that point
+    // into them (3-D references, defined names), so saving writes them back unchanged.
+    // Empty for a workbook made here.
+    std::vector<std::vector<std::uint8_t>> xlsLinkRecords;
 
     // The file this workbook belongs to; empty until it is opened from or saved to one.
     const std::string& path() const { return path_; }

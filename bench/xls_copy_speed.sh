@@ -1,0 +1,50 @@
+#!/usr/bin/env bash
+# Whole-process comparison on the largest statistics workbook (32,764 entries, totals in row
+# 32,767, as LibreOffice saves it): `tallomer-cli copy` (open and save) against LibreOffice's
+# headless conversion to .xls and against xlrd's open_workbook alone, side by side in one run,
+# plus the copy's peak memory. Usage: bench/xls_copy_speed.sh BUILD_DIR
+set -euo pipefail
+build=$(cd "${1:-build}" && pwd)
+here=$(cd "$(dirname "$0")" && pwd)
+cli="$build/tools/tallomer-cli"
+python=/usr/bin/python3
+work=$(mktemp -d /tmp/tallomer-copy-bench-XXXXXX)
+trap 'rm -rf "$work"' EXIT
+lo() { soffice --headless "-env:UserInstallation=file://$work/lo-profile" "$@" >/dev/null 2>&1; }
+
+# The workbook: generated with xlwt, then saved by LibreOffice (which also warms its profile).
+"$python" "$here/make_stats_workbook.py" 32764 "$work/generated.xls"
+lo --convert-to 'xls:MS Excel 97' --outdir "$work/lo-made" "$work/generated.xls"
+file="$work/stats_32764.xls"
+mv "$work/lo-made/generated.xls" "$file"
+echo "workbook: $(stat -c %s "$file") bytes"
+
+seconds() {   # runs a command, prints its wall time in seconds
+    local start=$EPOCHREALTIME
+    "$@" >/dev/null 2>&1
+    awk -v a="$start" -v b="$EPOCHREALTIME" 'BEGIN { printf "%.4f\n", b - a }'
+}
+median() { sort -g | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'; }
+
+copy=$(for i in 1 2 3 4 5; do seconds "$cli" copy "$file" "$work/copy.xls"; done | median)
+"$cli" copy "$file" "$work/copy.xls"   # must succeed: a failing copy is not a fast one
+office=$(for i in 1 2 3; do seconds lo --convert-to 'xls:MS Excel 97' --outdir "$work/lo-out" "$file"; done | median)
+xlrd=$("$python" - "$file" <<'PY'
+import statistics, sys, time
+import xlrd
+times = []
+for _ in range(3):
+    start = time.perf_counter()
+    xlrd.open_workbook(sys.argv[1])
+    times.append(time.perf_counter() - start)
+print('%.4f' % statistics.median(times))
+PY
+)
+rss=$(/usr/bin/time -v "$cli" copy "$file" "$work/copy.xls" 2>&1 >/dev/null | awk -F: '/Maximum resident/ { gsub(/ /, "", $2); print $2 }')
+
+awk -v c="$copy" -v o="$office" -v x="$xlrd" -v m="$rss" 'BEGIN {
+    printf "tallomer-cli copy (median of 5):           %8.1f ms\n", c * 1000
+    printf "LibreOffice convert to .xls (median of 3): %8.1f ms   %6.1fx the copy (goal 40x)\n", o * 1000, o / c
+    printf "xlrd open_workbook (median of 3):          %8.1f ms   %6.1fx the copy (goal 10x)\n", x * 1000, x / c
+    printf "tallomer-cli copy peak memory:             %8.1f MB   (goal under 60 MB)\n", m / 1024
+}'
