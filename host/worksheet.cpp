@@ -19,6 +19,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 #include <unordered_map>
 #include <unordered_set>
 
@@ -60,12 +61,25 @@ void requireRange(const CellRange& r) {
 }  // namespace
 
 struct Worksheet::Store final : formula::EvalContext {
+    // What an aggregate needs of 256 rows of one column, kept until one of them changes, so
+    // SUM over tens of thousands of rows reads a few hundred summaries.
+    struct BlockSummary {
+        double sum = 0;
+        double min = 0;
+        double max = 0;
+        std::int32_t numbers = 0;
+        std::int32_t nonEmpty = 0;
+        std::int32_t errors = 0;
+        bool valid = false;
+    };
+
     struct Column {
         std::vector<std::uint8_t> kind;      // Value::Kind of the current value
         std::vector<std::uint8_t> content;   // Content
         std::vector<double> num;             // number; boolean 0/1; error code
         std::vector<std::uint16_t> style;
         std::unordered_map<int, std::string> texts;  // Text values by row
+        mutable std::vector<BlockSummary> blocks;    // by row / kBlockRows
         int size() const { return static_cast<int>(kind.size()); }
         void ensure(int row) {
             if (row < size()) return;
@@ -74,6 +88,58 @@ struct Worksheet::Store final : formula::EvalContext {
             content.resize(n, None);
             num.resize(n, 0);
             style.resize(n, 0);
+            blocks.resize((n + kBlockRows - 1) / kBlockRows);
+        }
+        void changed(int row) { blocks[static_cast<std::size_t>(row / kBlockRows)].valid = false; }
+
+        const BlockSummary& summary(int block) const {
+            BlockSummary& b = blocks[static_cast<std::size_t>(block)];
+            if (b.valid) return b;
+            const int r0 = block * kBlockRows;
+            const int r1 = std::min(size(), r0 + kBlockRows) - 1;
+            b = BlockSummary{};
+            b.min = std::numeric_limits<double>::infinity();
+            b.max = -std::numeric_limits<double>::infinity();
+            scan(r0, r1, b);
+            b.valid = true;
+            return b;
+        }
+
+        void scan(int r0, int r1, BlockSummary& b) const {
+            constexpr auto kNumber = static_cast<std::uint8_t>(Value::Kind::Number);
+            constexpr auto kError = static_cast<std::uint8_t>(Value::Kind::Error);
+            const std::uint8_t* k = kind.data();
+            const double* n = num.data();
+            double sum = 0;
+            std::int32_t numbers = 0, nonEmpty = 0, errors = 0;
+            for (int r = r0; r <= r1; ++r) {
+                const bool isNum = k[r] == kNumber;
+                sum += isNum ? n[r] : 0.0;
+                numbers += isNum;
+                nonEmpty += k[r] != 0;
+                errors += k[r] == kError;
+            }
+            if (numbers) {
+                for (int r = r0; r <= r1; ++r) {
+                    if (k[r] == kNumber) {
+                        b.min = std::min(b.min, n[r]);
+                        b.max = std::max(b.max, n[r]);
+                    }
+                }
+            }
+            b.sum += sum;
+            b.numbers += numbers;
+            b.nonEmpty += nonEmpty;
+            b.errors += errors;
+        }
+
+        ErrorCode firstError(int r0, int r1) const {
+            for (int r = r0; r <= r1; ++r) {
+                if (kind[static_cast<std::size_t>(r)] == static_cast<std::uint8_t>(Value::Kind::Error)) {
+                    return static_cast<ErrorCode>(static_cast<int>(num[static_cast<std::size_t>(r)]));
+                }
+            }
+            return ErrorCode::Value;
         }
     };
 
@@ -98,6 +164,7 @@ struct Worksheet::Store final : formula::EvalContext {
     std::unordered_map<std::uint32_t, std::vector<std::uint32_t>> areaBlocks;
     std::vector<std::uint32_t> bigAreas;
     bool loading = false;
+    std::uint64_t computations = 0;
 
     // ---- raw cell access ------------------------------------------------------------------
     Column& column(int col) {
@@ -133,6 +200,7 @@ struct Worksheet::Store final : formula::EvalContext {
         Column& c = column(at.col);
         c.ensure(at.row);
         const auto r = static_cast<std::size_t>(at.row);
+        c.changed(at.row);
         if (static_cast<Value::Kind>(c.kind[r]) == Value::Kind::Text && v.kind != Value::Kind::Text) c.texts.erase(at.row);
         c.kind[r] = static_cast<std::uint8_t>(v.kind);
         switch (v.kind) {
@@ -151,47 +219,37 @@ struct Worksheet::Store final : formula::EvalContext {
     }
 
     // ---- aggregates -----------------------------------------------------------------------
-    formula::AreaStats areaStats(const CellRange& area, bool wantMinMax) const override {
+    formula::AreaStats areaStats(const CellRange& area, bool /*wantMinMax*/) const override {
         formula::AreaStats s;
         const int lastCol = std::min(area.last.col, static_cast<int>(cols.size()) - 1);
         for (int col = area.first.col; col <= lastCol; ++col) {
             const Column& c = cols[static_cast<std::size_t>(col)];
-            const int r0 = area.first.row;
             const int r1 = std::min(area.last.row, c.size() - 1);
-            if (r1 < r0) continue;
-            const std::uint8_t* kind = c.kind.data();
-            const double* num = c.num.data();
-            constexpr auto kNumber = static_cast<std::uint8_t>(Value::Kind::Number);
-            constexpr auto kError = static_cast<std::uint8_t>(Value::Kind::Error);
-            double sum = 0;
-            long numbers = 0, nonEmpty = 0, errors = 0;
-            for (int r = r0; r <= r1; ++r) {
-                const std::uint8_t k = kind[r];
-                const bool isNum = k == kNumber;
-                sum += isNum ? num[r] : 0.0;
-                numbers += isNum;
-                nonEmpty += k != 0;
-                errors += k == kError;
-            }
-            s.sum += sum;
-            s.numbers += numbers;
-            s.nonEmpty += nonEmpty;
-            if (errors && !s.hasError) {
-                for (int r = r0; r <= r1; ++r) {
-                    if (kind[r] == kError) {
-                        s.hasError = true;
-                        s.firstError = static_cast<ErrorCode>(static_cast<int>(num[r]));
-                        break;
-                    }
+            for (int r = area.first.row; r <= r1;) {
+                const int block = r / kBlockRows;
+                const int blockEnd = block * kBlockRows + kBlockRows - 1;
+                const int end = std::min(blockEnd, r1);
+                BlockSummary part;
+                const BlockSummary* b = &part;
+                if (r == block * kBlockRows && end == std::min(blockEnd, c.size() - 1)) {
+                    b = &c.summary(block);
+                } else {
+                    part.min = std::numeric_limits<double>::infinity();
+                    part.max = -std::numeric_limits<double>::infinity();
+                    c.scan(r, end, part);
                 }
-            }
-            if (wantMinMax && numbers) {
-                for (int r = r0; r <= r1; ++r) {
-                    if (kind[r] == kNumber) {
-                        s.min = std::min(s.min, num[r]);
-                        s.max = std::max(s.max, num[r]);
-                    }
+                s.sum += b->sum;
+                s.numbers += b->numbers;
+                s.nonEmpty += b->nonEmpty;
+                if (b->numbers) {
+                    s.min = std::min(s.min, b->min);
+                    s.max = std::max(s.max, b->max);
                 }
+                if (b->errors && !s.hasError) {
+                    s.hasError = true;
+                    s.firstError = c.firstError(r, end);
+                }
+                r = end + 1;
             }
         }
         return s;
@@ -324,6 +382,7 @@ struct Worksheet::Store final : formula::EvalContext {
     void computeFormula(Key k, const FormulaCell& fc) {
         if (fc.code->opaque) return;  // keeps its cached value
         const CellAddress at = addressOf(k);
+        ++computations;
         writeValue(at, formula::evaluate(*fc.code, at, *this));
     }
 
@@ -690,5 +749,7 @@ void Worksheet::endLoad() {
 }
 
 void Worksheet::recalculateAll() { store_->recomputeAll(); }
+
+std::uint64_t Worksheet::formulasComputed() const { return store_->computations; }
 
 }  // namespace host

@@ -1,5 +1,6 @@
 // The file dialog: layout, the two modes, activation, drives, folders and the file filter.
 #include <QApplication>
+#include <QDialog>
 #include <QDir>
 #include <QFile>
 #include <QLabel>
@@ -124,6 +125,25 @@ TEST_F(FileDialog, EveryActivationStartsAtTheDocumentsFolder) {
     EXPECT_EQ(f.Dir1->path(), documentsFolder());
     EXPECT_EQ(f.File1->path(), documentsFolder());
     EXPECT_EQ(f.File1->pattern(), "*.xls");
+}
+
+TEST_F(FileDialog, BackFromAMessageBoxIsNoNewActivation) {
+    Form7& f = docs->form7;
+    QDir(documentsFolder()).mkpath("sub");
+    Form1_Command6_Click(*docs);
+    QApplication::setActiveWindow(&f);
+    chooseFolder(documentsFolder() + "/sub");
+    QDialog box;  // what a message box is: application modal
+    box.setModal(true);
+    box.show();
+    QApplication::setActiveWindow(&box);
+    box.hide();
+    QApplication::setActiveWindow(&f);
+    EXPECT_EQ(f.Dir1->path(), documentsFolder() + "/sub");
+    // A real return from another window still starts over.
+    QApplication::setActiveWindow(&docs->form6);
+    QApplication::setActiveWindow(&f);
+    EXPECT_EQ(f.Dir1->path(), documentsFolder());
 }
 
 TEST_F(FileDialog, AnUnreadableDriveIsReportedAndTheListsStay) {

@@ -78,6 +78,9 @@ public:
     void beginLoad();
     void endLoad();
     void recalculateAll();
+    // How many formula computations this sheet has made: lets tests see that a change
+    // recomputes only what depends on it.
+    std::uint64_t formulasComputed() const;
 
     StyleTable& styles() { return *styles_; }
     const StyleTable& styles() const { return *styles_; }

@@ -1,0 +1,254 @@
+// The worksheet: recalculation of dependents only, long chains and cycles, bulk loading,
+// formats and the cell walk the file writer uses.
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "host/host_error.h"
+#include "host/workbook.h"
+#include "host/worksheet.h"
+
+namespace {
+
+using host::CellAddress;
+using host::Value;
+
+class Sheet : public ::testing::Test {
+protected:
+    std::unique_ptr<host::Workbook> book = host::Workbook::createDefault();
+    host::Worksheet& s = book->sheet(0);
+    double num(CellAddress a) {
+        const Value v = s.value(a);
+        EXPECT_TRUE(v.isNumber()) << host::formatAddress(a, false);
+        return v.number;
+    }
+};
+
+TEST_F(Sheet, AChangeRecomputesOnlyTheFormulasDependingOnIt) {
+    for (int r = 0; r < 100; ++r) {
+        s.setTyped({r, 0}, std::to_string(r));
+        s.setTyped({r, 1}, "=A" + std::to_string(r + 1) + "*2");
+    }
+    s.setTyped({0, 2}, "=B1+B2");
+    s.setTyped({1, 2}, "=C1*10");
+    s.setTyped({0, 3}, "=SUM(A50:A60)");
+    const auto before = s.formulasComputed();
+    s.setTyped({0, 0}, "7");  // B1, C1 through B1, C2 through C1
+    EXPECT_EQ(s.formulasComputed() - before, 3u);
+    EXPECT_EQ(num({1, 2}), (14 + 2) * 10);
+    const auto mid = s.formulasComputed();
+    s.setTyped({54, 0}, "1000");  // B55 and the sum
+    EXPECT_EQ(s.formulasComputed() - mid, 2u);
+    EXPECT_EQ(num({0, 3}), 1000 + (49 + 50 + 51 + 52 + 53 + 55 + 56 + 57 + 58 + 59));
+    const auto after = s.formulasComputed();
+    s.setTyped({200, 5}, "1");  // nothing reads F201
+    EXPECT_EQ(s.formulasComputed(), after);
+}
+
+TEST_F(Sheet, ADiamondIsComputedOnceInDependencyOrder) {
+    s.setTyped({0, 0}, "1");
+    s.setTyped({0, 3}, "=B1+C1");  // written before its inputs exist as formulas
+    s.setTyped({0, 1}, "=A1*2");
+    s.setTyped({0, 2}, "=A1*3");
+    const auto before = s.formulasComputed();
+    s.setTyped({0, 0}, "2");
+    EXPECT_EQ(s.formulasComputed() - before, 3u);
+    EXPECT_EQ(num({0, 3}), 10);
+}
+
+TEST_F(Sheet, AChainOf30000FormulasRecomputesWithoutRecursion) {
+    constexpr int n = 30000;
+    s.setTyped({0, 0}, "1");
+    for (int r = 1; r < n; ++r) s.setTyped({r, 0}, "=A" + std::to_string(r) + "+1");
+    EXPECT_EQ(num({n - 1, 0}), n);
+    s.setTyped({0, 0}, "10");
+    EXPECT_EQ(num({n - 1, 0}), n + 9);
+    // The same chain loaded from its far end (typed one by one from that end, every formula
+    // would recompute all those below it).
+    s.beginLoad();
+    for (int r = n - 1; r >= 1; --r) s.setTyped({r, 1}, "=B" + std::to_string(r) + "+1");
+    s.endLoad();
+    EXPECT_EQ(num({n - 1, 1}), n - 1);
+    s.setTyped({0, 1}, "5");
+    EXPECT_EQ(num({n - 1, 1}), n + 4);
+}
+
+TEST_F(Sheet, ACycleOf30000FormulasGivesTheCircularErrorWithoutRecursion) {
+    constexpr int n = 30000;
+    s.beginLoad();
+    for (int r = 0; r + 1 < n; ++r) s.setTyped({r, 0}, "=A" + std::to_string(r + 2) + "+1");
+    s.endLoad();
+    s.setTyped({n - 1, 0}, "=A1+1");
+    EXPECT_EQ(s.value({0, 0}), Value::fromError(host::ErrorCode::Ref));
+    EXPECT_EQ(s.value({n / 2, 0}), Value::fromError(host::ErrorCode::Ref));
+    s.setTyped({n - 1, 0}, "1");  // the cycle is broken
+    EXPECT_EQ(num({0, 0}), n);
+}
+
+TEST_F(Sheet, CellsBelowACycleTakeItsErrorAndRecoverWithIt) {
+    s.setTyped({0, 0}, "=B1");
+    s.setTyped({0, 1}, "=A1");
+    s.setTyped({0, 2}, "=A1*2");
+    s.setTyped({0, 3}, "=SUM(A1:C1)");
+    EXPECT_EQ(s.value({0, 2}), Value::fromError(host::ErrorCode::Ref));
+    EXPECT_EQ(s.value({0, 3}), Value::fromError(host::ErrorCode::Ref));
+    s.setTyped({0, 1}, "4");
+    EXPECT_EQ(num({0, 2}), 8);
+    EXPECT_EQ(num({0, 3}), 16);
+}
+
+TEST_F(Sheet, BulkLoadingComputesEverythingOnceInDependencyOrder) {
+    s.beginLoad();
+    s.setTyped({0, 2}, "=B1*2");
+    s.setTyped({0, 1}, "=A1+1");
+    s.setTyped({0, 0}, "1");
+    s.setTyped({1, 0}, "=SUM(A1:C1)");
+    EXPECT_EQ(s.formulasComputed(), 0u);
+    s.endLoad();
+    EXPECT_EQ(s.formulasComputed(), 3u);
+    EXPECT_EQ(num({0, 2}), 4);
+    EXPECT_EQ(num({1, 0}), 7);
+    s.setTyped({0, 0}, "2");  // after loading, changes recompute again
+    EXPECT_EQ(num({1, 0}), 2 + 3 + 6);
+}
+
+TEST_F(Sheet, AnOpaqueFormulaKeepsItsCachedValueAndFeedsOthers) {
+    auto opaque = std::make_shared<host::FormulaCode>();
+    opaque->opaque = true;
+    opaque->biff = {0x1E, 0x05, 0x00};
+    opaque->text = "=Sheet2!A1";
+    s.beginLoad();
+    s.setFormula({0, 0}, opaque, Value::fromNumber(42));
+    s.setTyped({0, 1}, "=A1+1");
+    s.endLoad();
+    EXPECT_EQ(num({0, 0}), 42);
+    EXPECT_EQ(num({0, 1}), 43);
+    EXPECT_EQ(s.formulaText({0, 0}), "=Sheet2!A1");
+    EXPECT_EQ(s.cell({0, 0}).kind, host::CellView::Kind::Formula);
+    // A known formula's cached value is replaced by the computed one.
+    s.setFormula({1, 0}, host::parseFormula("=2*3", {1, 0}), Value::fromNumber(99));
+    EXPECT_EQ(num({1, 0}), 6);
+}
+
+TEST_F(Sheet, FormulasOfOneShapeShareOneCode) {
+    for (int r = 2; r < 1002; ++r) {
+        const std::string R = std::to_string(r + 1);
+        s.setTyped({r, 5}, "=C" + R + "-E" + R);
+    }
+    const host::FormulaCode* first = s.cell({2, 5}).formula;
+    ASSERT_NE(first, nullptr);
+    for (int r = 3; r < 1002; ++r) ASSERT_EQ(s.cell({r, 5}).formula, first) << r;
+    EXPECT_EQ(s.formulaText({500, 5}), "=C501-E501");
+    EXPECT_EQ(host::parseFormula("=C3-E3", {2, 5}), host::parseFormula("=c4-e4", {3, 5}));
+    EXPECT_NE(host::parseFormula("=C3-E3", {2, 5}), host::parseFormula("=C3-E3", {3, 5}));
+}
+
+TEST_F(Sheet, StylesOverEmptyCellsMakeStyledBlanksInRowMajorOrder) {
+    s.setTyped({1, 1}, "x");
+    s.setBold({{0, 0}, {1, 10}}, true);
+    s.setAlignment({{0, 0}, {999, 0}}, host::HAlign::Left);
+    std::vector<CellAddress> seen;
+    int blanks = 0;
+    s.forEachCell([&](const host::CellView& c) {
+        seen.push_back(c.at);
+        if (c.kind == host::CellView::Kind::Blank) ++blanks;
+    });
+    ASSERT_EQ(seen.size(), 22u + 998u);
+    EXPECT_EQ(blanks, static_cast<int>(seen.size()) - 1);
+    for (std::size_t i = 1; i < seen.size(); ++i) {
+        const bool ordered = seen[i - 1].row < seen[i].row ||
+                             (seen[i - 1].row == seen[i].row && seen[i - 1].col < seen[i].col);
+        ASSERT_TRUE(ordered) << i;
+    }
+    const auto used = s.usedRange();
+    ASSERT_TRUE(used);
+    EXPECT_EQ(used->first, (CellAddress{0, 0}));
+    EXPECT_EQ(used->last, (CellAddress{999, 10}));
+    // Content goes, the style stays.
+    s.clearContents({1, 1});
+    EXPECT_TRUE(s.style({1, 1}).bold);
+    EXPECT_EQ(s.cell({1, 1}).kind, host::CellView::Kind::Blank);
+}
+
+TEST_F(Sheet, OnePropertyChangesAndTheOthersStay) {
+    s.setNumberFormat({{0, 0}, {0, 0}}, "0.00");
+    s.setBold({{0, 0}, {0, 0}}, true);
+    s.setAlignment({{0, 0}, {0, 0}}, host::HAlign::Right);
+    const host::Style& st = s.style({0, 0});
+    EXPECT_TRUE(st.bold);
+    EXPECT_EQ(st.align, host::HAlign::Right);
+    EXPECT_EQ(st.numberFormat, "0.00");
+    s.setBold({{0, 0}, {0, 0}}, false);
+    EXPECT_EQ(s.style({0, 0}).numberFormat, "0.00");
+    EXPECT_EQ(s.style({0, 0}).align, host::HAlign::Right);
+}
+
+TEST_F(Sheet, ATypedDateGetsAShortDateFormatAndKeepsTheCellsOtherFormats) {
+    s.setBold({{0, 0}, {0, 0}}, true);
+    s.setTyped({0, 0}, "2/1/2001");
+    EXPECT_TRUE(s.read({0, 0}).isDate);
+    EXPECT_EQ(s.style({0, 0}).numberFormat, "m/d/yy");
+    EXPECT_TRUE(s.style({0, 0}).bold);
+    s.setNumberFormat({{0, 0}, {0, 0}}, "d-mmm-yy");
+    s.setTyped({0, 0}, "2/2/2001");  // an existing date format stays
+    EXPECT_EQ(s.style({0, 0}).numberFormat, "d-mmm-yy");
+    s.setTyped({0, 1}, "36923");
+    EXPECT_FALSE(s.read({0, 1}).isDate);
+}
+
+TEST(StyleTable, InternsEachStyleOnce) {
+    host::StyleTable t;
+    EXPECT_EQ(t.intern(host::Style{}), 0);
+    host::Style bold;
+    bold.bold = true;
+    const auto i = t.intern(bold);
+    EXPECT_EQ(t.intern(bold), i);
+    EXPECT_EQ(t.size(), 2u);
+    EXPECT_TRUE(t.at(i).bold);
+}
+
+TEST(DateFormats, DateCodesMakeADateButTimeCodesAloneDoNot) {
+    for (const char* f : {"m/d/yy", "d-mmm-yy", "yyyy-mm-dd", "mmm-yy", "dd/mm/yyyy h:mm", "[$-409]m/d/yy",
+                          "d", "MMMM D, YYYY", "m/d/yy;@"}) {
+        EXPECT_TRUE(host::isDateFormat(f)) << f;
+    }
+    for (const char* f : {"General", "0.00", "#,##0", "h:mm", "h:mm:ss", "mm:ss", "[h]:mm:ss", "0%", "\"day\" 0",
+                          "h:mm AM/PM", "0.00E+00", "@", "[Red]0.00", "\\d0"}) {
+        EXPECT_FALSE(host::isDateFormat(f)) << f;
+    }
+}
+
+TEST_F(Sheet, CellsOutsideTheSheetAreRefused) {
+    EXPECT_THROW(s.setTyped({65536, 0}, "1"), host::HostError);
+    EXPECT_THROW(s.setTyped({0, 256}, "1"), host::HostError);
+    EXPECT_THROW(s.setBold({{0, 0}, {65536, 0}}, true), host::HostError);
+    EXPECT_FALSE(s.usedRange().has_value());
+}
+
+TEST_F(Sheet, DeepNestingIsRefusedNotOverflowed) {
+    std::string deep = "=" + std::string(5000, '(') + "1" + std::string(5000, ')');
+    EXPECT_THROW(s.setTyped({0, 0}, deep), host::HostError);
+    std::string minus = "=" + std::string(5000, '-') + "1";
+    EXPECT_THROW(s.setTyped({0, 0}, minus), host::HostError);
+    std::string nested = "=" + std::string(50, '(') + "1" + std::string(50, ')');
+    s.setTyped({0, 0}, nested);
+    EXPECT_EQ(num({0, 0}), 1);
+}
+
+TEST_F(Sheet, AWholeColumnSumFollowsEveryRow) {
+    s.setTyped({0, 1}, "=SUM(A1:A65536)");
+    s.setTyped({65535, 0}, "2");
+    s.setTyped({30000, 0}, "3");
+    EXPECT_EQ(num({0, 1}), 5);
+    s.setTyped({1, 2}, "=SUM(A1:B65536)");
+    EXPECT_EQ(num({1, 2}), 10);  // 2 + 3 + B1's 5
+    s.setTyped({65535, 1}, "1");
+    EXPECT_EQ(num({0, 1}), 5);
+    EXPECT_EQ(num({1, 2}), 11);
+    s.setTyped({2, 2}, "=SUM(A1:IV65536)");  // holds itself: a circular reference
+    EXPECT_EQ(s.value({2, 2}), Value::fromError(host::ErrorCode::Ref));
+}
+
+}  // namespace
