@@ -111,6 +111,12 @@ void fillMixedSheet(host::Application& app) {
     put(app, "C5", "=-A12%");
     put(app, "C6", "=(1+2)*3^2");
     put(app, "C7", "=SUM(B1:B3,A11,4)");
+    sheet.setValue({16, 0}, host::Value::fromNumber(36923.5));
+    sheet.setNumberFormat({{16, 0}, {16, 0}}, "yyyy-mm-dd");
+    sheet.setValue({17, 0}, host::Value::fromNumber(2.5));
+    sheet.setNumberFormat({{17, 0}, {17, 0}}, "0.000");
+    sheet.setValue({18, 0}, host::Value::fromNumber(0.25));
+    sheet.setNumberFormat({{18, 0}, {18, 0}}, "0%");
     for (int i = 0; i < 400; ++i) {
         char text[64];
         std::snprintf(text, sizeof text, "item %04d of the string table ....", i);
@@ -278,6 +284,10 @@ TEST_F(WriterInterop, XlrdReadsEveryKindOfValueAndLongStrings) {
     e.cell("Sheet2!C5", "number", Expectations::num(123456789.25 / 100), true);
     e.cell("Sheet2!C6", "number", "27", true);
     e.cell("Sheet2!C7", "number", Expectations::num(0.1 + 0.2 + 4), true);
+    // Formats of our own get FORMAT records from 164; built-in ones are referred to by number.
+    e.cell("Sheet2!A17", "number", "36923.5", false, ", \"date\": true, \"format\": \"yyyy-mm-dd\"");
+    e.cell("Sheet2!A18", "number", "2.5", false, ", \"date\": false, \"format\": \"0.000\"");
+    e.cell("Sheet2!A19", "number", "0.25", false, ", \"date\": false, \"format\": \"0%\"");
     for (int i : {0, 1, 199, 399}) {
         char text[64];
         std::snprintf(text, sizeof text, "item %04d of the string table ....", i);
@@ -394,4 +404,26 @@ TEST_F(WriterInterop, AFormulaTooLongForItsRecordFailsTheSaveAndWritesNothing) {
     const std::string path = dir + "/too-long.xls";
     EXPECT_THROW(host::saveWorkbookFile(*book, path), host::HostError);
     EXPECT_FALSE(fs::exists(path));
+}
+
+TEST_F(WriterInterop, TheCommandLineCopyRewritesAWorkbookAndRefusesWhatItCannotDo) {
+    const std::string cli = std::string(TALLOMER_BINARY_DIR) + "/tools/tallomer-cli";
+    const std::string copy = dir + "/cli-copy.xls";
+    auto r = runCommand(quote(cli) + " copy " + quote(statsPath) + " " + quote(copy));
+    EXPECT_EQ(r.status, 0) << r.output;
+    EXPECT_EQ(r.output, "");
+    r = runCommand("cd " + quote(scriptPath("")) + " && " + systemPython() + " xlrd_compare.py " + quote(statsPath) +
+                   " " + quote(copy));
+    EXPECT_EQ(r.status, 0) << r.output;
+
+    const auto oneLine = [](const std::string& s) {
+        return !s.empty() && s.back() == '\n' && s.find('\n') == s.size() - 1;
+    };
+    r = runCommand(quote(cli) + " copy " + quote(dir + "/missing.xls") + " " + quote(dir + "/out.xls"));
+    EXPECT_EQ(r.status, 2);
+    EXPECT_TRUE(oneLine(r.output)) << r.output;
+    r = runCommand(quote(cli) + " copy " + quote(statsPath) + " " + quote(dir + "/no such folder/out.xls"));
+    EXPECT_EQ(r.status, 2);
+    EXPECT_TRUE(oneLine(r.output)) << r.output;
+    EXPECT_FALSE(fs::exists(dir + "/out.xls"));
 }
