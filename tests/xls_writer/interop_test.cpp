@@ -167,15 +167,12 @@ protected:
     }
     static void TearDownTestSuite() { fs::remove_all(dir); }
 
-    // Both workbooks converted in one LibreOffice run (each run costs seconds). LibreOffice
-    // names its output after the input, so the extension-less file goes in under a copy.
-    static const std::map<std::string, std::map<std::string, Csv>>& libreOffice() {
-        static const auto sheets = [] {
-            mixedCopy = dir + "/mixed-lo.xls";
-            fs::copy_file(mixedPath, mixedCopy, fs::copy_options::overwrite_existing);
-            return libreOfficeSheets({statsPath, mixedCopy}, dir);
-        }();
-        return sheets;
+    // Both workbooks converted in one LibreOffice run. LibreOffice names its output after
+    // the input, so the extension-less file goes in under a copy.
+    static std::map<std::string, std::map<std::string, Csv>> libreOffice() {
+        mixedCopy = dir + "/mixed-lo.xls";
+        fs::copy_file(mixedPath, mixedCopy, fs::copy_options::overwrite_existing);
+        return libreOfficeSheets({statsPath, mixedCopy}, dir);
     }
 
     static std::string checkWithXlrd(const std::string& file, const Expectations& e, const std::string& name) {
@@ -297,18 +294,17 @@ TEST_F(WriterInterop, XlrdReadsEveryKindOfValueAndLongStrings) {
     EXPECT_EQ(problems, "");
 }
 
+// One LibreOffice run for both workbooks: each run costs seconds.
 TEST_F(WriterInterop, LibreOfficeRecomputesTheSameValues) {
-    const auto& sheets = libreOffice();
+    const auto sheets = libreOffice();
     ASSERT_EQ(sheets.count(statsPath), 1u) << "LibreOffice wrote nothing (is soffice installed?)";
     const auto& stats = sheets.at(statsPath);
     ASSERT_EQ(stats.count("Sheet1"), 1u);
     expectStatsRows(stats.at("Sheet1"), {"02/01/2001", "02/02/2001"}, "LibreOffice");
     EXPECT_EQ(stats.count("Sheet2"), 1u);
     EXPECT_EQ(stats.count("Sheet3"), 1u);
-}
 
-TEST_F(WriterInterop, LibreOfficeReadsTheMixedSheet) {
-    const auto& sheets = libreOffice();
+    // The mixed sheet, from the same LibreOffice run.
     ASSERT_EQ(sheets.count(mixedCopy), 1u) << "LibreOffice wrote nothing (is soffice installed?)";
     const Csv& csv = sheets.at(mixedCopy).at("Sheet2");
     // LibreOffice keeps a boolean as the number 1 or 0 in a boolean format; raw csv shows 1.
