@@ -125,6 +125,10 @@ def check_cell(book, formulas, names, e, fail):
         align = ALIGN.get(xf.alignment.hor_align, xf.alignment.hor_align)
         if align != e['align']:
             fail(ref + ' align', e['align'], align)
+    if 'format' in e:
+        text = book.format_map[xf.format_key].format_str
+        if text != e['format']:
+            fail(ref + ' number format', e['format'], text)
     if 'date' in e:
         is_date = book.format_map[xf.format_key].type == xlrd.formatting.FDT
         if is_date != e['date']:
