@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "host/workbook.h"
+#include "xls/formula_shape_cache.h"
 #include "xls/xls_import.h"
 
 namespace host::xls {
@@ -35,6 +36,7 @@ private:
     void reserveRow(CellAddress at);
     void applyStyle(CellAddress at, std::uint16_t xf);
     FormulaPtr sharedCode(const FormulaTokens& tokens, CellAddress at);
+    FormulaPtr plainCode(const FormulaTokens& tokens, CellAddress at);
 
     Workbook& workbook_;
     Worksheet* sheet_ = nullptr;
@@ -42,6 +44,7 @@ private:
     std::vector<int> hostStyleOfXf_;  // -1 until first used
     FormulaNames names_;
     std::unordered_map<const void*, FormulaPtr> sharedCodes_;  // per sheet
+    FormulaShapeCache plainCodes_;                              // per sheet
     // The host stores each column down to its last used row: a few bytes in the file can ask
     // for megabytes. The rows reached, per column of the current sheet and in all.
     std::vector<int> columnDepth_;
