@@ -24,6 +24,12 @@ void HostImporter::cellStyles(std::span<const Style> styles) {
     hostStyleOfXf_.assign(styles.size(), -1);
 }
 
+void HostImporter::linkRecords(std::span<const std::span<const std::uint8_t>> records) {
+    workbook_.xlsLinkRecords.clear();
+    workbook_.xlsLinkRecords.reserve(records.size());
+    for (const auto& r : records) workbook_.xlsLinkRecords.emplace_back(r.begin(), r.end());
+}
+
 void HostImporter::activeSheet(int index) {
     if (index >= 0 && index < workbook_.sheetCount()) workbook_.selectSheet(index);
 }

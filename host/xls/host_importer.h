@@ -17,6 +17,7 @@ public:
     void dateSystem1904(bool on) override { workbook_.date1904 = on; }
     void cellStyles(std::span<const Style> styles) override;
     void formulaNames(const FormulaNames& names) override { names_ = names; }
+    void linkRecords(std::span<const std::span<const std::uint8_t>> records) override;
     void activeSheet(int index) override;
 
     void beginSheet(std::string_view name) override;
