@@ -101,13 +101,6 @@ TEST_F(FileDialog, OpenModeHidesTheNameRowAndStandsHigher) {
     EXPECT_EQ(f.size().height(), (4290 - 405) / 15);
 }
 
-TEST_F(FileDialog, ASmallScreenPutsItAtTheTopLeftCorner) {
-    state.lScreenWidth = 6000;
-    state.lScreenHeight = 4000;
-    Form1_Command6_Click(*docs);
-    EXPECT_EQ(docs->form7.pos(), QPoint(0, 0));
-}
-
 TEST_F(FileDialog, EveryActivationStartsAtTheDocumentsFolder) {
     Form7& f = docs->form7;
     QDir(documentsFolder()).mkpath("sub/deeper");
