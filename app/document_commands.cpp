@@ -5,9 +5,6 @@
 
 #include "documents/document_commands.h"
 #include "documents/documents.h"
-#include "host/application.h"
-#include "workbook/results_display.h"
-#include "workbook/stats_sheet.h"
 
 namespace tallomer {
 
@@ -29,8 +26,6 @@ public:
 void wireDocumentCommands(Program& program) {
     Form1& form1 = program.form1();
     DocumentHooks hooks;
-    hooks.newStatsSheet = [&program] { NewStatsSheet(*program.xlApp(), program.form1()); };
-    hooks.showResults = [&program] { return ShowResults(*program.xlApp(), program.form1()); };
     hooks.hideWaitWindow = [&program] { program.form2().hide(); };
     hooks.endProgram = [&program] {
         for (QWidget* window : QApplication::topLevelWidgets()) window->hide();

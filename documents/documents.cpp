@@ -7,6 +7,8 @@
 #include "documents/directory_list.h"
 #include "documents/document_commands.h"
 #include "documents/window_geometry.h"
+#include "workbook/results_display.h"
+#include "workbook/stats_sheet.h"
 #include "workbook/window_placement.h"
 
 namespace tallomer {
@@ -25,6 +27,12 @@ void hideEveryWindowAndLeave() {
 Documents::Documents(MainWindow& mainWindow, SharedState& shared, DocumentHooks given,
                      DriveList::DriveSource drives)
     : main(mainWindow), state(shared), hooks(std::move(given)), form7(std::move(drives)) {
+    if (!hooks.newStatsSheet) {
+        hooks.newStatsSheet = [this] { NewStatsSheet(*state.xlApp, main); };
+    }
+    if (!hooks.showResults) {
+        hooks.showResults = [this] { return ShowResults(*state.xlApp, main); };
+    }
     if (!hooks.endProgram) {
         hooks.endProgram = hideEveryWindowAndLeave;
     }

@@ -7,7 +7,8 @@
 
 namespace tallomer {
 
-// What the document commands need from the rest of the program.
+// What the document commands need from the rest of the program. Left empty, the sheet hooks
+// run the statistics sheet code on the shared host and the main window.
 struct DocumentHooks {
     std::function<void()> newStatsSheet;   // NewStatsSheet
     std::function<bool()> showResults;     // ShowResults: whether the sheet holds entries

@@ -1,9 +1,11 @@
 #include "documents/file_dialog.h"
 
+#include <QApplication>
 #include <QEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <utility>
 
 #include "documents/dialog_font.h"
 #include "documents/directory_list.h"
@@ -79,8 +81,12 @@ void Form7::setButtonTop(int topTwips) {
 
 bool Form7::event(QEvent* event) {
     const bool handled = QWidget::event(event);
-    if (event->type() == QEvent::WindowActivate) {
-        emit activated();
+    if (event->type() == QEvent::WindowDeactivate) {
+        leftForAModalBox_ = QApplication::activeModalWidget() != nullptr;
+    } else if (event->type() == QEvent::WindowActivate) {
+        if (!std::exchange(leftForAModalBox_, false)) {
+            emit activated();
+        }
     }
     return handled;
 }

@@ -33,10 +33,15 @@ public:
     void setButtonTop(int topTwips);
 
 signals:
-    void activated();  // Form_Activate: each time the dialog becomes the active window
+    // Form_Activate: each time the dialog becomes the active window. Coming back from one of
+    // the program's message boxes is not an activation: the user never left the dialog.
+    void activated();
 
 protected:
     bool event(QEvent* event) override;
+
+private:
+    bool leftForAModalBox_ = false;
 };
 
 }  // namespace tallomer

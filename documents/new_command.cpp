@@ -5,13 +5,25 @@
 
 namespace tallomer {
 
+namespace {
+
+// Closes the current workbook without saving it. A host that holds none (a new sheet that
+// could not be made) has nothing to close: the new sheet simply takes the empty place.
+void dropCurrentWorkbook(Documents& d) {
+    if (d.state.xlApp->activeWorkbook() != nullptr) {
+        d.state.xlApp->closeActiveWorkbook();
+    }
+}
+
+}  // namespace
+
 void Form1_Command2_Click(Documents& d) {
     if (d.state.Saved == "False") {
         d.form6.showGuard();
         return;
     }
     d.main.setProcessingVisible(true);
-    d.state.xlApp->closeActiveWorkbook();
+    dropCurrentWorkbook(d);
     d.hooks.newStatsSheet();
     d.state.Saved = "True";
     d.state.Named = "False";
@@ -26,7 +38,7 @@ void Form6_Command1_Click(Documents& d) {
 void Form6_Command2_Click(Documents& d) {
     d.form6.hide();
     d.main.setProcessingVisible(true);
-    d.state.xlApp->closeActiveWorkbook();
+    dropCurrentWorkbook(d);
     d.hooks.newStatsSheet();
     d.main.setProcessingVisible(false);
     d.main.setCaption("Tallomer");

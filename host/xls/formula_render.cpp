@@ -60,12 +60,11 @@ std::string sheetPrefix(std::uint16_t ixti, const FormulaNames& names) {
     const auto& x = names.externSheets[ixti];
     const bool own = x.supBook < names.supBookIsOwnWorkbook.size() && names.supBookIsOwnWorkbook[x.supBook];
     if (!own) return "[" + std::to_string(x.supBook) + "]!";
-    auto name = [&](int i) -> std::string {
-        if (i < 0 || static_cast<std::size_t>(i) >= names.sheetNames.size()) return "#REF";
-        return names.sheetNames[static_cast<std::size_t>(i)];
-    };
-    if (x.firstSheet == x.lastSheet) return quotedSheet(name(x.firstSheet)) + "!";
-    return quotedSheet(name(x.firstSheet) + ":" + name(x.lastSheet)) + "!";
+    const auto valid = [&](int i) { return i >= 0 && static_cast<std::size_t>(i) < names.sheetNames.size(); };
+    if (!valid(x.firstSheet) || !valid(x.lastSheet)) return "#REF!";
+    const auto& first = names.sheetNames[static_cast<std::size_t>(x.firstSheet)];
+    if (x.firstSheet == x.lastSheet) return quotedSheet(first) + "!";
+    return quotedSheet(first + ":" + names.sheetNames[static_cast<std::size_t>(x.lastSheet)]) + "!";
 }
 
 std::string definedName(std::uint16_t index, const FormulaNames& names) {

@@ -24,6 +24,12 @@ void HostImporter::cellStyles(std::span<const Style> styles) {
     hostStyleOfXf_.assign(styles.size(), -1);
 }
 
+void HostImporter::linkRecords(std::span<const std::span<const std::uint8_t>> records) {
+    workbook_.xlsLinkRecords.clear();
+    workbook_.xlsLinkRecords.reserve(records.size());
+    for (const auto& r : records) workbook_.xlsLinkRecords.emplace_back(r.begin(), r.end());
+}
+
 void HostImporter::activeSheet(int index) {
     if (index >= 0 && index < workbook_.sheetCount()) workbook_.selectSheet(index);
 }
@@ -32,6 +38,7 @@ void HostImporter::beginSheet(std::string_view name) {
     sheet_ = &workbook_.addSheet(std::string(name));
     sheet_->beginLoad();
     sharedCodes_.clear();
+    plainCodes_.clear();
     columnDepth_.assign(kMaxColumns, 0);
 }
 
@@ -86,9 +93,24 @@ FormulaPtr HostImporter::sharedCode(const FormulaTokens& tokens, CellAddress at)
     return code;
 }
 
+FormulaPtr HostImporter::plainCode(const FormulaTokens& tokens, CellAddress at) {
+    if (FormulaPtr same = plainCodes_.find(tokens.tokens, at)) return same;
+    FormulaPtr code = decodeFormula(tokens, at, names_);
+    // An opaque code holds this cell's own bytes: it serves no other cell.
+    if (!code->opaque) plainCodes_.remember(tokens.tokens, at, code);
+    return code;
+}
+
 void HostImporter::formula(CellAddress at, std::uint16_t xf, const FormulaTokens& tokens, const Value& cached) {
     reserveRow(at);
-    FormulaPtr code = tokens.shareKey && !tokens.partOfArray ? sharedCode(tokens, at) : decodeFormula(tokens, at, names_);
+    FormulaPtr code;
+    if (tokens.partOfArray) {
+        code = decodeFormula(tokens, at, names_);
+    } else if (tokens.shareKey) {
+        code = sharedCode(tokens, at);
+    } else {
+        code = plainCode(tokens, at);
+    }
     sheet_->setFormula(at, std::move(code), cached);
     applyStyle(at, xf);
 }

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "host/workbook.h"
+#include "xls/formula_shape_cache.h"
 #include "xls/xls_import.h"
 
 namespace host::xls {
@@ -16,6 +17,7 @@ public:
     void dateSystem1904(bool on) override { workbook_.date1904 = on; }
     void cellStyles(std::span<const Style> styles) override;
     void formulaNames(const FormulaNames& names) override { names_ = names; }
+    void linkRecords(std::span<const std::span<const std::uint8_t>> records) override;
     void activeSheet(int index) override;
 
     void beginSheet(std::string_view name) override;
@@ -35,6 +37,7 @@ private:
     void reserveRow(CellAddress at);
     void applyStyle(CellAddress at, std::uint16_t xf);
     FormulaPtr sharedCode(const FormulaTokens& tokens, CellAddress at);
+    FormulaPtr plainCode(const FormulaTokens& tokens, CellAddress at);
 
     Workbook& workbook_;
     Worksheet* sheet_ = nullptr;
@@ -42,6 +45,7 @@ private:
     std::vector<int> hostStyleOfXf_;  // -1 until first used
     FormulaNames names_;
     std::unordered_map<const void*, FormulaPtr> sharedCodes_;  // per sheet
+    FormulaShapeCache plainCodes_;                              // per sheet
     // The host stores each column down to its last used row: a few bytes in the file can ask
     // for megabytes. The rows reached, per column of the current sheet and in all.
     std::vector<int> columnDepth_;

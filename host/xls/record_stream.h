@@ -28,6 +28,7 @@ public:
     std::size_t offset() const { return pos_; }
     void seek(std::size_t offset) { pos_ = offset; }
     std::size_t size() const { return stream_.size(); }
+    std::span<const std::uint8_t> bytes() const { return stream_; }
 
 private:
     std::span<const std::uint8_t> stream_;

@@ -42,8 +42,7 @@ double decodeRk(std::uint32_t rk) {
     return (rk & 1) ? v / 100 : v;
 }
 
-std::optional<std::uint32_t> encodeRk(double value) {
-    // Most sheet numbers are small whole numbers: the integer form, without the trials below.
+std::optional<std::uint32_t> encodeRkSlow(double value) {
     if (value >= kRkIntMin && value <= kRkIntMax) {
         const auto n = static_cast<std::int32_t>(value);
         if (n == value && !(n == 0 && std::signbit(value))) return (static_cast<std::uint32_t>(n) << 2) | 2u;

@@ -201,16 +201,22 @@ private:
         pending_.xf = h.xf;
         pending_.active = h.valid;
         pending_.awaitsString = false;
-        pending_.cached = Value::empty();
+        // Fields set in place: a temporary Value per formula costs more than the whole record.
+        Value& cached = pending_.cached;
+        cached.text.clear();
         if (result[6] == 0xFF && result[7] == 0xFF) {
             switch (result[0]) {
-                case 0: pending_.cached = Value::fromText(""); pending_.awaitsString = true; break;
-                case 1: pending_.cached = Value::fromBoolean(result[2] != 0); break;
-                case 2: pending_.cached = Value::fromError(errorFromCode(result[2]).value_or(ErrorCode::Value)); break;
-                default: pending_.cached = Value::fromText(""); break;  // 3: an empty text
+                case 0: cached.kind = Value::Kind::Text; pending_.awaitsString = true; break;
+                case 1: cached.kind = Value::Kind::Boolean; cached.boolean = result[2] != 0; break;
+                case 2:
+                    cached.kind = Value::Kind::Error;
+                    cached.error = errorFromCode(result[2]).value_or(ErrorCode::Value);
+                    break;
+                default: cached.kind = Value::Kind::Text; break;  // 3: an empty text
             }
         } else {
-            pending_.cached = Value::fromNumber(loadF64(result.data()));
+            cached.kind = Value::Kind::Number;
+            cached.number = loadF64(result.data());
         }
     }
     void stringResult(RecordStream& records, const BiffRecord& rec) {

@@ -14,6 +14,18 @@ namespace host::xls {
 namespace {
 
 constexpr std::uint16_t kBoldWeight = 700;
+constexpr std::uint16_t kExternName = 0x0023;
+
+bool isLinkRecord(std::uint16_t id) {
+    return id == kSupBook || id == kExternSheet || id == kName || id == kExternName;
+}
+
+// The record at `rec` with the CONTINUE records after it, as it stands in the stream.
+std::span<const std::uint8_t> wholeRecord(const BiffRecord& rec, RecordStream& records) {
+    BiffRecord next;
+    while (records.peekId() == kContinue) records.next(next);
+    return records.bytes().subspan(rec.offset, records.offset() - rec.offset);
+}
 
 struct RawXf {
     std::uint16_t font = 0;
@@ -69,6 +81,12 @@ WorkbookGlobals readGlobals(RecordStream& records) {
 
     BiffRecord rec;
     while (records.next(rec)) {
+        if (isLinkRecord(rec.id)) {
+            // Read the body first: wholeRecord moves past the CONTINUE records.
+            const std::size_t resume = records.offset();
+            g.linkRecords.push_back(wholeRecord(rec, records));
+            records.seek(resume);
+        }
         switch (rec.id) {
             case kEof: goto done;
             case kFilePass:

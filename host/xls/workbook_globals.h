@@ -1,6 +1,7 @@
 #pragma once
 // The workbook-wide records that come before the sheets.
 #include <cstdint>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -22,6 +23,7 @@ struct WorkbookGlobals {
     std::vector<SheetEntry> sheets;         // BOUNDSHEET order
     std::vector<std::string> sharedStrings;
     FormulaNames names;
+    std::vector<std::span<const std::uint8_t>> linkRecords;  // whole records, in the stream
     int activeSheet = 0;                    // among `sheets`
 };
 

@@ -46,6 +46,7 @@ void readWorkbook(std::span<const std::uint8_t> stream, XlsImport& sink) {
     sink.dateSystem1904(globals.date1904);
     sink.cellStyles(globals.xfStyles);
     sink.formulaNames(globals.names);
+    sink.linkRecords(globals.linkRecords);
 
     // Every sheet may read the whole stream once, and a little more: never more than that.
     std::size_t budget = 2 * stream.size() + 4096;

@@ -47,6 +47,10 @@ public:
     // The cell formats, indexed by the XF number every cell record carries.
     virtual void cellStyles(std::span<const Style> styles) { (void)styles; }
     virtual void formulaNames(const FormulaNames& names) { (void)names; }
+    // The link tables (SUPBOOK, EXTERNSHEET, NAME and EXTERNNAME records), each whole with its
+    // header and CONTINUE records, in file order: the tokens of 3-D references and names point
+    // into them, so a document that keeps such formulas keeps these too.
+    virtual void linkRecords(std::span<const std::span<const std::uint8_t>> records) { (void)records; }
     // The sheet the user had active, counted among the worksheets read, from 0.
     virtual void activeSheet(int index) { (void)index; }
 

@@ -7,7 +7,6 @@
 #include "documents/file_list.h"
 #include "host/address.h"
 #include "workbook/daily_record.h"
-#include "workbook/results_display.h"
 #include "workbook/stats_sheet.h"
 
 namespace tallomer::testing {
@@ -19,8 +18,6 @@ void DocumentsTest::SetUp() {
     state.lScreenWidth = 12000;
     state.lScreenHeight = 9000;
     DocumentHooks hooks;
-    hooks.newStatsSheet = [this] { NewStatsSheet(app, window); };
-    hooks.showResults = [this] { return ShowResults(app, window); };
     hooks.hideWaitWindow = [this] { ++waitWindowHidden; };
     hooks.endProgram = [this] { ++programEnded; };
     docs = std::make_unique<Documents>(window, state, hooks);

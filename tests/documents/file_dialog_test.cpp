@@ -1,5 +1,6 @@
 // The file dialog: layout, the two modes, activation, drives, folders and the file filter.
 #include <QApplication>
+#include <QDialog>
 #include <QDir>
 #include <QFile>
 #include <QLabel>
@@ -100,13 +101,6 @@ TEST_F(FileDialog, OpenModeHidesTheNameRowAndStandsHigher) {
     EXPECT_EQ(f.size().height(), (4290 - 405) / 15);
 }
 
-TEST_F(FileDialog, ASmallScreenPutsItAtTheTopLeftCorner) {
-    state.lScreenWidth = 6000;
-    state.lScreenHeight = 4000;
-    Form1_Command6_Click(*docs);
-    EXPECT_EQ(docs->form7.pos(), QPoint(0, 0));
-}
-
 TEST_F(FileDialog, EveryActivationStartsAtTheDocumentsFolder) {
     Form7& f = docs->form7;
     QDir(documentsFolder()).mkpath("sub/deeper");
@@ -124,6 +118,25 @@ TEST_F(FileDialog, EveryActivationStartsAtTheDocumentsFolder) {
     EXPECT_EQ(f.Dir1->path(), documentsFolder());
     EXPECT_EQ(f.File1->path(), documentsFolder());
     EXPECT_EQ(f.File1->pattern(), "*.xls");
+}
+
+TEST_F(FileDialog, BackFromAMessageBoxIsNoNewActivation) {
+    Form7& f = docs->form7;
+    QDir(documentsFolder()).mkpath("sub");
+    Form1_Command6_Click(*docs);
+    QApplication::setActiveWindow(&f);
+    chooseFolder(documentsFolder() + "/sub");
+    QDialog box;  // what a message box is: application modal
+    box.setModal(true);
+    box.show();
+    QApplication::setActiveWindow(&box);
+    box.hide();
+    QApplication::setActiveWindow(&f);
+    EXPECT_EQ(f.Dir1->path(), documentsFolder() + "/sub");
+    // A real return from another window still starts over.
+    QApplication::setActiveWindow(&docs->form6);
+    QApplication::setActiveWindow(&f);
+    EXPECT_EQ(f.Dir1->path(), documentsFolder());
 }
 
 TEST_F(FileDialog, AnUnreadableDriveIsReportedAndTheListsStay) {

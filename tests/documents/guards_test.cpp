@@ -109,9 +109,9 @@ TEST_F(Commands, NewWithNothingUnsavedMakesAFreshSheet) {
     state.Named = "True";
     state.ToDo = "Open";
     window.title = "Tallomer   /somewhere/x.xls";
-    host::Workbook* before = app.activeWorkbook();
+    app.activeWorkbook()->activeSheet().setTyped({9, 9}, "from the old workbook");
     Form1_Command2_Click(*docs);
-    EXPECT_NE(app.activeWorkbook(), before);
+    EXPECT_EQ(cellText("J10"), "") << "a new workbook";
     EXPECT_EQ(state.Saved, "True");
     EXPECT_EQ(state.Named, "False");
     EXPECT_EQ(state.ToDo, "Open");
@@ -247,6 +247,22 @@ TEST_F(Commands, TheEndOfTheProgramHidesEveryWindow) {
     for (QWidget* w : QApplication::topLevelWidgets()) {
         EXPECT_FALSE(w->isVisible()) << w->metaObject()->className();
     }
+}
+
+TEST_F(Commands, AHostFailureDuringNewIsReportedAndTheNextNewRecovers) {
+    app.beforeOperation = [](std::string_view operation) {
+        if (operation == "Workbooks.Add") throw host::HostError("no memory for a workbook");
+    };
+    docs->run(Form1_Command2_Click);
+    ASSERT_EQ(window.messages.size(), 1u);
+    EXPECT_EQ(window.messages[0], "The command could not be completed.\nno memory for a workbook");
+    EXPECT_FALSE(window.processing);
+
+    app.beforeOperation = nullptr;
+    docs->run(Form1_Command2_Click);  // nothing left to close: a new sheet all the same
+    EXPECT_EQ(window.messages.size(), 1u);
+    EXPECT_EQ(cellText("A1"), "Entries");
+    EXPECT_EQ(app.activeCell().address(), "$A$3");
 }
 
 // --- the guards do not block: interleavings ---------------------------------------------

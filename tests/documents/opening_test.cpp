@@ -116,6 +116,19 @@ TEST_F(Opening, ThreeEntriesShowTheLastRecordAndTheTotalsAndTheNextSubmitFollows
     EXPECT_EQ(back->sheet(0).value({0, 1}).number, 4);
 }
 
+TEST_F(Opening, TheBoxesShowTheCellsNotWhatWasTyped) {
+    submit("01/02/2001", "10", "10.50", "2", "0.5", "100");
+    EXPECT_EQ(window.boxes[7], "01/02/2001");
+    EXPECT_EQ(window.boxes[9], "10.50");
+    saveAsThroughDialog(documentsFolder(), "typed.xls");
+    Form1_Command2_Click(*docs);
+    openThroughDialog(documentsFolder(), "typed.xls");
+    EXPECT_EQ(window.boxes[7], "1/2/2001");
+    EXPECT_EQ(window.boxes[9], "10.5");
+    EXPECT_EQ(window.boxes[11], "0.5");
+    EXPECT_EQ(window.boxes[13], "10");
+}
+
 TEST_F(Opening, AWorkbookWithoutEntriesEmptiesEveryBoxAndSaysSo) {
     saveAsThroughDialog(documentsFolder(), "empty.xls");
     submit("1/2/2001", "10", "250", "2", "50", "100");

@@ -179,6 +179,17 @@ TEST(Formulas, TokensTheEngineLacksStayOpaqueWithCellValidBytesAndARendering) {
     const Bytes cellValid = {0x44, 3, 0, 1, 0xC0, 0x42, 1, 0x99, 0x00};  // B4, relative
     EXPECT_EQ(cellValid, sharedCode->biff);
 
+    // An array constant keeps its values, which follow the tokens in the record.
+    const Bytes arrayTokens = {0x60, 0, 0, 0, 0, 0, 0, 0, 0x41, 0x04, 0x00};  // SUM({1,2})
+    const Bytes arrayData = {1, 0, 0, 0x01, 0, 0, 0, 0, 0, 0, 0xF0, 0x3F, 0x01, 0, 0, 0, 0, 0, 0, 0, 0x40};
+    host::xls::FormulaTokens withArray;
+    withArray.tokens = arrayTokens;
+    withArray.extra = arrayData;
+    const auto arrayCode = host::xls::decodeFormula(withArray, cellAt("A1"), names);
+    EXPECT_TRUE(arrayCode->opaque);
+    EXPECT_EQ(arrayTokens, arrayCode->biff);
+    EXPECT_EQ(arrayData, arrayCode->biffExtra);
+
     // Broken operand order and unknown tokens never reach the engine.
     for (const Bytes& bad : {Bytes{0x03}, Bytes{0x1E, 1, 0, 0x1E, 2, 0}, Bytes{0xFF, 1}, Bytes{0x1F, 1, 2}}) {
         host::xls::FormulaTokens f;
@@ -199,6 +210,50 @@ TEST(Formulas, RelativeOffsetsWrapAroundTheSheetEdgeAsExcelDoes) {
     ASSERT_FALSE(code->opaque);
     EXPECT_EQ("=IV65536", host::formulaText(*code, cellAt("A1")));
     EXPECT_EQ("=A1", host::formulaText(*host::xls::decodeFormula(f, cellAt("B2"), {}), cellAt("B2")));
+}
+
+}  // namespace
+
+namespace {
+
+// tRefV for a cell, relative row and column unless told otherwise.
+Bytes ref(int row, int col, bool absolute = false) {
+    Bytes b = {0x44};
+    xls_test::put16(b, row);
+    xls_test::put16(b, col | (absolute ? 0 : 0xC000));
+    return b;
+}
+
+Bytes binary(const Bytes& a, const Bytes& b, std::uint8_t op) {
+    Bytes out = a;
+    out.insert(out.end(), b.begin(), b.end());
+    out.push_back(op);
+    return out;
+}
+
+TEST(Formulas, RepeatedShapesDownAColumnReadBackCellByCell) {
+    // Plain formulas as Gnumeric and xlwt write them: each row its own bytes. Repeats of the
+    // row above share one code; anything else, however close, is decoded on its own.
+    const Bytes stream = workbookStream(nullptr, [](StreamBuilder& s) {
+        s.number(0, 2, 1000).number(1, 2, 2000);
+        for (int r = 2; r < 8; ++r) s.number(r, 2, 10 * r).number(r, 4, r);
+        s.formula(2, 5, binary(ref(2, 2), ref(2, 4), 0x04));   // F3 =C3-E3
+        s.formula(3, 5, binary(ref(3, 2), ref(3, 4), 0x04));   // F4 =C4-E4
+        s.formula(4, 5, binary(ref(3, 2), ref(4, 4), 0x04));   // F5 =C4-E5
+        s.formula(5, 5, binary(ref(0, 2, true), ref(5, 2), 0x03));  // F6 =$C$1+C6
+        s.formula(6, 5, binary(ref(0, 2, true), ref(6, 2), 0x03));  // F7 =$C$1+C7
+        s.formula(7, 5, binary(ref(1, 2, true), ref(7, 2), 0x03));  // F8 =$C$2+C8
+    });
+    const auto book = open(stream);
+    const host::Worksheet& sheet = book->sheet(0);
+    EXPECT_EQ("=C3-E3", sheet.formulaText(cellAt("F3")));
+    EXPECT_EQ("=C4-E4", sheet.formulaText(cellAt("F4")));
+    EXPECT_EQ("=C4-E5", sheet.formulaText(cellAt("F5")));
+    EXPECT_EQ("=$C$1+C6", sheet.formulaText(cellAt("F6")));
+    EXPECT_EQ("=$C$1+C7", sheet.formulaText(cellAt("F7")));
+    EXPECT_EQ("=$C$2+C8", sheet.formulaText(cellAt("F8")));
+    EXPECT_EQ(2070, sheet.value(cellAt("F8")).number);
+    EXPECT_EQ(sheet.cell(cellAt("F3")).formula, sheet.cell(cellAt("F4")).formula);
 }
 
 }  // namespace

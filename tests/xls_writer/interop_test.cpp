@@ -111,6 +111,12 @@ void fillMixedSheet(host::Application& app) {
     put(app, "C5", "=-A12%");
     put(app, "C6", "=(1+2)*3^2");
     put(app, "C7", "=SUM(B1:B3,A11,4)");
+    sheet.setValue({16, 0}, host::Value::fromNumber(36923.5));
+    sheet.setNumberFormat({{16, 0}, {16, 0}}, "yyyy-mm-dd");
+    sheet.setValue({17, 0}, host::Value::fromNumber(2.5));
+    sheet.setNumberFormat({{17, 0}, {17, 0}}, "0.000");
+    sheet.setValue({18, 0}, host::Value::fromNumber(0.25));
+    sheet.setNumberFormat({{18, 0}, {18, 0}}, "0%");
     for (int i = 0; i < 400; ++i) {
         char text[64];
         std::snprintf(text, sizeof text, "item %04d of the string table ....", i);
@@ -161,15 +167,12 @@ protected:
     }
     static void TearDownTestSuite() { fs::remove_all(dir); }
 
-    // Both workbooks converted in one LibreOffice run (each run costs seconds). LibreOffice
-    // names its output after the input, so the extension-less file goes in under a copy.
-    static const std::map<std::string, std::map<std::string, Csv>>& libreOffice() {
-        static const auto sheets = [] {
-            mixedCopy = dir + "/mixed-lo.xls";
-            fs::copy_file(mixedPath, mixedCopy, fs::copy_options::overwrite_existing);
-            return libreOfficeSheets({statsPath, mixedCopy}, dir);
-        }();
-        return sheets;
+    // Both workbooks converted in one LibreOffice run. LibreOffice names its output after
+    // the input, so the extension-less file goes in under a copy.
+    static std::map<std::string, std::map<std::string, Csv>> libreOffice() {
+        mixedCopy = dir + "/mixed-lo.xls";
+        fs::copy_file(mixedPath, mixedCopy, fs::copy_options::overwrite_existing);
+        return libreOfficeSheets({statsPath, mixedCopy}, dir);
     }
 
     static std::string checkWithXlrd(const std::string& file, const Expectations& e, const std::string& name) {
@@ -278,6 +281,10 @@ TEST_F(WriterInterop, XlrdReadsEveryKindOfValueAndLongStrings) {
     e.cell("Sheet2!C5", "number", Expectations::num(123456789.25 / 100), true);
     e.cell("Sheet2!C6", "number", "27", true);
     e.cell("Sheet2!C7", "number", Expectations::num(0.1 + 0.2 + 4), true);
+    // Formats of our own get FORMAT records from 164; built-in ones are referred to by number.
+    e.cell("Sheet2!A17", "number", "36923.5", false, ", \"date\": true, \"format\": \"yyyy-mm-dd\"");
+    e.cell("Sheet2!A18", "number", "2.5", false, ", \"date\": false, \"format\": \"0.000\"");
+    e.cell("Sheet2!A19", "number", "0.25", false, ", \"date\": false, \"format\": \"0%\"");
     for (int i : {0, 1, 199, 399}) {
         char text[64];
         std::snprintf(text, sizeof text, "item %04d of the string table ....", i);
@@ -287,18 +294,17 @@ TEST_F(WriterInterop, XlrdReadsEveryKindOfValueAndLongStrings) {
     EXPECT_EQ(problems, "");
 }
 
+// One LibreOffice run for both workbooks: each run costs seconds.
 TEST_F(WriterInterop, LibreOfficeRecomputesTheSameValues) {
-    const auto& sheets = libreOffice();
+    const auto sheets = libreOffice();
     ASSERT_EQ(sheets.count(statsPath), 1u) << "LibreOffice wrote nothing (is soffice installed?)";
     const auto& stats = sheets.at(statsPath);
     ASSERT_EQ(stats.count("Sheet1"), 1u);
     expectStatsRows(stats.at("Sheet1"), {"02/01/2001", "02/02/2001"}, "LibreOffice");
     EXPECT_EQ(stats.count("Sheet2"), 1u);
     EXPECT_EQ(stats.count("Sheet3"), 1u);
-}
 
-TEST_F(WriterInterop, LibreOfficeReadsTheMixedSheet) {
-    const auto& sheets = libreOffice();
+    // The mixed sheet, from the same LibreOffice run.
     ASSERT_EQ(sheets.count(mixedCopy), 1u) << "LibreOffice wrote nothing (is soffice installed?)";
     const Csv& csv = sheets.at(mixedCopy).at("Sheet2");
     // LibreOffice keeps a boolean as the number 1 or 0 in a boolean format; raw csv shows 1.
@@ -394,4 +400,26 @@ TEST_F(WriterInterop, AFormulaTooLongForItsRecordFailsTheSaveAndWritesNothing) {
     const std::string path = dir + "/too-long.xls";
     EXPECT_THROW(host::saveWorkbookFile(*book, path), host::HostError);
     EXPECT_FALSE(fs::exists(path));
+}
+
+TEST_F(WriterInterop, TheCommandLineCopyRewritesAWorkbookAndRefusesWhatItCannotDo) {
+    const std::string cli = std::string(TALLOMER_BINARY_DIR) + "/tools/tallomer-cli";
+    const std::string copy = dir + "/cli-copy.xls";
+    auto r = runCommand(quote(cli) + " copy " + quote(statsPath) + " " + quote(copy));
+    EXPECT_EQ(r.status, 0) << r.output;
+    EXPECT_EQ(r.output, "");
+    r = runCommand("cd " + quote(scriptPath("")) + " && " + systemPython() + " xlrd_compare.py " + quote(statsPath) +
+                   " " + quote(copy));
+    EXPECT_EQ(r.status, 0) << r.output;
+
+    const auto oneLine = [](const std::string& s) {
+        return !s.empty() && s.back() == '\n' && s.find('\n') == s.size() - 1;
+    };
+    r = runCommand(quote(cli) + " copy " + quote(dir + "/missing.xls") + " " + quote(dir + "/out.xls"));
+    EXPECT_EQ(r.status, 2);
+    EXPECT_TRUE(oneLine(r.output)) << r.output;
+    r = runCommand(quote(cli) + " copy " + quote(statsPath) + " " + quote(dir + "/no such folder/out.xls"));
+    EXPECT_EQ(r.status, 2);
+    EXPECT_TRUE(oneLine(r.output)) << r.output;
+    EXPECT_FALSE(fs::exists(dir + "/out.xls"));
 }

@@ -145,3 +145,28 @@ TEST(SstWriter, ExtSstPointsAtTheStartOfEveryBucketsFirstString) {
         EXPECT_TRUE(found) << b;
     }
 }
+
+TEST(SstWriter, SurrogatePairsAreNeverSplitAcrossRecords) {
+    // Emoji are two UTF-16 units; shifting the start by one unit at a time puts a record
+    // boundary at every possible place in a pair.
+    std::string emoji;
+    for (int i = 0; i < 3000; ++i) emoji += "\xF0\x9F\x98\x80";
+    for (int shift = 0; shift < 4; ++shift) {
+        SstWriter sst;
+        sst.add(std::string(std::size_t(shift), 'a'));
+        sst.add(emoji);
+        BiffRecordWriter out;
+        sst.write(out);
+        const auto recs = records(out.copy());
+        for (const auto& r : recs) {
+            if (r.type != kContinue) continue;
+            ASSERT_GE(r.data.size(), 3u);
+            const char16_t first = char16_t(r.data[1] | r.data[2] << 8);
+            EXPECT_FALSE(first >= 0xDC00 && first <= 0xDFFF) << "shift " << shift;
+        }
+        std::uint32_t total = 0;
+        const auto strings = readSst(recs, total);
+        ASSERT_EQ(strings.size(), 2u);
+        EXPECT_EQ(strings[1], utf16(emoji));
+    }
+}

@@ -1,4 +1,4 @@
-"""Checks a workbook against expectations, one JSON object a line, as xlrd reads it with
+"""Checks workbooks against expectations, one JSON object a line, as xlrd reads it with
 formatting_info=True. Prints every mismatch; exit status 1 when there is one.
 
   {"cell": "Sheet1!B3", "type": "number", "value": 10, "formula": false,
@@ -35,7 +35,7 @@ def split_ref(ref):
     return sheet, row, col_index(letters)
 
 
-def main(path, expect_path):
+def check(path, expect_path, last_wins):
     book = xlrd.open_workbook(path, formatting_info=True)
     stream = biff_records.workbook_stream(path)
     formulas = biff_records.formula_cells(stream)
@@ -48,10 +48,13 @@ def main(path, expect_path):
     def fail(what, expected, actual):
         problems.append('%s: expected %r, got %r' % (what, expected, actual))
 
-    for line in open(expect_path, encoding='utf-8'):
-        if not line.strip():
-            continue
-        e = json.loads(line)
+    expectations = [json.loads(line) for line in open(expect_path, encoding='utf-8') if line.strip()]
+    if last_wins:   # a cell written twice holds what was written last
+        latest = {}
+        for e in expectations:
+            latest[e.get('cell', id(e))] = e
+        expectations = list(latest.values())
+    for e in expectations:
         if 'sheets' in e:
             if names != e['sheets']:
                 fail('sheets', e['sheets'], names)
@@ -84,9 +87,7 @@ def main(path, expect_path):
                 fail(e['text_length'], (e['value'], e['ends']), (len(value), value[-3:]))
         elif 'cell' in e:
             check_cell(book, formulas, names, e, fail)
-    for p in problems:
-        print(p)
-    return 1 if problems else 0
+    return problems
 
 
 def same_value(actual, expected):
@@ -109,7 +110,7 @@ def check_cell(book, formulas, names, e, fail):
         actual = cell.value
         if cell.ctype == xlrd.XL_CELL_ERROR:
             actual = xlrd.error_text_from_code[cell.value]
-        if not same_value(actual, e['value']):
+        if not (actual == e['value'] if e.get('exact') else same_value(actual, e['value'])):
             fail(ref + ' value', e['value'], actual)
     if 'formula' in e:
         is_formula = (row, col) in formulas.get(names.index(sheet_name), set())
@@ -124,11 +125,28 @@ def check_cell(book, formulas, names, e, fail):
         align = ALIGN.get(xf.alignment.hor_align, xf.alignment.hor_align)
         if align != e['align']:
             fail(ref + ' align', e['align'], align)
+    if 'format' in e:
+        text = book.format_map[xf.format_key].format_str
+        if text != e['format']:
+            fail(ref + ' number format', e['format'], text)
     if 'date' in e:
         is_date = book.format_map[xf.format_key].type == xlrd.formatting.FDT
         if is_date != e['date']:
             fail(ref + ' date format', e['date'], is_date)
 
 
+def main(args):
+    """[--last-wins] FILE EXPECTATIONS [FILE EXPECTATIONS ...]"""
+    last_wins = args[:1] == ['--last-wins']
+    args = args[1:] if last_wins else args
+    failed = False
+    for path, expect_path in zip(args[0::2], args[1::2]):
+        problems = check(path, expect_path, last_wins)
+        for p in problems[:30]:
+            print('%s: %s' % (path, p))
+        failed = failed or bool(problems)
+    return 1 if failed else 0
+
+
 if __name__ == '__main__':
-    sys.exit(main(sys.argv[1], sys.argv[2]))
+    sys.exit(main(sys.argv[1:]))
