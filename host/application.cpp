@@ -122,6 +122,7 @@ Workbook& Application::addWorkbook() {
     check("Workbooks.Add");
     workbooks_.push_back(Workbook::createDefault());
     active_ = static_cast<int>(workbooks_.size()) - 1;
+    closed_.reset();
     return *workbooks_.back();
 }
 
@@ -133,6 +134,7 @@ Workbook& Application::openWorkbook(const std::string& path) {
     wb->setPath(path);
     workbooks_.push_back(std::move(wb));
     active_ = static_cast<int>(workbooks_.size()) - 1;
+    closed_.reset();
     return *workbooks_.back();
 }
 
@@ -145,6 +147,7 @@ Workbook* Application::activeWorkbook() {
 void Application::closeActiveWorkbook() {
     check("ActiveWorkbook.Close");
     if (active_ < 0) throw HostError("No workbook is open.");
+    closed_ = std::move(workbooks_[static_cast<std::size_t>(active_)]);
     workbooks_.erase(workbooks_.begin() + active_);
     active_ = workbooks_.empty() ? -1 : static_cast<int>(workbooks_.size()) - 1;
 }
@@ -197,6 +200,7 @@ ActiveCell Application::activeCell() {
 void Application::quit() {
     check("Application.Quit");
     workbooks_.clear();
+    closed_.reset();
     active_ = -1;
     quit_ = true;
 }

@@ -40,8 +40,18 @@ constexpr int kBlockRows = 256;
 constexpr std::size_t kBigAreaBlocks = 512;
 constexpr ErrorCode kCircularError = ErrorCode::Ref;
 constexpr const char* kDateFormat = "m/d/yy";
+// What a cell of an .xls workbook can hold, and the longest formula other spreadsheet
+// programs of that format accept as typed.
+constexpr std::size_t kMaxCellText = 32767;
+constexpr std::size_t kMaxFormulaText = 1024;
 
 enum Content : std::uint8_t { None = 0, Constant = 1, Formula = 2 };
+
+std::size_t characterCount(std::string_view utf8) {
+    std::size_t n = 0;
+    for (unsigned char c : utf8) n += (c & 0xC0) != 0x80;
+    return n;
+}
 
 bool validCell(CellAddress a) { return a.row >= 0 && a.row < kMaxRows && a.col >= 0 && a.col < kMaxColumns; }
 
@@ -538,7 +548,14 @@ void Worksheet::setTyped(CellAddress at, std::string_view text) {
         clearContents(at);
         return;
     }
+    if (const std::size_t chars = characterCount(text); chars > kMaxCellText) {
+        throw HostError("A cell holds at most " + std::to_string(kMaxCellText) + " characters; this text has " +
+                        std::to_string(chars) + ".");
+    }
     if (text.front() == '=') {
+        if (text.size() > kMaxFormulaText) {
+            throw HostError("A formula may be at most " + std::to_string(kMaxFormulaText) + " characters long.");
+        }
         FormulaPtr code = parseFormula(text, at);  // throws before anything changes
         setFormula(at, std::move(code));
         return;
@@ -735,7 +752,8 @@ double Worksheet::columnWidth(int col) const {
 
 void Worksheet::setColumnWidth(int col, double width) {
     if (col < 0 || col >= kMaxColumns) throw HostError("Column " + std::to_string(col + 1) + " is outside the sheet.");
-    if (!(width >= 0 && width <= 255)) {
+    // Files store widths in 1/256 of a character, up to just under 256.
+    if (!(width >= 0 && width < 256)) {
         throw HostError("A column width must be between 0 and 255 characters.");
     }
     store_->widths[static_cast<std::size_t>(col)] = width;

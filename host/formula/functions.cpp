@@ -251,7 +251,11 @@ Operand callFunction(std::uint16_t func, std::span<Operand> args, const EvalCont
             const Value v = scalar(args[0], ctx);
             if (v.isError()) return Operand::of(v);
             std::string s = toText(v);
-            if (func == 32) return number(static_cast<double>(s.size()));
+            if (func == 32) {  // characters, not bytes, of the UTF-8 text
+                std::size_t chars = 0;
+                for (unsigned char c : s) chars += (c & 0xC0) != 0x80;
+                return number(static_cast<double>(chars));
+            }
             for (char& c : s) {
                 c = static_cast<char>(func == 112 ? std::tolower(static_cast<unsigned char>(c))
                                                   : std::toupper(static_cast<unsigned char>(c)));

@@ -224,6 +224,7 @@ FormulaPtr decodeFormula(const FormulaTokens& f, CellAddress owner, const Formul
     code = std::make_shared<FormulaCode>();
     code->opaque = true;
     code->biff = cellValidBytes(f, owner);
+    code->biffExtra.assign(f.extra.begin(), f.extra.end());
     std::optional<std::string> text;
     try {
         text = renderFormula(f.tokens, owner, f.relativeForms, names);

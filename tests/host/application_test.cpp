@@ -259,3 +259,19 @@ TEST(Application, NothingIsDoneAfterQuit) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(Application, ANewWorkbookAfterCloseIsAnotherObject) {
+    host::Application app;
+    host::Workbook* first = &app.addWorkbook();
+    host::Worksheet* firstSheet = &first->sheet(0);
+    host::Range kept = app.range("A1");
+    app.closeActiveWorkbook();
+    host::Workbook* second = &app.addWorkbook();
+    EXPECT_NE(second, first);
+    EXPECT_NE(&second->sheet(0), firstSheet);
+    EXPECT_THROW(kept.select(), host::HostError);
+}
+
+}  // namespace

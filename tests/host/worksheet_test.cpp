@@ -252,3 +252,22 @@ TEST_F(Sheet, AWholeColumnSumFollowsEveryRow) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(SheetLimits, TextAndFormulaLengthsOfTheFileFormat) {
+    auto book = host::Workbook::createDefault();
+    host::Worksheet& s = book->sheet(0);
+    s.setTyped({0, 0}, std::string(32767, 'x'));
+    EXPECT_EQ(s.value({0, 0}).text.size(), 32767u);
+    EXPECT_THROW(s.setTyped({0, 0}, std::string(32768, 'y')), host::HostError);
+    EXPECT_EQ(s.value({0, 0}).text.size(), 32767u);
+    std::string longFormula = "=1";
+    while (longFormula.size() < 1030) longFormula += "+1";
+    EXPECT_THROW(s.setTyped({0, 1}, longFormula), host::HostError);
+    EXPECT_TRUE(s.value({0, 1}).isEmpty());
+    s.setColumnWidth(0, 255.99);  // the widest a file can hold
+    EXPECT_THROW(s.setColumnWidth(0, 256), host::HostError);
+}
+
+}  // namespace

@@ -179,6 +179,17 @@ TEST(Formulas, TokensTheEngineLacksStayOpaqueWithCellValidBytesAndARendering) {
     const Bytes cellValid = {0x44, 3, 0, 1, 0xC0, 0x42, 1, 0x99, 0x00};  // B4, relative
     EXPECT_EQ(cellValid, sharedCode->biff);
 
+    // An array constant keeps its values, which follow the tokens in the record.
+    const Bytes arrayTokens = {0x60, 0, 0, 0, 0, 0, 0, 0, 0x41, 0x04, 0x00};  // SUM({1,2})
+    const Bytes arrayData = {1, 0, 0, 0x01, 0, 0, 0, 0, 0, 0, 0xF0, 0x3F, 0x01, 0, 0, 0, 0, 0, 0, 0, 0x40};
+    host::xls::FormulaTokens withArray;
+    withArray.tokens = arrayTokens;
+    withArray.extra = arrayData;
+    const auto arrayCode = host::xls::decodeFormula(withArray, cellAt("A1"), names);
+    EXPECT_TRUE(arrayCode->opaque);
+    EXPECT_EQ(arrayTokens, arrayCode->biff);
+    EXPECT_EQ(arrayData, arrayCode->biffExtra);
+
     // Broken operand order and unknown tokens never reach the engine.
     for (const Bytes& bad : {Bytes{0x03}, Bytes{0x1E, 1, 0, 0x1E, 2, 0}, Bytes{0xFF, 1}, Bytes{0x1F, 1, 2}}) {
         host::xls::FormulaTokens f;

@@ -97,6 +97,9 @@ public:
 private:
     Worksheet& activeSheetOrThrow();
     std::vector<std::unique_ptr<Workbook>> workbooks_;
+    // The workbook closed last, released only once the next one exists, so that a new
+    // workbook is never at the address of the one it replaces.
+    std::unique_ptr<Workbook> closed_;
     int active_ = -1;
     bool visible_ = true;
     bool displayAlerts_ = true;

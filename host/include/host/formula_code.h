@@ -64,6 +64,9 @@ struct FormulaCode {
     // of it for display ("=Sheet2!A1+1"), without the leading "=" convention: it includes it.
     bool opaque = false;
     std::vector<std::uint8_t> biff;
+    // What follows the tokens in the FORMULA record (rgcb): the data of array constants and
+    // tMemArea tokens in `biff`, written back right after them. Usually empty.
+    std::vector<std::uint8_t> biffExtra;
     std::string text;
 
     friend bool operator==(const FormulaCode&, const FormulaCode&) = default;
