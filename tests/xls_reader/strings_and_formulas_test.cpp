@@ -257,3 +257,35 @@ TEST(Formulas, RepeatedShapesDownAColumnReadBackCellByCell) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(CellRecords, RunsOfNumbersAndBlanksRichTextAndBooleans) {
+    const Bytes stream = workbookStream(nullptr, [](StreamBuilder& s) {
+        Bytes mulRk = {1, 0, 1, 0};                    // row 2, from column B
+        for (std::uint32_t v : {(7u << 2) | 2u, (250u << 2) | 3u, 0x40040000u}) {
+            xls_test::put16(mulRk, 15);
+            xls_test::put32(mulRk, v);
+        }
+        xls_test::put16(mulRk, 3);
+        s.record(0x00BD, mulRk);
+        Bytes rstring = {2, 0, 0, 0, 15, 0};          // A3, rich text with one run
+        xls_test::putString16(rstring, "bold start");
+        rstring.insert(rstring.end(), {1, 0, 0, 0, 4, 0, 1, 0});
+        s.record(0x00D6, rstring);
+        s.record(0x00BE, {3, 0, 0, 0, 15, 0, 15, 0, 15, 0, 2, 0});  // A4:C4 blank
+        s.record(0x0205, {4, 0, 0, 0, 15, 0, 0, 0});                // A5 FALSE
+        s.record(0x0205, {4, 0, 1, 0, 15, 0, 0x2A, 1});             // B5 #N/A
+    });
+    const auto sink = xls_test::readIntoSink(xls_test::compoundFile(stream));
+    const auto& sheet = sink.sheets.at(0);
+    EXPECT_EQ(7, sheet.at("B2")->value.number);
+    EXPECT_EQ(2.5, sheet.at("C2")->value.number);
+    EXPECT_EQ(2.5, sheet.at("D2")->value.number);
+    EXPECT_EQ("bold start", sheet.at("A3")->value.text);
+    for (const char* a : {"A4", "B4", "C4"}) EXPECT_EQ(xls_test::RecordedCell::Kind::Blank, sheet.at(a)->kind) << a;
+    EXPECT_EQ(host::Value::fromBoolean(false), sheet.at("A5")->value);
+    EXPECT_EQ(host::Value::fromError(host::ErrorCode::NA), sheet.at("B5")->value);
+}
+
+}  // namespace
