@@ -6,7 +6,7 @@
 //
 // Dependencies: a formula's single-cell references are indexed by the referenced cell (a hash
 // from cell to the formulas that read it); its area references are listeners kept apart, found
-// through a coarse grid of blocks of 256 rows of one column (very large areas go to a short
+// through a coarse grid of blocks of 2048 rows of one column (very large areas go to a short
 // list checked on every change). A change looks up only its own cell and block.
 //
 // Recalculation after a change: the formulas reachable from the changed cell through the
@@ -36,7 +36,8 @@ using Key = std::uint32_t;
 inline Key keyOf(CellAddress a) { return (static_cast<Key>(a.row) << 8) | static_cast<Key>(a.col); }
 inline CellAddress addressOf(Key k) { return {static_cast<int>(k >> 8), static_cast<int>(k & 0xFF)}; }
 
-constexpr int kBlockRows = 256;
+constexpr int kBlockRows = 256;       // rows per cached aggregate summary
+constexpr int kAreaBlockRows = 2048;  // rows per cell of the area-listener grid
 constexpr std::size_t kBigAreaBlocks = 512;
 constexpr ErrorCode kCircularError = ErrorCode::Ref;
 constexpr const char* kDateFormat = "m/d/yy";
@@ -305,14 +306,14 @@ struct Worksheet::Store final : formula::EvalContext {
                     areas.emplace_back();
                 }
                 const std::size_t blocks = static_cast<std::size_t>(l.area.last.col - l.area.first.col + 1) *
-                                           static_cast<std::size_t>(l.area.last.row / kBlockRows - l.area.first.row / kBlockRows + 1);
+                                           static_cast<std::size_t>(l.area.last.row / kAreaBlockRows - l.area.first.row / kAreaBlockRows + 1);
                 l.big = blocks > kBigAreaBlocks;
                 areas[id] = l;
                 if (l.big) {
                     bigAreas.push_back(id);
                 } else {
                     for (int col = l.area.first.col; col <= l.area.last.col; ++col) {
-                        for (int b2 = l.area.first.row / kBlockRows; b2 <= l.area.last.row / kBlockRows; ++b2) {
+                        for (int b2 = l.area.first.row / kAreaBlockRows; b2 <= l.area.last.row / kAreaBlockRows; ++b2) {
                             areaBlocks[blockKey(col, b2)].push_back(id);
                         }
                     }
@@ -350,7 +351,7 @@ struct Worksheet::Store final : formula::EvalContext {
                 drop(bigAreas);
             } else {
                 for (int col = l.area.first.col; col <= l.area.last.col; ++col) {
-                    for (int b2 = l.area.first.row / kBlockRows; b2 <= l.area.last.row / kBlockRows; ++b2) {
+                    for (int b2 = l.area.first.row / kAreaBlockRows; b2 <= l.area.last.row / kAreaBlockRows; ++b2) {
                         auto it = areaBlocks.find(blockKey(col, b2));
                         if (it == areaBlocks.end()) continue;
                         drop(it->second);
@@ -371,7 +372,7 @@ struct Worksheet::Store final : formula::EvalContext {
             for (Key d : it->second) f(d);
         }
         const CellAddress at = addressOf(k);
-        if (auto it = areaBlocks.find(blockKey(at.col, at.row / kBlockRows)); it != areaBlocks.end()) {
+        if (auto it = areaBlocks.find(blockKey(at.col, at.row / kAreaBlockRows)); it != areaBlocks.end()) {
             for (std::uint32_t id : it->second) {
                 if (areas[id].area.contains(at)) f(areas[id].owner);
             }
@@ -401,39 +402,38 @@ struct Worksheet::Store final : formula::EvalContext {
     void recompute(const std::vector<Key>& seeds) {
         if (loading) return;
         std::unordered_map<Key, std::uint32_t> index;  // affected formula -> slot
+        index.reserve(seeds.size() * 2 + 16);
         std::vector<Key> nodes;
+        std::vector<const FormulaCell*> cells;          // slot -> its formula
         std::vector<std::vector<std::uint32_t>> out;   // slot -> dependent slots
-        auto slotOf = [&](Key k) -> std::uint32_t {
+        std::vector<std::uint32_t> work;               // slots still to walk
+        auto nodeOf = [&](Key k, const FormulaCell* fc) -> std::uint32_t {
             auto [it, inserted] = index.try_emplace(k, static_cast<std::uint32_t>(nodes.size()));
             if (inserted) {
                 nodes.push_back(k);
+                cells.push_back(fc ? fc : &formulas.at(k));
                 out.emplace_back();
+                work.push_back(it->second);
             }
             return it->second;
         };
-        std::vector<Key> work;
+        // Reachability: every formula among the seeds and every formula reading a seed, then
+        // each new node's own readers, walked once per node.
         for (Key s : seeds) {
-            if (formulas.count(s)) slotOf(s);
-        }
-        // Reachability: walk from each seed through the dependents.
-        std::unordered_set<Key> walked;
-        for (Key s : seeds) {
-            if (!walked.insert(s).second) continue;
-            work.push_back(s);
-            while (!work.empty()) {
-                const Key x = work.back();
-                work.pop_back();
-                const bool xIsNode = index.count(x) != 0;
-                const std::uint32_t xs = xIsNode ? index[x] : 0;
-                forEachDependent(x, [&](Key d) {
-                    const std::uint32_t ds = slotOf(d);
-                    if (xIsNode) out[xs].push_back(ds);
-                    if (walked.insert(d).second) work.push_back(d);
-                });
+            if (auto it = formulas.find(s); it != formulas.end()) {
+                nodeOf(s, &it->second);
+            } else {
+                forEachDependent(s, [&](Key d) { nodeOf(d, nullptr); });
             }
         }
-        // Edges from formula nodes that were seeds visited before becoming nodes are complete:
-        // every node's out-list is filled when it is walked, and every node is walked once.
+        while (!work.empty()) {
+            const std::uint32_t xs = work.back();
+            work.pop_back();
+            forEachDependent(nodes[xs], [&](Key d) {
+                const std::uint32_t ds = nodeOf(d, nullptr);
+                out[xs].push_back(ds);
+            });
+        }
         std::vector<std::uint32_t> indeg(nodes.size(), 0);
         for (const auto& o : out) {
             for (std::uint32_t d : o) ++indeg[d];
@@ -450,7 +450,7 @@ struct Worksheet::Store final : formula::EvalContext {
                 ready.pop_back();
                 done[i] = true;
                 ++computed;
-                computeFormula(nodes[i], formulas.at(nodes[i]));
+                computeFormula(nodes[i], *cells[i]);
                 for (std::uint32_t d : out[i]) {
                     if (--indeg[d] == 0) ready.push_back(d);
                 }
