@@ -42,6 +42,8 @@ TEST(NotAWorkbook, FilesThatAreNoCompoundDocumentSaySo) {
     EXPECT_NE(openError({}).find("not an Excel 97-2003 workbook"), std::string::npos);
     const std::string text = "Date,Orders\n1/2/2001,10\n";
     EXPECT_NE(openError(Bytes(text.begin(), text.end())).find("not an Excel 97-2003 workbook"), std::string::npos);
+    const Bytes zip = {'P', 'K', 3, 4, 20, 0, 0, 0};
+    EXPECT_NE(openError(zip).find(".xlsx"), std::string::npos);
     Bytes signatureOnly = {0xD0, 0xCF, 0x11, 0xE0, 0xA1, 0xB1, 0x1A, 0xE1};
     signatureOnly.resize(600, 0);
     EXPECT_NE(openError(signatureOnly).find("not an Excel 97-2003 workbook"), std::string::npos);
