@@ -167,6 +167,24 @@ TEST(HostileFiles, CellsFarDownEveryColumnAreRefusedNotAllocated) {
     EXPECT_NE(streamError(s.bytes).find("too large"), std::string::npos);
 }
 
+TEST(HostileFiles, FormulasNestedAsDeepAsARecordAllows) {
+    // 1 then thousands of unary minus signs, and thousands of nested parentheses: the engine
+    // computes them and the host shows them without running out of stack.
+    Bytes minus = {0x1E, 1, 0};
+    minus.insert(minus.end(), 8000, 0x13);
+    Bytes parens = {0x1E, 2, 0};
+    parens.insert(parens.end(), 8000, 0x15);
+    const Bytes stream = workbookStream(nullptr, [&](StreamBuilder& s) {
+        s.formula(0, 0, minus).formula(1, 0, parens);
+    });
+    const auto book = host::xls::loadWorkbookBytes(xls_test::compoundFile(stream));
+    const host::Worksheet& sheet = book->sheet(0);
+    EXPECT_EQ(host::Value::fromNumber(1), sheet.value({0, 0}));
+    EXPECT_EQ(host::Value::fromNumber(2), sheet.value({1, 0}));
+    EXPECT_EQ(8002u, sheet.formulaText({0, 0}).size());
+    EXPECT_EQ(16002u, sheet.formulaText({1, 0}).size());
+}
+
 TEST(HostileFiles, EveryTruncationAndEveryByteFlipOfASmallWorkbook) {
     const Bytes stream = workbookStream(
         [](StreamBuilder& s) {
