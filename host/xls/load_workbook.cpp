@@ -32,18 +32,26 @@ std::vector<std::uint8_t> readFile(const std::string& path) {
 
 namespace xls {
 
-std::unique_ptr<Workbook> loadWorkbookBytes(std::span<const std::uint8_t> file) {
-    const std::vector<std::uint8_t> stream = readWorkbookStream(file);
+namespace {
+std::unique_ptr<Workbook> workbookFromStream(std::span<const std::uint8_t> stream) {
     auto workbook = std::make_unique<Workbook>();
     HostImporter importer(*workbook);
     readWorkbook(stream, importer);
     return workbook;
 }
+}  // namespace
+
+std::unique_ptr<Workbook> loadWorkbookBytes(std::span<const std::uint8_t> file) {
+    return workbookFromStream(readWorkbookStream(file));
+}
 
 }  // namespace xls
 
 std::unique_ptr<Workbook> loadWorkbookFile(const std::string& path) {
-    auto workbook = xls::loadWorkbookBytes(readFile(path));
+    // The file's bytes go as soon as the workbook stream is out of them: a large workbook
+    // need not be held twice while the sheets are read.
+    std::vector<std::uint8_t> stream = xls::readWorkbookStream(readFile(path));
+    auto workbook = xls::workbookFromStream(stream);
     workbook->setPath(path);
     return workbook;
 }

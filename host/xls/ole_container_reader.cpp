@@ -54,6 +54,9 @@ std::vector<std::uint8_t> readWorkbookStream(std::span<const std::uint8_t> file)
     if (file.size() < sizeof kOleSignature || std::memcmp(file.data(), kOleSignature, sizeof kOleSignature) != 0) {
         // Excel 2.1 to 4.0 wrote their records straight into the file, without a container.
         if (const auto older = olderBiffVersion(file)) throw HostError(olderFormatMessage(*older));
+        if (file.size() >= 4 && std::memcmp(file.data(), "PK\x03\x04", 4) == 0) {
+            throw HostError("not an Excel 97-2003 workbook: the file is a zip archive, such as a newer Excel (.xlsx) workbook");
+        }
         throw HostError("not an Excel 97-2003 workbook: the file is not an OLE2 compound document");
     }
     initGsfOnce();

@@ -14,6 +14,8 @@ namespace host::xls {
 namespace {
 
 constexpr std::uint16_t kBoldWeight = 700;
+// Excel stops at about 4,000 XFs; past this the host's 16-bit style numbers could run out.
+constexpr std::size_t kMaxXfs = 65000;
 constexpr std::uint16_t kExternName = 0x0023;
 
 bool isLinkRecord(std::uint16_t id) {
@@ -80,7 +82,8 @@ WorkbookGlobals readGlobals(RecordStream& records) {
     std::vector<std::span<const std::uint8_t>> segments;
 
     BiffRecord rec;
-    while (records.next(rec)) {
+    bool ended = false;
+    while (!ended && records.next(rec)) {
         if (isLinkRecord(rec.id)) {
             // Read the body first: wholeRecord moves past the CONTINUE records.
             const std::size_t resume = records.offset();
@@ -88,7 +91,7 @@ WorkbookGlobals readGlobals(RecordStream& records) {
             records.seek(resume);
         }
         switch (rec.id) {
-            case kEof: goto done;
+            case kEof: ended = true; break;
             case kFilePass:
                 throw HostError("the workbook is encrypted (password-protected) and cannot be read");
             case kDateMode: {
@@ -115,7 +118,7 @@ WorkbookGlobals readGlobals(RecordStream& records) {
                 xf.format = r.u16();
                 r.skip(2);
                 xf.align = r.u8();
-                xfs.push_back(xf);
+                if (xfs.size() < kMaxXfs) xfs.push_back(xf);
                 break;
             }
             case kBoundSheet: {
@@ -171,7 +174,6 @@ WorkbookGlobals readGlobals(RecordStream& records) {
             default: break;
         }
     }
-done:
     g.xfStyles.reserve(xfs.size());
     for (const RawXf& xf : xfs) {
         Style s;

@@ -42,6 +42,8 @@ TEST(NotAWorkbook, FilesThatAreNoCompoundDocumentSaySo) {
     EXPECT_NE(openError({}).find("not an Excel 97-2003 workbook"), std::string::npos);
     const std::string text = "Date,Orders\n1/2/2001,10\n";
     EXPECT_NE(openError(Bytes(text.begin(), text.end())).find("not an Excel 97-2003 workbook"), std::string::npos);
+    const Bytes zip = {'P', 'K', 3, 4, 20, 0, 0, 0};
+    EXPECT_NE(openError(zip).find(".xlsx"), std::string::npos);
     Bytes signatureOnly = {0xD0, 0xCF, 0x11, 0xE0, 0xA1, 0xB1, 0x1A, 0xE1};
     signatureOnly.resize(600, 0);
     EXPECT_NE(openError(signatureOnly).find("not an Excel 97-2003 workbook"), std::string::npos);
@@ -163,6 +165,24 @@ TEST(HostileFiles, CellsFarDownEveryColumnAreRefusedNotAllocated) {
     }
     // XF 16 names font 0, bold here: the blanks carry a style the host would have to store.
     EXPECT_NE(streamError(s.bytes).find("too large"), std::string::npos);
+}
+
+TEST(HostileFiles, FormulasNestedAsDeepAsARecordAllows) {
+    // 1 then thousands of unary minus signs, and thousands of nested parentheses: the engine
+    // computes them and the host shows them without running out of stack.
+    Bytes minus = {0x1E, 1, 0};
+    minus.insert(minus.end(), 8000, 0x13);
+    Bytes parens = {0x1E, 2, 0};
+    parens.insert(parens.end(), 8000, 0x15);
+    const Bytes stream = workbookStream(nullptr, [&](StreamBuilder& s) {
+        s.formula(0, 0, minus).formula(1, 0, parens);
+    });
+    const auto book = host::xls::loadWorkbookBytes(xls_test::compoundFile(stream));
+    const host::Worksheet& sheet = book->sheet(0);
+    EXPECT_EQ(host::Value::fromNumber(1), sheet.value({0, 0}));
+    EXPECT_EQ(host::Value::fromNumber(2), sheet.value({1, 0}));
+    EXPECT_EQ(8002u, sheet.formulaText({0, 0}).size());
+    EXPECT_EQ(16002u, sheet.formulaText({1, 0}).size());
 }
 
 TEST(HostileFiles, EveryTruncationAndEveryByteFlipOfASmallWorkbook) {
