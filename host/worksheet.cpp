@@ -384,6 +384,7 @@ struct Worksheet::Store final : formula::EvalContext {
 
     // ---- contents -------------------------------------------------------------------------
     void dropFormula(CellAddress at) {
+        if (contentAt(at) != Formula) return;
         auto it = formulas.find(keyOf(at));
         if (it == formulas.end()) return;
         unregisterFormula(it->first, it->second);
@@ -586,7 +587,7 @@ void Worksheet::setValue(CellAddress at, const Value& value) {
     store_->writeValue(at, value);
     Store::Column& c = store_->column(at.col);
     c.content[static_cast<std::size_t>(at.row)] = value.isEmpty() ? None : Constant;
-    store_->recompute({keyOf(at)});
+    if (!store_->loading) store_->recompute({keyOf(at)});
 }
 
 void Worksheet::setFormula(CellAddress at, FormulaPtr code, const Value& cached) {
@@ -600,7 +601,7 @@ void Worksheet::setFormula(CellAddress at, FormulaPtr code, const Value& cached)
     store_->registerFormula(k, fc);
     store_->writeValue(at, cached);
     store_->column(at.col).content[static_cast<std::size_t>(at.row)] = Formula;
-    store_->recompute({k});
+    if (!store_->loading) store_->recompute({k});
 }
 
 void Worksheet::clearContents(CellAddress at) {
