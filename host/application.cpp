@@ -183,6 +183,7 @@ void Application::saveActiveWorkbookAs(const std::string& path) {
 void Application::selectSheet(int oneBased) {
     check("Sheets.Select");
     if (active_ < 0) throw HostError("No workbook is open.");
+    if (oneBased < 1) throw HostError("Sheets are counted from 1; there is no sheet " + std::to_string(oneBased) + ".");
     workbooks_[static_cast<std::size_t>(active_)]->selectSheet(oneBased - 1);
 }
 

@@ -48,7 +48,9 @@ std::size_t hashCode(const FormulaCode& code) {
         mix(h, static_cast<std::size_t>(t.kind));
         switch (t.kind) {
             case TokenKind::Number: mix(h, std::bit_cast<std::uint64_t>(t.number)); break;
-            case TokenKind::String: mix(h, std::hash<std::string>{}(code.strings.at(t.string))); break;
+            case TokenKind::String:
+                mix(h, t.string < code.strings.size() ? std::hash<std::string>{}(code.strings[t.string]) : t.string);
+                break;
             case TokenKind::Boolean: mix(h, t.boolean); break;
             case TokenKind::Error: mix(h, static_cast<std::size_t>(t.error)); break;
             case TokenKind::Ref: mixRef(h, t.a); break;

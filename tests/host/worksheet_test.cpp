@@ -271,3 +271,49 @@ TEST(SheetLimits, TextAndFormulaLengthsOfTheFileFormat) {
 }
 
 }  // namespace
+
+namespace {
+
+// Code from a damaged file: the engine gives an error value and a readable text, never a crash.
+TEST(DamagedCode, MalformedTokensGiveErrorValues) {
+    auto book = host::Workbook::createDefault();
+    host::Worksheet& s = book->sheet(0);
+    auto code = std::make_shared<host::FormulaCode>();
+    host::Token sum;
+    sum.kind = host::TokenKind::Func;
+    sum.func = 4;
+    sum.argc = 3;  // more arguments than the stack holds
+    code->rpn = {sum};
+    s.setFormula({0, 0}, code);
+    EXPECT_TRUE(s.value({0, 0}).isError());
+    EXPECT_FALSE(s.formulaText({0, 0}).empty());
+
+    auto text = std::make_shared<host::FormulaCode>();
+    host::Token str;
+    str.kind = host::TokenKind::String;
+    str.string = 7;  // no such string
+    text->rpn = {str};
+    s.setFormula({1, 0}, text);
+    EXPECT_EQ(s.value({1, 0}), Value::fromText(""));
+
+    auto far = std::make_shared<host::FormulaCode>();
+    host::Token area;
+    area.kind = host::TokenKind::Area;
+    area.a = {-5, 0, true, true};  // above row 1 from A2
+    area.b = {0, 0, true, true};
+    host::Token call = sum;
+    call.argc = 1;
+    far->rpn = {area, call};
+    s.setFormula({1, 1}, far);
+    EXPECT_EQ(s.value({1, 1}), Value::fromError(host::ErrorCode::Ref));
+    EXPECT_EQ(s.formulaText({1, 1}), "=SUM(#REF!)");
+
+    auto binary = std::make_shared<host::FormulaCode>();
+    host::Token add;
+    add.kind = host::TokenKind::Add;
+    binary->rpn = {add};
+    s.setFormula({2, 0}, binary);
+    EXPECT_TRUE(s.value({2, 0}).isError());
+}
+
+}  // namespace

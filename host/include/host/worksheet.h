@@ -25,7 +25,8 @@ struct CellView {
 
 // One worksheet: its cells, formats, column widths and its own active cell.
 // Every change recomputes, at once, the formulas that depend on it (directly or through other
-// formulas) and only those; a circular reference gives the cells in it an error value.
+// formulas) and only those; a circular reference gives the cells in it the error #REF!, and
+// formulas that read those cells compute with that error.
 class Worksheet {
 public:
     Worksheet(std::string name, StyleTable& styles);
