@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "host/host_error.h"
 #include "xls/biff_string.h"
 
 namespace host::xls {
@@ -19,6 +20,16 @@ std::vector<std::string> readSharedStrings(std::span<const std::span<const std::
         // Some writers claim more strings than they store; keep the ones that are there.
         if (reader.atEnd()) break;
         reader.unicodeString(strings.emplace_back());
+    }
+    // Others claim fewer: the cells may still use the strings past the count.
+    try {
+        while (!reader.atEnd()) {
+            std::string extra;
+            reader.unicodeString(extra);
+            strings.push_back(std::move(extra));
+        }
+    } catch (const HostError&) {
+        // Padding or debris after the last string, not a string.
     }
     return strings;
 }

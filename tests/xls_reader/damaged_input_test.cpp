@@ -102,6 +102,11 @@ TEST(DamagedRecords, SharedStringCountThatLiesIsNotBelieved) {
                                         [](StreamBuilder& s) { s.labelSst(0, 0, 0); });
     const auto sink = xls_test::readIntoSink(xls_test::compoundFile(stream));
     EXPECT_EQ("only", sink.sheets[0].at("A1")->value.text);
+
+    // One string claimed, two stored, and the cells use both.
+    const Bytes fewer = workbookStream([](StreamBuilder& s) { s.record(0x00FC, sstBody(1, {"one", "two"})); },
+                                       [](StreamBuilder& s) { s.labelSst(0, 0, 1); });
+    EXPECT_EQ("two", xls_test::readIntoSink(xls_test::compoundFile(fewer)).sheets[0].at("A1")->value.text);
 }
 
 TEST(DamagedRecords, StringLongerThanItsRecords) {
