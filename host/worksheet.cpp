@@ -18,6 +18,7 @@
 #include "host/worksheet.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <limits>
 #include <unordered_map>
@@ -32,9 +33,6 @@ namespace host {
 
 namespace {
 
-using Key = std::uint32_t;
-inline Key keyOf(CellAddress a) { return (static_cast<Key>(a.row) << 8) | static_cast<Key>(a.col); }
-inline CellAddress addressOf(Key k) { return {static_cast<int>(k >> 8), static_cast<int>(k & 0xFF)}; }
 
 constexpr int kBlockRows = 256;       // rows per cached aggregate summary
 constexpr int kAreaBlockRows = 2048;  // rows per cell of the area-listener grid
@@ -89,6 +87,7 @@ struct Worksheet::Store final : formula::EvalContext {
         std::vector<std::uint8_t> content;   // Content
         std::vector<double> num;             // number; boolean 0/1; error code
         std::vector<std::uint16_t> style;
+        std::vector<std::uint32_t> slot;     // formula slot, 0 for none
         std::unordered_map<int, std::string> texts;  // Text values by row
         mutable std::vector<BlockSummary> blocks;    // by row / kBlockRows
         int size() const { return static_cast<int>(kind.size()); }
@@ -99,6 +98,7 @@ struct Worksheet::Store final : formula::EvalContext {
             content.resize(n, None);
             num.resize(n, 0);
             style.resize(n, 0);
+            slot.resize(n, 0);
             blocks.resize((n + kBlockRows - 1) / kBlockRows);
         }
         void changed(int row) { blocks[static_cast<std::size_t>(row / kBlockRows)].valid = false; }
@@ -154,26 +154,49 @@ struct Worksheet::Store final : formula::EvalContext {
         }
     };
 
+    // A formula in the pool. Its references are not kept here: they follow again from the
+    // shared code and the cell's position whenever the dependency index needs them.
     struct FormulaCell {
-        FormulaPtr code;
-        std::vector<Key> singles;            // cells it reads one by one
-        std::vector<std::uint32_t> areas;    // its area listeners
+        FormulaPtr code;                // null: a free slot
+        CellAddress at;
+        std::uint32_t firstArea = 0;    // its area listeners, 1-based, chained by nextOfOwner
     };
 
     struct AreaListener {
         CellRange area;
-        Key owner = 0;
+        std::uint32_t owner = 0;        // formula slot
+        std::uint32_t nextOfOwner = 0;  // the owner's next listener, 1-based
         bool big = false;
+    };
+
+    // One entry of a cell's list of readers: the formula slot and the next entry.
+    struct ReaderLink {
+        std::uint32_t slot = 0;
+        std::uint32_t next = 0;
     };
 
     std::vector<Column> cols;
     std::vector<double> widths = std::vector<double>(kMaxColumns, kDefaultColumnWidth);
-    std::unordered_map<Key, FormulaCell> formulas;
-    std::unordered_map<Key, std::vector<Key>> singleDependents;
+    std::vector<FormulaCell> formulas = std::vector<FormulaCell>(1);  // slot 0 means "none"
+    std::vector<std::uint32_t> freeSlots;
+    // The dependency index; not kept while loading, built on the first change after it.
+    bool indexed = true;
+    std::vector<std::vector<std::uint32_t>> readerHeads;  // by column, row: first link, 0 none
+    std::vector<ReaderLink> links = std::vector<ReaderLink>(1);
+    std::uint32_t freeLinks = 0;
     std::vector<AreaListener> areas;
     std::vector<std::uint32_t> freeAreas;
     std::unordered_map<std::uint32_t, std::vector<std::uint32_t>> areaBlocks;
     std::vector<std::uint32_t> bigAreas;
+    // Per-slot marks for recompute(): a slot belongs to the current walk when its mark equals
+    // the generation, so nothing is cleared between changes.
+    std::vector<std::uint32_t> marks;
+    std::vector<std::uint32_t> nodeOfSlot;
+    std::uint32_t generation = 0;
+    std::vector<std::uint32_t> scratchRefs;
+    // The last codes interned: a loaded sheet hands the same few shared codes over and over.
+    std::array<std::pair<FormulaPtr, FormulaPtr>, 8> recentCodes;
+    std::size_t nextRecent = 0;
     bool loading = false;
     std::uint64_t computations = 0;
 
@@ -184,6 +207,11 @@ struct Worksheet::Store final : formula::EvalContext {
     }
     const Column* columnIf(int col) const {
         return col < static_cast<int>(cols.size()) ? &cols[static_cast<std::size_t>(col)] : nullptr;
+    }
+    std::uint32_t slotAt(CellAddress at) const {
+        const Column* c = columnIf(at.col);
+        if (!c || at.row < 0 || at.row >= c->size()) return 0;
+        return c->slot[static_cast<std::size_t>(at.row)];
     }
 
     Value valueAt(int row, const Column& c) const {
@@ -282,64 +310,94 @@ struct Worksheet::Store final : formula::EvalContext {
     static std::uint32_t blockKey(int col, int block) {
         return (static_cast<std::uint32_t>(col) << 16) | static_cast<std::uint32_t>(block);
     }
-
-    void registerFormula(Key k, FormulaCell& fc) {
-        const CellAddress owner = addressOf(k);
-        for (const Token& t : fc.code->rpn) {
-            if (t.kind == TokenKind::Ref) {
-                const CellAddress a = t.a.resolve(owner);
-                if (validCell(a)) fc.singles.push_back(keyOf(a));
-            } else if (t.kind == TokenKind::Area) {
-                const CellAddress a = t.a.resolve(owner);
-                const CellAddress b = t.b.resolve(owner);
-                if (!validCell(a) || !validCell(b)) continue;
-                AreaListener l;
-                l.area = {{std::min(a.row, b.row), std::min(a.col, b.col)},
-                          {std::max(a.row, b.row), std::max(a.col, b.col)}};
-                l.owner = k;
-                std::uint32_t id;
-                if (!freeAreas.empty()) {
-                    id = freeAreas.back();
-                    freeAreas.pop_back();
-                } else {
-                    id = static_cast<std::uint32_t>(areas.size());
-                    areas.emplace_back();
-                }
-                const std::size_t blocks = static_cast<std::size_t>(l.area.last.col - l.area.first.col + 1) *
-                                           static_cast<std::size_t>(l.area.last.row / kAreaBlockRows - l.area.first.row / kAreaBlockRows + 1);
-                l.big = blocks > kBigAreaBlocks;
-                areas[id] = l;
-                if (l.big) {
-                    bigAreas.push_back(id);
-                } else {
-                    for (int col = l.area.first.col; col <= l.area.last.col; ++col) {
-                        for (int b2 = l.area.first.row / kAreaBlockRows; b2 <= l.area.last.row / kAreaBlockRows; ++b2) {
-                            areaBlocks[blockKey(col, b2)].push_back(id);
-                        }
-                    }
-                }
-                fc.areas.push_back(id);
-            }
-        }
-        std::sort(fc.singles.begin(), fc.singles.end());
-        fc.singles.erase(std::unique(fc.singles.begin(), fc.singles.end()), fc.singles.end());
-        for (Key s : fc.singles) singleDependents[s].push_back(k);
+    static std::uint32_t cellKey(CellAddress a) {
+        return (static_cast<std::uint32_t>(a.col) << 16) | static_cast<std::uint32_t>(a.row);
     }
 
-    void unregisterFormula(Key k, FormulaCell& fc) {
-        for (Key s : fc.singles) {
-            auto it = singleDependents.find(s);
-            if (it == singleDependents.end()) continue;
-            auto& v = it->second;
-            auto pos = std::find(v.begin(), v.end(), k);
-            if (pos != v.end()) {
-                *pos = v.back();
-                v.pop_back();
-            }
-            if (v.empty()) singleDependents.erase(it);
+    // The distinct cells a formula reads one by one, as cellKey()s, into scratchRefs.
+    void collectSingles(const FormulaCell& fc) {
+        scratchRefs.clear();
+        for (const Token& t : fc.code->rpn) {
+            if (t.kind != TokenKind::Ref) continue;
+            const CellAddress a = t.a.resolve(fc.at);
+            if (validCell(a)) scratchRefs.push_back(cellKey(a));
         }
-        for (std::uint32_t id : fc.areas) {
+        std::sort(scratchRefs.begin(), scratchRefs.end());
+        scratchRefs.erase(std::unique(scratchRefs.begin(), scratchRefs.end()), scratchRefs.end());
+    }
+
+    std::uint32_t& readerHead(std::uint32_t key) {
+        const std::size_t col = key >> 16, row = key & 0xFFFF;
+        if (col >= readerHeads.size()) readerHeads.resize(col + 1);
+        auto& heads = readerHeads[col];
+        if (row >= heads.size()) heads.resize(std::max(row + 1, heads.size() * 2), 0);
+        return heads[row];
+    }
+
+    void registerFormula(std::uint32_t slot) {
+        collectSingles(formulas[slot]);
+        for (std::uint32_t key : scratchRefs) {
+            std::uint32_t link = freeLinks;
+            if (link) {
+                freeLinks = links[link].next;
+            } else {
+                link = static_cast<std::uint32_t>(links.size());
+                links.emplace_back();
+            }
+            std::uint32_t& head = readerHead(key);
+            links[link] = {slot, head};
+            head = link;
+        }
+        const CellAddress owner = formulas[slot].at;
+        for (const Token& t : formulas[slot].code->rpn) {
+            if (t.kind != TokenKind::Area) continue;
+            const CellAddress a = t.a.resolve(owner);
+            const CellAddress b = t.b.resolve(owner);
+            if (!validCell(a) || !validCell(b)) continue;
+            AreaListener l;
+            l.area = {{std::min(a.row, b.row), std::min(a.col, b.col)}, {std::max(a.row, b.row), std::max(a.col, b.col)}};
+            l.owner = slot;
+            l.nextOfOwner = formulas[slot].firstArea;
+            std::uint32_t id;
+            if (!freeAreas.empty()) {
+                id = freeAreas.back();
+                freeAreas.pop_back();
+            } else {
+                id = static_cast<std::uint32_t>(areas.size());
+                areas.emplace_back();
+            }
+            const std::size_t blocks = static_cast<std::size_t>(l.area.last.col - l.area.first.col + 1) *
+                                       static_cast<std::size_t>(l.area.last.row / kAreaBlockRows - l.area.first.row / kAreaBlockRows + 1);
+            l.big = blocks > kBigAreaBlocks;
+            areas[id] = l;
+            formulas[slot].firstArea = id + 1;
+            if (l.big) {
+                bigAreas.push_back(id);
+            } else {
+                for (int col = l.area.first.col; col <= l.area.last.col; ++col) {
+                    for (int b2 = l.area.first.row / kAreaBlockRows; b2 <= l.area.last.row / kAreaBlockRows; ++b2) {
+                        areaBlocks[blockKey(col, b2)].push_back(id);
+                    }
+                }
+            }
+        }
+    }
+
+    void unregisterFormula(std::uint32_t slot) {
+        collectSingles(formulas[slot]);
+        for (std::uint32_t key : scratchRefs) {
+            std::uint32_t* at = &readerHead(key);
+            while (*at && links[*at].slot != slot) at = &links[*at].next;
+            if (!*at) continue;
+            const std::uint32_t link = *at;
+            *at = links[link].next;
+            links[link].next = freeLinks;
+            freeLinks = link;
+        }
+        for (std::uint32_t next = formulas[slot].firstArea; next;) {
+            const std::uint32_t id = next - 1;
             const AreaListener& l = areas[id];
+            next = l.nextOfOwner;
             auto drop = [id](std::vector<std::uint32_t>& v) {
                 auto pos = std::find(v.begin(), v.end(), id);
                 if (pos != v.end()) {
@@ -361,17 +419,41 @@ struct Worksheet::Store final : formula::EvalContext {
             }
             freeAreas.push_back(id);
         }
-        fc.singles.clear();
-        fc.areas.clear();
+        formulas[slot].firstArea = 0;
     }
 
-    // The formulas that read cell k (with repeats when one reads it through several refs).
-    template <class F>
-    void forEachDependent(Key k, F&& f) const {
-        if (auto it = singleDependents.find(k); it != singleDependents.end()) {
-            for (Key d : it->second) f(d);
+    // Loading does not keep the index up to date: it is dropped, and built again in one pass
+    // over the formulas when a change first needs it.
+    void dropIndex() {
+        indexed = false;
+        readerHeads.clear();
+        links.assign(1, ReaderLink{});
+        freeLinks = 0;
+        areas.clear();
+        freeAreas.clear();
+        areaBlocks.clear();
+        bigAreas.clear();
+        for (FormulaCell& fc : formulas) fc.firstArea = 0;
+    }
+
+    void ensureIndex() {
+        if (indexed) return;
+        indexed = true;
+        for (std::uint32_t s = 1; s < formulas.size(); ++s) {
+            if (formulas[s].code) registerFormula(s);
         }
-        const CellAddress at = addressOf(k);
+    }
+
+    // The formulas that read cell `at` (with repeats when one reads it through several areas).
+    template <class F>
+    void forEachDependent(CellAddress at, F&& f) {
+        const std::uint32_t key = cellKey(at);
+        if ((key >> 16) < readerHeads.size()) {
+            const auto& heads = readerHeads[key >> 16];
+            if ((key & 0xFFFF) < heads.size()) {
+                for (std::uint32_t l = heads[key & 0xFFFF]; l; l = links[l].next) f(links[l].slot);
+            }
+        }
         if (auto it = areaBlocks.find(blockKey(at.col, at.row / kAreaBlockRows)); it != areaBlocks.end()) {
             for (std::uint32_t id : it->second) {
                 if (areas[id].area.contains(at)) f(areas[id].owner);
@@ -383,55 +465,89 @@ struct Worksheet::Store final : formula::EvalContext {
     }
 
     // ---- contents -------------------------------------------------------------------------
-    void dropFormula(CellAddress at) {
-        if (contentAt(at) != Formula) return;
-        auto it = formulas.find(keyOf(at));
-        if (it == formulas.end()) return;
-        unregisterFormula(it->first, it->second);
-        formulas.erase(it);
+    FormulaPtr internCode(FormulaPtr code) {
+        for (const auto& [given, interned] : recentCodes) {
+            if (given == code) return interned;
+        }
+        FormulaPtr interned = formula::intern(code);
+        recentCodes[nextRecent] = {std::move(code), interned};
+        nextRecent = (nextRecent + 1) % recentCodes.size();
+        return interned;
     }
 
-    void computeFormula(Key k, const FormulaCell& fc) {
+    std::uint32_t placeFormula(CellAddress at, FormulaPtr code) {
+        std::uint32_t s;
+        if (!freeSlots.empty()) {
+            s = freeSlots.back();
+            freeSlots.pop_back();
+        } else {
+            s = static_cast<std::uint32_t>(formulas.size());
+            formulas.emplace_back();
+        }
+        formulas[s] = {std::move(code), at, 0};
+        Column& c = column(at.col);
+        c.ensure(at.row);
+        c.slot[static_cast<std::size_t>(at.row)] = s;
+        if (indexed) registerFormula(s);
+        return s;
+    }
+
+    void dropFormula(CellAddress at) {
+        const std::uint32_t s = slotAt(at);
+        if (!s) return;
+        if (indexed) unregisterFormula(s);
+        formulas[s] = FormulaCell{};
+        freeSlots.push_back(s);
+        cols[static_cast<std::size_t>(at.col)].slot[static_cast<std::size_t>(at.row)] = 0;
+    }
+
+    void computeFormula(std::uint32_t slot) {
+        const FormulaCell& fc = formulas[slot];
         if (fc.code->opaque) return;  // keeps its cached value
-        const CellAddress at = addressOf(k);
         ++computations;
-        writeValue(at, formula::evaluate(*fc.code, at, *this));
+        writeValue(fc.at, formula::evaluate(*fc.code, fc.at, *this));
     }
 
     // Recomputes the formulas among `seeds` and every formula depending on a seed, directly
     // or through other formulas, in dependency order.
-    void recompute(const std::vector<Key>& seeds) {
+    void recompute(const std::vector<CellAddress>& seeds) {
         if (loading) return;
-        std::unordered_map<Key, std::uint32_t> index;  // affected formula -> slot
-        index.reserve(seeds.size() * 2 + 16);
-        std::vector<Key> nodes;
-        std::vector<const FormulaCell*> cells;          // slot -> its formula
-        std::vector<std::vector<std::uint32_t>> out;   // slot -> dependent slots
-        std::vector<std::uint32_t> work;               // slots still to walk
-        auto nodeOf = [&](Key k, const FormulaCell* fc) -> std::uint32_t {
-            auto [it, inserted] = index.try_emplace(k, static_cast<std::uint32_t>(nodes.size()));
-            if (inserted) {
-                nodes.push_back(k);
-                cells.push_back(fc ? fc : &formulas.at(k));
+        ensureIndex();
+        if (marks.size() < formulas.size()) {
+            marks.resize(formulas.size(), 0);
+            nodeOfSlot.resize(formulas.size(), 0);
+        }
+        if (++generation == 0) {
+            std::fill(marks.begin(), marks.end(), 0);
+            generation = 1;
+        }
+        std::vector<std::uint32_t> nodes;              // node -> formula slot
+        std::vector<std::vector<std::uint32_t>> out;   // node -> dependent nodes
+        std::vector<std::uint32_t> work;               // nodes still to walk
+        auto nodeOf = [&](std::uint32_t slot) -> std::uint32_t {
+            if (marks[slot] != generation) {
+                marks[slot] = generation;
+                nodeOfSlot[slot] = static_cast<std::uint32_t>(nodes.size());
+                nodes.push_back(slot);
                 out.emplace_back();
-                work.push_back(it->second);
+                work.push_back(nodeOfSlot[slot]);
             }
-            return it->second;
+            return nodeOfSlot[slot];
         };
         // Reachability: every formula among the seeds and every formula reading a seed, then
         // each new node's own readers, walked once per node.
-        for (Key s : seeds) {
-            if (auto it = formulas.find(s); it != formulas.end()) {
-                nodeOf(s, &it->second);
+        for (CellAddress s : seeds) {
+            if (const std::uint32_t slot = slotAt(s)) {
+                nodeOf(slot);
             } else {
-                forEachDependent(s, [&](Key d) { nodeOf(d, nullptr); });
+                forEachDependent(s, [&](std::uint32_t d) { nodeOf(d); });
             }
         }
         while (!work.empty()) {
             const std::uint32_t xs = work.back();
             work.pop_back();
-            forEachDependent(nodes[xs], [&](Key d) {
-                const std::uint32_t ds = nodeOf(d, nullptr);
+            forEachDependent(formulas[nodes[xs]].at, [&](std::uint32_t d) {
+                const std::uint32_t ds = nodeOf(d);
                 out[xs].push_back(ds);
             });
         }
@@ -451,7 +567,7 @@ struct Worksheet::Store final : formula::EvalContext {
                 ready.pop_back();
                 done[i] = true;
                 ++computed;
-                computeFormula(nodes[i], *cells[i]);
+                computeFormula(nodes[i]);
                 for (std::uint32_t d : out[i]) {
                     if (--indeg[d] == 0) ready.push_back(d);
                 }
@@ -516,7 +632,7 @@ struct Worksheet::Store final : formula::EvalContext {
             if (!cyclic[i]) continue;
             done[i] = true;
             ++computed;
-            writeValue(addressOf(nodes[i]), Value::fromError(kCircularError));
+            writeValue(formulas[nodes[i]].at, Value::fromError(kCircularError));
         }
         for (std::uint32_t i = 0; i < nodes.size(); ++i) {
             if (!cyclic[i]) continue;
@@ -527,12 +643,96 @@ struct Worksheet::Store final : formula::EvalContext {
         drain();
     }
 
+    // A formula being walked by computeAll(): which of its references comes next, and inside
+    // an area, the cell reached so far.
+    struct PrecedentCursor {
+        std::uint32_t slot;
+        std::uint32_t token = 0;
+        int col = -1;  // -1: not inside an area
+        int row = 0;
+    };
+
+    // The next formula the cursor's formula reads, or 0 when it reads no more.
+    std::uint32_t nextPrecedent(PrecedentCursor& cur) const {
+        const FormulaCell& fc = formulas[cur.slot];
+        const std::vector<Token>& rpn = fc.code->rpn;
+        while (cur.token < rpn.size()) {
+            const Token& t = rpn[cur.token];
+            if (t.kind == TokenKind::Ref) {
+                ++cur.token;
+                const CellAddress a = t.a.resolve(fc.at);
+                if (!validCell(a)) continue;
+                if (const std::uint32_t s = slotAt(a)) return s;
+                continue;
+            }
+            if (t.kind != TokenKind::Area) {
+                ++cur.token;
+                continue;
+            }
+            const CellAddress a = t.a.resolve(fc.at);
+            const CellAddress b = t.b.resolve(fc.at);
+            if (!validCell(a) || !validCell(b)) {
+                ++cur.token;
+                continue;
+            }
+            const int firstRow = std::min(a.row, b.row), lastRow = std::max(a.row, b.row);
+            const int lastCol = std::min(std::max(a.col, b.col), static_cast<int>(cols.size()) - 1);
+            if (cur.col < 0) {
+                cur.col = std::min(a.col, b.col);
+                cur.row = firstRow;
+            }
+            for (; cur.col <= lastCol; ++cur.col, cur.row = firstRow) {
+                const Column& c = cols[static_cast<std::size_t>(cur.col)];
+                const int r1 = std::min(lastRow, c.size() - 1);
+                const std::uint32_t* slots = c.slot.data();
+                while (cur.row <= r1) {
+                    if (const std::uint32_t s = slots[cur.row++]) return s;
+                }
+            }
+            cur.col = -1;
+            ++cur.token;
+        }
+        return 0;
+    }
+
+    // Computes every formula once, each after the formulas it reads: a depth-first walk over
+    // what each formula reads, with its own stack so long chains need no recursion. Meeting a
+    // formula still on the stack closes a cycle: every formula on the stack from it up gets
+    // #REF!, and the formulas reading them compute with that error.
     void recomputeAll() {
-        std::vector<Key> seeds;
-        seeds.reserve(formulas.size());
-        for (const auto& [k, fc] : formulas) seeds.push_back(k);
-        std::sort(seeds.begin(), seeds.end());
-        recompute(seeds);
+        if (loading) return;
+        enum : std::uint8_t { Waiting, OnStack, Done };
+        std::vector<std::uint8_t> state(formulas.size(), Waiting);
+        std::vector<PrecedentCursor> stack;
+        for (std::uint32_t root = 1; root < formulas.size(); ++root) {
+            if (!formulas[root].code || state[root] != Waiting) continue;
+            state[root] = OnStack;
+            stack.push_back({root});
+            while (!stack.empty()) {
+                PrecedentCursor& top = stack.back();
+                if (state[top.slot] == Done) {  // closed a cycle
+                    stack.pop_back();
+                    continue;
+                }
+                const std::uint32_t p = nextPrecedent(top);
+                if (!p) {
+                    computeFormula(top.slot);
+                    state[top.slot] = Done;
+                    stack.pop_back();
+                } else if (state[p] == Waiting) {
+                    state[p] = OnStack;
+                    stack.push_back({p});
+                } else if (state[p] == OnStack) {
+                    std::size_t from = stack.size();
+                    while (stack[--from].slot != p) {}
+                    for (std::size_t i = from; i < stack.size(); ++i) {
+                        const std::uint32_t s = stack[i].slot;
+                        state[s] = Done;
+                        writeValue(formulas[s].at, Value::fromError(kCircularError));
+                    }
+                }
+            }
+        }
     }
 };
 
@@ -587,21 +787,18 @@ void Worksheet::setValue(CellAddress at, const Value& value) {
     store_->writeValue(at, value);
     Store::Column& c = store_->column(at.col);
     c.content[static_cast<std::size_t>(at.row)] = value.isEmpty() ? None : Constant;
-    if (!store_->loading) store_->recompute({keyOf(at)});
+    if (!store_->loading) store_->recompute({at});
 }
 
 void Worksheet::setFormula(CellAddress at, FormulaPtr code, const Value& cached) {
     requireCell(at);
     if (!code) throw HostError("No formula given.");
-    code = formula::intern(code);
+    code = store_->internCode(std::move(code));
     store_->dropFormula(at);
-    const Key k = keyOf(at);
-    auto& fc = store_->formulas[k];
-    fc.code = std::move(code);
-    store_->registerFormula(k, fc);
+    store_->placeFormula(at, std::move(code));
     store_->writeValue(at, cached);
     store_->column(at.col).content[static_cast<std::size_t>(at.row)] = Formula;
-    if (!store_->loading) store_->recompute({k});
+    if (!store_->loading) store_->recompute({at});
 }
 
 void Worksheet::clearContents(CellAddress at) {
@@ -610,7 +807,7 @@ void Worksheet::clearContents(CellAddress at) {
     store_->dropFormula(at);
     store_->writeValue(at, Value::empty());
     store_->column(at.col).content[static_cast<std::size_t>(at.row)] = None;
-    store_->recompute({keyOf(at)});
+    store_->recompute({at});
 }
 
 CellView Worksheet::cell(CellAddress at) const {
@@ -624,7 +821,7 @@ CellView Worksheet::cell(CellAddress at) const {
     switch (c->content[r]) {
         case Formula: {
             v.kind = CellView::Kind::Formula;
-            v.formula = store_->formulas.at(keyOf(at)).code.get();
+            v.formula = store_->formulas[c->slot[r]].code.get();
             v.value = store_->valueAt(at.row, *c);
             break;
         }
@@ -651,7 +848,7 @@ CellValue Worksheet::read(CellAddress at) const {
 
 std::string Worksheet::formulaText(CellAddress at) const {
     if (store_->contentAt(at) != Formula) return "";
-    return host::formulaText(*store_->formulas.at(keyOf(at)).code, at);
+    return host::formulaText(*store_->formulas[store_->slotAt(at)].code, at);
 }
 
 void Worksheet::forEachCell(const std::function<void(const CellView&)>& visit) const {
@@ -663,8 +860,20 @@ void Worksheet::forEachCell(const std::function<void(const CellView&)>& visit) c
             const Store::Column& c = store_->cols[static_cast<std::size_t>(col)];
             if (r >= c.size()) continue;
             const auto rr = static_cast<std::size_t>(r);
-            if (c.content[rr] == None && c.style[rr] == 0) continue;
-            visit(cell({r, col}));
+            const std::uint8_t content = c.content[rr];
+            if (content == None && c.style[rr] == 0) continue;
+            CellView v;
+            v.at = {r, col};
+            v.style = c.style[rr];
+            if (content == Formula) {
+                v.kind = CellView::Kind::Formula;
+                v.formula = store_->formulas[c.slot[rr]].code.get();
+                v.value = store_->valueAt(r, c);
+            } else if (content == Constant) {
+                v.kind = CellView::Kind::Constant;
+                v.value = store_->valueAt(r, c);
+            }
+            visit(v);
         }
     }
 }
@@ -760,7 +969,10 @@ void Worksheet::setColumnWidth(int col, double width) {
     store_->widths[static_cast<std::size_t>(col)] = width;
 }
 
-void Worksheet::beginLoad() { store_->loading = true; }
+void Worksheet::beginLoad() {
+    store_->loading = true;
+    store_->dropIndex();
+}
 
 void Worksheet::endLoad() {
     store_->loading = false;
