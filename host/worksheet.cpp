@@ -93,7 +93,9 @@ struct Worksheet::Store final : formula::EvalContext {
         int size() const { return static_cast<int>(kind.size()); }
         void ensure(int row) {
             if (row < size()) return;
-            std::size_t n = static_cast<std::size_t>(row) + 1;
+            // Whole blocks at a time: a loaded column grows row by row, and rows past the
+            // last cell read as empty anyway.
+            const std::size_t n = (static_cast<std::size_t>(row) / kBlockRows + 1) * kBlockRows;
             kind.resize(n, 0);
             content.resize(n, None);
             num.resize(n, 0);
