@@ -157,11 +157,13 @@ struct Worksheet::Store final : formula::EvalContext {
     };
 
     // A formula in the pool. Its references are not kept here: they follow again from the
-    // shared code and the cell's position whenever the dependency index needs them.
+    // shared code and the cell's position whenever the dependency index needs them. The code
+    // is kept alive by heldCodes, so a cell costs no reference count.
     struct FormulaCell {
-        FormulaPtr code;                // null: a free slot
-        CellAddress at;
-        std::uint32_t firstArea = 0;    // its area listeners, 1-based, chained by nextOfOwner
+        const FormulaCode* code = nullptr;  // null: a free slot
+        std::uint32_t place = 0;            // row << 8 | column
+        std::uint32_t firstArea = 0;        // its area listeners, 1-based, chained by nextOfOwner
+        CellAddress at() const { return {static_cast<int>(place >> 8), static_cast<int>(place & 0xFF)}; }
     };
 
     struct AreaListener {
@@ -197,8 +199,11 @@ struct Worksheet::Store final : formula::EvalContext {
     std::uint32_t generation = 0;
     std::vector<std::uint32_t> scratchRefs;
     // The last codes interned: a loaded sheet hands the same few shared codes over and over.
-    std::array<std::pair<FormulaPtr, FormulaPtr>, 8> recentCodes;
+    std::array<std::pair<FormulaPtr, const FormulaCode*>, 8> recentCodes;
     std::size_t nextRecent = 0;
+    // Every code a formula of this sheet uses (and some no longer used, until the next sweep).
+    std::unordered_map<const FormulaCode*, FormulaPtr> heldCodes;
+    std::size_t sweepAt = 64;
     bool loading = false;
     std::uint64_t computations = 0;
 
@@ -321,7 +326,7 @@ struct Worksheet::Store final : formula::EvalContext {
         scratchRefs.clear();
         for (const Token& t : fc.code->rpn) {
             if (t.kind != TokenKind::Ref) continue;
-            const CellAddress a = t.a.resolve(fc.at);
+            const CellAddress a = t.a.resolve(fc.at());
             if (validCell(a)) scratchRefs.push_back(cellKey(a));
         }
         std::sort(scratchRefs.begin(), scratchRefs.end());
@@ -350,7 +355,7 @@ struct Worksheet::Store final : formula::EvalContext {
             links[link] = {slot, head};
             head = link;
         }
-        const CellAddress owner = formulas[slot].at;
+        const CellAddress owner = formulas[slot].at();
         for (const Token& t : formulas[slot].code->rpn) {
             if (t.kind != TokenKind::Area) continue;
             const CellAddress a = t.a.resolve(owner);
@@ -467,17 +472,34 @@ struct Worksheet::Store final : formula::EvalContext {
     }
 
     // ---- contents -------------------------------------------------------------------------
-    FormulaPtr internCode(FormulaPtr code) {
+    // The interned code for `code`, held by the sheet.
+    const FormulaCode* holdCode(FormulaPtr code) {
         for (const auto& [given, interned] : recentCodes) {
             if (given == code) return interned;
         }
+        if (heldCodes.size() >= sweepAt) sweepCodes();
         FormulaPtr interned = formula::intern(code);
-        recentCodes[nextRecent] = {std::move(code), interned};
+        const FormulaCode* raw = interned.get();
+        heldCodes.try_emplace(raw, std::move(interned));
+        recentCodes[nextRecent] = {std::move(code), raw};
         nextRecent = (nextRecent + 1) % recentCodes.size();
-        return interned;
+        return raw;
     }
 
-    std::uint32_t placeFormula(CellAddress at, FormulaPtr code) {
+    // Lets go of the codes no formula uses any more.
+    void sweepCodes() {
+        std::unordered_map<const FormulaCode*, FormulaPtr> kept;
+        for (const FormulaCell& fc : formulas) {
+            if (!fc.code || kept.contains(fc.code)) continue;
+            auto it = heldCodes.find(fc.code);
+            if (it != heldCodes.end()) kept.emplace(fc.code, std::move(it->second));
+        }
+        heldCodes = std::move(kept);
+        recentCodes = {};
+        sweepAt = std::max({std::size_t{64}, heldCodes.size() * 2, formulas.size() / 4});
+    }
+
+    std::uint32_t placeFormula(CellAddress at, const FormulaCode* code) {
         std::uint32_t s;
         if (!freeSlots.empty()) {
             s = freeSlots.back();
@@ -486,7 +508,7 @@ struct Worksheet::Store final : formula::EvalContext {
             s = static_cast<std::uint32_t>(formulas.size());
             formulas.emplace_back();
         }
-        formulas[s] = {std::move(code), at, 0};
+        formulas[s] = {code, (static_cast<std::uint32_t>(at.row) << 8) | static_cast<std::uint32_t>(at.col), 0};
         Column& c = column(at.col);
         c.ensure(at.row);
         c.slot[static_cast<std::size_t>(at.row)] = s;
@@ -507,7 +529,8 @@ struct Worksheet::Store final : formula::EvalContext {
         const FormulaCell& fc = formulas[slot];
         if (fc.code->opaque) return;  // keeps its cached value
         ++computations;
-        writeValue(fc.at, formula::evaluate(*fc.code, fc.at, *this));
+        const CellAddress at = fc.at();
+        writeValue(at, formula::evaluate(*fc.code, at, *this));
     }
 
     // Recomputes the formulas among `seeds` and every formula depending on a seed, directly
@@ -548,7 +571,7 @@ struct Worksheet::Store final : formula::EvalContext {
         while (!work.empty()) {
             const std::uint32_t xs = work.back();
             work.pop_back();
-            forEachDependent(formulas[nodes[xs]].at, [&](std::uint32_t d) {
+            forEachDependent(formulas[nodes[xs]].at(), [&](std::uint32_t d) {
                 const std::uint32_t ds = nodeOf(d);
                 out[xs].push_back(ds);
             });
@@ -634,7 +657,7 @@ struct Worksheet::Store final : formula::EvalContext {
             if (!cyclic[i]) continue;
             done[i] = true;
             ++computed;
-            writeValue(formulas[nodes[i]].at, Value::fromError(kCircularError));
+            writeValue(formulas[nodes[i]].at(), Value::fromError(kCircularError));
         }
         for (std::uint32_t i = 0; i < nodes.size(); ++i) {
             if (!cyclic[i]) continue;
@@ -658,11 +681,12 @@ struct Worksheet::Store final : formula::EvalContext {
     std::uint32_t nextPrecedent(PrecedentCursor& cur) const {
         const FormulaCell& fc = formulas[cur.slot];
         const std::vector<Token>& rpn = fc.code->rpn;
+        const CellAddress owner = fc.at();
         while (cur.token < rpn.size()) {
             const Token& t = rpn[cur.token];
             if (t.kind == TokenKind::Ref) {
                 ++cur.token;
-                const CellAddress a = t.a.resolve(fc.at);
+                const CellAddress a = t.a.resolve(owner);
                 if (!validCell(a)) continue;
                 if (const std::uint32_t s = slotAt(a)) return s;
                 continue;
@@ -671,8 +695,8 @@ struct Worksheet::Store final : formula::EvalContext {
                 ++cur.token;
                 continue;
             }
-            const CellAddress a = t.a.resolve(fc.at);
-            const CellAddress b = t.b.resolve(fc.at);
+            const CellAddress a = t.a.resolve(owner);
+            const CellAddress b = t.b.resolve(owner);
             if (!validCell(a) || !validCell(b)) {
                 ++cur.token;
                 continue;
@@ -730,7 +754,7 @@ struct Worksheet::Store final : formula::EvalContext {
                     for (std::size_t i = from; i < stack.size(); ++i) {
                         const std::uint32_t s = stack[i].slot;
                         state[s] = Done;
-                        writeValue(formulas[s].at, Value::fromError(kCircularError));
+                        writeValue(formulas[s].at(), Value::fromError(kCircularError));
                     }
                 }
             }
@@ -795,9 +819,9 @@ void Worksheet::setValue(CellAddress at, const Value& value) {
 void Worksheet::setFormula(CellAddress at, FormulaPtr code, const Value& cached) {
     requireCell(at);
     if (!code) throw HostError("No formula given.");
-    code = store_->internCode(std::move(code));
+    const FormulaCode* held = store_->holdCode(std::move(code));
     store_->dropFormula(at);
-    store_->placeFormula(at, std::move(code));
+    store_->placeFormula(at, held);
     store_->writeValue(at, cached);
     store_->column(at.col).content[static_cast<std::size_t>(at.row)] = Formula;
     if (!store_->loading) store_->recompute({at});
@@ -823,7 +847,7 @@ CellView Worksheet::cell(CellAddress at) const {
     switch (c->content[r]) {
         case Formula: {
             v.kind = CellView::Kind::Formula;
-            v.formula = store_->formulas[c->slot[r]].code.get();
+            v.formula = store_->formulas[c->slot[r]].code;
             v.value = store_->valueAt(at.row, *c);
             break;
         }
@@ -869,7 +893,7 @@ void Worksheet::forEachCell(const std::function<void(const CellView&)>& visit) c
             v.style = c.style[rr];
             if (content == Formula) {
                 v.kind = CellView::Kind::Formula;
-                v.formula = store_->formulas[c.slot[rr]].code.get();
+                v.formula = store_->formulas[c.slot[rr]].code;
                 v.value = store_->valueAt(r, c);
             } else if (content == Constant) {
                 v.kind = CellView::Kind::Constant;
