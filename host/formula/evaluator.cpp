@@ -83,6 +83,36 @@ Operand arithmetic(TokenKind kind, const Operand& l, const Operand& r, const Eva
     }
 }
 
+// A sheet computes tens of thousands of small formulas; each taking a fresh operand stack was
+// an allocation and a release apiece, so stacks are handed back and reused. A nested
+// evaluation takes a stack of its own.
+class OperandStackLease {
+public:
+    OperandStackLease() {
+        auto& spare = spares();
+        if (spare.empty()) {
+            stack_.reserve(8);
+        } else {
+            stack_ = std::move(spare.back());
+            spare.pop_back();
+        }
+    }
+    ~OperandStackLease() {
+        stack_.clear();
+        spares().push_back(std::move(stack_));
+    }
+    OperandStackLease(const OperandStackLease&) = delete;
+    OperandStackLease& operator=(const OperandStackLease&) = delete;
+    std::vector<Operand>& stack() { return stack_; }
+
+private:
+    static std::vector<std::vector<Operand>>& spares() {
+        thread_local std::vector<std::vector<Operand>> spare;
+        return spare;
+    }
+    std::vector<Operand> stack_;
+};
+
 }  // namespace
 
 Value numberResult(double n) {
@@ -146,8 +176,8 @@ std::string toText(const Value& v) {
 
 Value evaluate(const FormulaCode& code, CellAddress owner, const EvalContext& ctx) {
     if (code.opaque) return Value::fromError(ErrorCode::Name);
-    std::vector<Operand> st;
-    st.reserve(8);
+    OperandStackLease lease;
+    std::vector<Operand>& st = lease.stack();
     const auto bad = [] { return Value::fromError(ErrorCode::Value); };
     for (const Token& t : code.rpn) {
         switch (t.kind) {
