@@ -88,7 +88,9 @@ struct Worksheet::Store final : formula::EvalContext {
         std::vector<double> num;             // number; boolean 0/1; error code
         std::vector<std::uint16_t> style;
         std::vector<std::uint32_t> slot;     // formula slot, 0 for none
-        std::unordered_map<int, std::string> texts;  // Text values by row
+        // Text values by row; empty until the column holds a text. A loaded column of texts
+        // fills it row after row, which a hash keyed by row made a rehash-bound crawl.
+        std::vector<std::string> texts;
         mutable std::vector<BlockSummary> blocks;    // by row / kBlockRows
         int size() const { return static_cast<int>(kind.size()); }
         void ensure(int row) {
@@ -229,8 +231,8 @@ struct Worksheet::Store final : formula::EvalContext {
             case Value::Kind::Error:
                 return Value::fromError(static_cast<ErrorCode>(static_cast<int>(c.num[static_cast<std::size_t>(row)])));
             case Value::Kind::Text: {
-                auto it = c.texts.find(row);
-                return Value::fromText(it == c.texts.end() ? std::string() : it->second);
+                const auto r = static_cast<std::size_t>(row);
+                return Value::fromText(r < c.texts.size() ? c.texts[r] : std::string());
             }
         }
         return Value::empty();
@@ -247,14 +249,20 @@ struct Worksheet::Store final : formula::EvalContext {
         c.ensure(at.row);
         const auto r = static_cast<std::size_t>(at.row);
         c.changed(at.row);
-        if (static_cast<Value::Kind>(c.kind[r]) == Value::Kind::Text && v.kind != Value::Kind::Text) c.texts.erase(at.row);
+        if (static_cast<Value::Kind>(c.kind[r]) == Value::Kind::Text && v.kind != Value::Kind::Text) {
+            std::string().swap(c.texts[r]);
+        }
         c.kind[r] = static_cast<std::uint8_t>(v.kind);
         switch (v.kind) {
             case Value::Kind::Empty: c.num[r] = 0; break;
             case Value::Kind::Number: c.num[r] = v.number; break;
             case Value::Kind::Boolean: c.num[r] = v.boolean ? 1 : 0; break;
             case Value::Kind::Error: c.num[r] = static_cast<double>(static_cast<int>(v.error)); break;
-            case Value::Kind::Text: c.num[r] = 0; c.texts[at.row] = v.text; break;
+            case Value::Kind::Text:
+                c.num[r] = 0;
+                if (c.texts.size() <= r) c.texts.resize(c.kind.size());
+                c.texts[r] = v.text;
+                break;
         }
     }
 
