@@ -36,26 +36,26 @@ Form1::Form1(QWidget* parent) : QWidget(parent, Qt::Window), background_(drawBac
 }
 
 void Form1::makeControls() {
-    auto makeBox = [this](const BoxSpec& spec, bool display) {
+    auto makeBox = [this](const BoxSpec& place, bool display) {
         auto* box = new BoxEdit(this);
-        box->setObjectName(QStringLiteral("Text%1").arg(spec.box));
-        box->setGeometry(pxRect(spec.left, spec.top, kBoxWidth, kBoxHeight));
+        box->setObjectName(QStringLiteral("Text%1").arg(place.box));
+        box->setGeometry(pxRect(place.left, place.top, kBoxWidth, kBoxHeight));
         if (display) {
             QPalette palette = box->palette();
             palette.setColor(QPalette::Base, kDisplayGrey);
             box->setPalette(palette);
         }
-        text_.at(spec.box) = box;
+        text_.at(place.box) = box;
     };
-    for (const BoxSpec& spec : inputBoxes()) makeBox(spec, false);
-    for (const BoxSpec& spec : displayBoxes()) makeBox(spec, true);
+    for (const BoxSpec& place : inputBoxes()) makeBox(place, false);
+    for (const BoxSpec& place : displayBoxes()) makeBox(place, true);
 
-    for (const ButtonSpec& spec : commandButtons()) {
-        auto* button = new QPushButton(QString::fromUtf8(spec.caption), this);
-        button->setObjectName(QStringLiteral("Command%1").arg(spec.command));
-        button->setGeometry(pxRect(spec.left, spec.top, kButtonWidth, kButtonHeight));
+    for (const ButtonSpec& place : commandButtons()) {
+        auto* button = new QPushButton(QString::fromUtf8(place.caption), this);
+        button->setObjectName(QStringLiteral("Command%1").arg(place.command));
+        button->setGeometry(pxRect(place.left, place.top, kButtonWidth, kButtonHeight));
         button->setFont(boxFont());
-        command_.at(spec.command) = button;
+        command_.at(place.command) = button;
     }
     connect(command_[1], &QPushButton::clicked, this, &Form1::Form1_Command1_Click);
     connect(command_[2], &QPushButton::clicked, this, &Form1::newRequested);
@@ -82,9 +82,9 @@ void Form1::makeControls() {
 // Submit.
 void Form1::setTabOrder() {
     std::map<int, QWidget*> byIndex;
-    for (const BoxSpec& spec : inputBoxes()) byIndex[spec.tabIndex] = text_.at(spec.box);
-    for (const BoxSpec& spec : displayBoxes()) byIndex[spec.tabIndex] = text_.at(spec.box);
-    for (const ButtonSpec& spec : commandButtons()) byIndex[spec.tabIndex] = command_.at(spec.command);
+    for (const BoxSpec& place : inputBoxes()) byIndex[place.tabIndex] = text_.at(place.box);
+    for (const BoxSpec& place : displayBoxes()) byIndex[place.tabIndex] = text_.at(place.box);
+    for (const ButtonSpec& place : commandButtons()) byIndex[place.tabIndex] = command_.at(place.command);
     QWidget* previous = nullptr;
     for (const auto& [index, widget] : byIndex) {
         if (previous) QWidget::setTabOrder(previous, widget);

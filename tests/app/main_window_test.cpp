@@ -131,13 +131,13 @@ TEST_F(MainWindowTest, TabOrderFollowsTheTabIndexes) {
 TEST_F(MainWindowTest, ControlsStandWhereTheLayoutSays) {
     EXPECT_EQ(form().size(), QSize(536, 453));
     EXPECT_EQ(form().minimumSize(), form().maximumSize());
-    for (const BoxSpec& spec : inputBoxes()) {
-        EXPECT_EQ(form().Text(spec.box)->geometry(), QRect(spec.left / 15, spec.top / 15, 67, 19)) << spec.box;
-        EXPECT_EQ(form().Text(spec.box)->palette().color(QPalette::Base), QColor(Qt::white));
+    for (const BoxSpec& place : inputBoxes()) {
+        EXPECT_EQ(form().Text(place.box)->geometry(), QRect(place.left / 15, place.top / 15, 67, 19)) << place.box;
+        EXPECT_EQ(form().Text(place.box)->palette().color(QPalette::Base), QColor(Qt::white));
     }
-    for (const BoxSpec& spec : displayBoxes()) {
-        EXPECT_EQ(form().Text(spec.box)->geometry(), QRect(spec.left / 15, spec.top / 15, 67, 19)) << spec.box;
-        EXPECT_EQ(form().Text(spec.box)->palette().color(QPalette::Base), QColor(224, 224, 224));
+    for (const BoxSpec& place : displayBoxes()) {
+        EXPECT_EQ(form().Text(place.box)->geometry(), QRect(place.left / 15, place.top / 15, 67, 19)) << place.box;
+        EXPECT_EQ(form().Text(place.box)->palette().color(QPalette::Base), QColor(224, 224, 224));
     }
     const char* captions[] = {"", "Submit", "New", "Save", "Quit", "Open", "Save As"};
     for (int n = 1; n <= 6; ++n) EXPECT_EQ(form().Command(n)->text(), captions[n]);

@@ -1,4 +1,4 @@
-// The worked example of Part 2.3 through the host alone: two days written cell by cell as
+// The worked example of the daily record through the host alone: two days written cell by cell as
 // Submit writes them (select, assign a text, read back), then the values the display shows.
 #include <gtest/gtest.h>
 

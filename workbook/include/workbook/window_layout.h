@@ -48,7 +48,7 @@ std::span<const BoxSpec> inputBoxes();
 std::span<const BoxSpec> displayBoxes();
 // Command1 to Command6.
 std::span<const ButtonSpec> commandButtons();
-// The spec of Text<box>; nullptr for a number that names no box.
+// The place and label of Text<box>; nullptr for a number that names no box.
 const BoxSpec* findBox(int box);
 
 }  // namespace tallomer
