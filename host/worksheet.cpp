@@ -1,13 +1,20 @@
 // The worksheet: a column-major cell store, the dependency index and recalculation.
 //
-// Cells are stored column by column in contiguous arrays (value kind, number, style), so an
-// aggregate over B3:B32002 is a tight loop over two arrays. Texts live beside the arrays,
-// formulas in a hash keyed by cell.
+// Cells are stored column by column in contiguous arrays (value kind, number, style, formula
+// slot), so an aggregate over B3:B32002 is a tight loop over two arrays. Texts live beside the
+// arrays; formulas in a pool of slots, each holding its shared code and its cell, with a free
+// list for slots given up.
 //
-// Dependencies: a formula's single-cell references are indexed by the referenced cell (a hash
-// from cell to the formulas that read it); its area references are listeners kept apart, found
-// through a coarse grid of blocks of 2048 rows of one column (very large areas go to a short
-// list checked on every change). A change looks up only its own cell and block.
+// Dependencies: a formula's single-cell references are indexed by the referenced cell, whose
+// entry in a per-column array heads a pooled linked list of the formulas that read it; its
+// area references are listeners kept apart, found through a coarse grid of blocks of 2048
+// rows of one column (very large areas go to a short list checked on every change). A change
+// looks up only its own cell and block. Loading keeps no index: it is built in one pass on
+// the first change after.
+//
+// Computing everything (after loading, or on request): a depth-first walk over what each
+// formula reads, with an explicit stack; a formula met again while still on the stack closes a
+// cycle, and the formulas of that cycle get the error #REF!.
 //
 // Recalculation after a change: the formulas reachable from the changed cell through the
 // index are collected (iteratively, no recursion), then computed in dependency order (Kahn's
