@@ -8,19 +8,9 @@
 #include "xls/biff_constants.h"
 #include "xls/biff_string.h"
 #include "xls/byte_reader.h"
+#include "xls/rk_number.h"
 
 namespace host::xls {
-
-double rkNumber(std::uint32_t rk) {
-    double value;
-    if (rk & 0x02) {
-        value = static_cast<double>(static_cast<std::int32_t>(rk) >> 2);
-    } else {
-        const std::uint64_t bits = static_cast<std::uint64_t>(rk & 0xFFFFFFFCu) << 32;
-        std::memcpy(&value, &bits, sizeof value);
-    }
-    return (rk & 0x01) ? value / 100 : value;
-}
 
 namespace {
 
@@ -108,7 +98,7 @@ private:
     void rk(const BiffRecord& rec) {
         ByteReader r(rec.data, "an RK record is damaged");
         const Header h = header(r);
-        const double v = rkNumber(r.u32());
+        const double v = decodeRk(r.u32());
         if (h.valid) sink_.number(h.at, h.xf, v);
     }
     void mulRk(const BiffRecord& rec) {
@@ -119,7 +109,7 @@ private:
         const std::size_t count = (r.remaining() - 2) / 6;
         for (std::size_t i = 0; i < count; ++i) {
             const std::uint16_t xf = r.u16();
-            const double v = rkNumber(r.u32());
+            const double v = decodeRk(r.u32());
             const int col = first + static_cast<int>(i);
             if (col < kMaxColumns) sink_.number({row, col}, xf, v);
         }

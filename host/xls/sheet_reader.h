@@ -13,7 +13,4 @@ namespace host::xls {
 // hostile file cannot make reading take longer than a few passes over the stream.
 void readSheet(RecordStream& records, const WorkbookGlobals& globals, XlsImport& sink, std::size_t& budget);
 
-// An RK number: a 30-bit integer or the top 30 bits of a double, perhaps divided by 100.
-double rkNumber(std::uint32_t rk);
-
 }  // namespace host::xls

@@ -7,6 +7,7 @@
 #include "read_stream.h"
 #include "xls/formula_decode.h"
 #include "xls/load_workbook_bytes.h"
+#include "xls/rk_number.h"
 #include "xls/sheet_reader.h"
 
 namespace {
@@ -61,11 +62,11 @@ TEST(SharedStrings, StringsSplitAcrossContinueRecordsWithRunsAndFarEastData) {
 }
 
 TEST(CellRecords, RkNumbersInAllFourForms) {
-    EXPECT_EQ(5.0, host::xls::rkNumber((5u << 2) | 0x02));
-    EXPECT_EQ(-3.0, host::xls::rkNumber(static_cast<std::uint32_t>(-3 << 2) | 0x02));
-    EXPECT_EQ(1.23, host::xls::rkNumber((123u << 2) | 0x03));
-    EXPECT_EQ(2.5, host::xls::rkNumber(0x40040000u));          // the top bits of the double 2.5
-    EXPECT_EQ(0.025, host::xls::rkNumber(0x40040000u | 0x01));  // and divided by 100
+    EXPECT_EQ(5.0, host::xls::decodeRk((5u << 2) | 0x02));
+    EXPECT_EQ(-3.0, host::xls::decodeRk(static_cast<std::uint32_t>(-3 << 2) | 0x02));
+    EXPECT_EQ(1.23, host::xls::decodeRk((123u << 2) | 0x03));
+    EXPECT_EQ(2.5, host::xls::decodeRk(0x40040000u));          // the top bits of the double 2.5
+    EXPECT_EQ(0.025, host::xls::decodeRk(0x40040000u | 0x01));  // and divided by 100
 }
 
 TEST(CellRecords, FormulaResultsOfEveryKindAreKeptForOpaqueFormulas) {
