@@ -919,6 +919,53 @@ void Worksheet::forEachCell(const std::function<void(const CellView&)>& visit) c
     }
 }
 
+void Worksheet::walkRows(RowVisit visit, void* context) const {
+    // The columns' arrays at hand: the inner loop crosses every column once per row.
+    struct ColumnArrays {
+        const std::uint8_t* content;
+        const std::uint16_t* style;
+        const std::uint8_t* kind;
+        const double* num;
+        const std::uint32_t* slot;
+        const std::vector<std::string>* texts;
+        int size;
+    };
+    std::vector<ColumnArrays> cols;
+    cols.reserve(store_->cols.size());
+    int rows = 0;
+    for (const Store::Column& c : store_->cols) {
+        cols.push_back({c.content.data(), c.style.data(), c.kind.data(), c.num.data(), c.slot.data(), &c.texts, c.size()});
+        rows = std::max(rows, c.size());
+    }
+    std::vector<CellFields> row;
+    row.reserve(cols.size());
+    for (int r = 0; r < rows; ++r) {
+        row.clear();
+        const auto rr = static_cast<std::size_t>(r);
+        for (std::size_t col = 0; col < cols.size(); ++col) {
+            const ColumnArrays& c = cols[col];
+            if (r >= c.size) continue;
+            const std::uint8_t content = c.content[rr];
+            if (content == None && c.style[rr] == 0) continue;
+            CellFields& f = row.emplace_back();
+            f.col = static_cast<int>(col);
+            f.style = c.style[rr];
+            if (content == Formula) {
+                f.kind = CellView::Kind::Formula;
+                f.formula = store_->formulas[c.slot[rr]].code;
+            } else if (content == Constant) {
+                f.kind = CellView::Kind::Constant;
+            } else {
+                continue;
+            }
+            f.valueKind = static_cast<Value::Kind>(c.kind[rr]);
+            f.number = c.num[rr];
+            if (f.valueKind == Value::Kind::Text && rr < c.texts->size()) f.text = (*c.texts)[rr];
+        }
+        if (!row.empty()) visit(context, r, row);
+    }
+}
+
 std::optional<CellRange> Worksheet::usedRange() const {
     std::optional<CellRange> used;
     const int ncols = static_cast<int>(store_->cols.size());

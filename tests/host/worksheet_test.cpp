@@ -2,7 +2,9 @@
 // formats and the cell walk the file writer uses.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <memory>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -170,6 +172,72 @@ TEST_F(Sheet, StylesOverEmptyCellsMakeStyledBlanksInRowMajorOrder) {
     s.clearContents({1, 1});
     EXPECT_TRUE(s.style({1, 1}).bold);
     EXPECT_EQ(s.cell({1, 1}).kind, host::CellView::Kind::Blank);
+}
+
+// The row walk the file writer uses must see exactly what the cell walk sees.
+TEST_F(Sheet, TheRowWalkVisitsWhatTheCellWalkVisits) {
+    s.setTyped({0, 0}, "text");
+    s.setTyped({0, 1}, "");              // nothing
+    s.setTyped({0, 2}, "2.5");
+    s.setValue({0, 3}, Value::fromBoolean(true));
+    s.setValue({0, 4}, Value::fromBoolean(false));
+    s.setValue({0, 5}, Value::fromError(host::ErrorCode::NA));
+    s.setTyped({2, 0}, "=A1&\"!\"");     // a text result
+    s.setTyped({2, 1}, "=1/0");          // an error result
+    s.setTyped({2, 2}, "=C1*2");
+    s.setTyped({2, 3}, "=D1");           // a boolean result
+    s.setTyped({2, 6}, "=\"\"");         // an empty text result
+    s.setValue({5, 200}, Value::fromNumber(-0.0));   // far right, after empty rows
+    s.setValue({7, 1}, Value::fromText(""));
+    s.setBold({{3, 1}, {4, 3}}, true);   // styled blanks, one over a gap row
+    s.setAlignment({{40, 0}, {300, 0}}, host::HAlign::Left);   // a column longer than the rest
+    s.setTyped({41, 0}, "x");
+    s.clearContents({41, 0});            // styled again, no content
+
+    struct Seen {
+        CellAddress at;
+        host::CellView::Kind kind;
+        Value value;
+        const host::FormulaCode* formula;
+        std::uint16_t style;
+    };
+    std::vector<Seen> byCell, byRow;
+    s.forEachCell([&](const host::CellView& c) { byCell.push_back({c.at, c.kind, c.value, c.formula, c.style}); });
+    int lastRow = -1;
+    s.forEachRowOfCells([&](int row, std::span<const host::CellFields> cells) {
+        EXPECT_GT(row, lastRow);
+        EXPECT_FALSE(cells.empty());
+        lastRow = row;
+        for (const host::CellFields& f : cells) {
+            Value v;
+            v.kind = f.valueKind;
+            if (f.valueKind == Value::Kind::Number) v.number = f.number;
+            if (f.valueKind == Value::Kind::Text) v.text = std::string(f.text);
+            if (f.valueKind == Value::Kind::Boolean) v.boolean = f.boolean();
+            if (f.valueKind == Value::Kind::Error) v.error = f.error();
+            byRow.push_back({{row, f.col}, f.kind, v, f.formula, f.style});
+        }
+    });
+    ASSERT_EQ(byRow.size(), byCell.size());
+    ASSERT_GT(byCell.size(), 270u);
+    for (std::size_t i = 0; i < byCell.size(); ++i) {
+        const Seen& a = byCell[i];
+        const Seen& b = byRow[i];
+        const std::string where = host::formatAddress(a.at, false);
+        ASSERT_EQ(a.at, b.at) << i;
+        EXPECT_EQ(a.kind, b.kind) << where;
+        EXPECT_EQ(a.value, b.value) << where;
+        EXPECT_EQ(std::signbit(a.value.number), std::signbit(b.value.number)) << where;
+        EXPECT_EQ(a.formula, b.formula) << where;
+        EXPECT_EQ(a.style, b.style) << where;
+    }
+    EXPECT_EQ(byRow[1].value.number, 2.5);   // B1 was left empty
+    EXPECT_EQ(byRow[3].value, Value::fromBoolean(false));   // stored, not dropped as empty
+
+    host::Worksheet& empty = book->addSheet("Empty");
+    int rows = 0;
+    empty.forEachRowOfCells([&](int, std::span<const host::CellFields>) { ++rows; });
+    EXPECT_EQ(rows, 0);
 }
 
 TEST_F(Sheet, OnePropertyChangesAndTheOthersStay) {

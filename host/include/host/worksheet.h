@@ -2,8 +2,10 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <span>
 #include <string>
 #include <string_view>
+#include <type_traits>
 
 #include "host/address.h"
 #include "host/formula_code.h"
@@ -21,6 +23,21 @@ struct CellView {
     Value value;                  // the constant, or the formula's current (or cached) result
     const FormulaCode* formula = nullptr;  // Formula only
     std::uint16_t style = 0;      // index into the workbook's StyleTable
+};
+
+// One cell's fields as the sheet stores them, for a walk over a large sheet that builds no
+// Value (and copies no text) per cell.
+struct CellFields {
+    int col = 0;
+    CellView::Kind kind = CellView::Kind::Blank;
+    Value::Kind valueKind = Value::Kind::Empty;   // of the constant or the formula's result
+    std::uint16_t style = 0;
+    double number = 0;            // Number; Boolean 1 or 0; Error its code
+    std::string_view text;        // Text; valid until the sheet changes
+    const FormulaCode* formula = nullptr;   // Formula only
+
+    bool boolean() const { return number != 0; }
+    ErrorCode error() const { return static_cast<ErrorCode>(static_cast<int>(number)); }
 };
 
 // One worksheet: its cells, formats, column widths and its own active cell.
@@ -54,6 +71,14 @@ public:
 
     // Every cell that has content or a style other than the default, in row-major order.
     void forEachCell(const std::function<void(const CellView&)>& visit) const;
+    // The same cells in the same order, a row at a time: `visit(row, cells)` for each row
+    // that has any, its cells in column order (the span lives until the call returns).
+    template <class Visit>
+    void forEachRowOfCells(Visit&& visit) const {
+        using V = std::remove_reference_t<Visit>;
+        walkRows([](void* v, int row, std::span<const CellFields> cells) { (*static_cast<V*>(v))(row, cells); },
+                 const_cast<void*>(static_cast<const void*>(&visit)));
+    }
     // The smallest rectangle holding every visited cell; nullopt for an empty sheet.
     std::optional<CellRange> usedRange() const;
 
@@ -87,6 +112,9 @@ public:
     const StyleTable& styles() const { return *styles_; }
 
 private:
+    using RowVisit = void (*)(void* context, int row, std::span<const CellFields> cells);
+    void walkRows(RowVisit visit, void* context) const;
+
     struct Store;  // cell storage, dependency index and recalculation
     std::string name_;
     StyleTable* styles_;
