@@ -12,6 +12,24 @@ namespace host::xls {
 // The most data one BIFF8 record may carry; longer content continues in CONTINUE records.
 inline constexpr std::size_t kMaxRecordData = 8224;
 
+// Little-endian fields stored at `p`, for records laid out in one piece.
+inline void store16(std::uint8_t* p, std::uint16_t v) {
+    p[0] = std::uint8_t(v);
+    p[1] = std::uint8_t(v >> 8);
+}
+inline void store32(std::uint8_t* p, std::uint32_t v) {
+    p[0] = std::uint8_t(v);
+    p[1] = std::uint8_t(v >> 8);
+    p[2] = std::uint8_t(v >> 16);
+    p[3] = std::uint8_t(v >> 24);
+}
+inline void storeF64(std::uint8_t* p, double v) {
+    std::uint64_t bits;
+    std::memcpy(&bits, &v, 8);
+    store32(p, std::uint32_t(bits));
+    store32(p + 4, std::uint32_t(bits >> 32));
+}
+
 class BiffRecordWriter {
 public:
     explicit BiffRecordWriter(std::size_t capacity = 1 << 16) { grow(capacity); }
@@ -29,24 +47,9 @@ public:
     void u16Record(std::uint16_t type, std::uint16_t value);
 
     void u8(std::uint8_t v) { *room(1) = v; }
-    void u16(std::uint16_t v) {
-        std::uint8_t* p = room(2);
-        p[0] = std::uint8_t(v);
-        p[1] = std::uint8_t(v >> 8);
-    }
-    void u32(std::uint32_t v) {
-        std::uint8_t* p = room(4);
-        p[0] = std::uint8_t(v);
-        p[1] = std::uint8_t(v >> 8);
-        p[2] = std::uint8_t(v >> 16);
-        p[3] = std::uint8_t(v >> 24);
-    }
-    void f64(double v) {
-        std::uint64_t bits;
-        std::memcpy(&bits, &v, 8);
-        u32(std::uint32_t(bits));
-        u32(std::uint32_t(bits >> 32));
-    }
+    void u16(std::uint16_t v) { store16(room(2), v); }
+    void u32(std::uint32_t v) { store32(room(4), v); }
+    void f64(double v) { storeF64(room(8), v); }
     void raw(const std::uint8_t* data, std::size_t size) {
         if (size) std::memcpy(room(size), data, size);
     }
@@ -69,6 +72,7 @@ public:
 
     const std::uint8_t* data() const { return data_.get(); }
     std::size_t size() const { return size_; }
+    std::size_t capacity() const { return capacity_; }
     void clear() { size_ = 0; }
     std::vector<std::uint8_t> copy() const { return {data_.get(), data_.get() + size_}; }
 

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
+#include <span>
 #include <string>
 
 #include "host/host_error.h"
@@ -20,220 +22,222 @@ namespace {
 // Row records go in blocks of 32, each block's ROW records ahead of its cells, as Excel
 // writes them.
 constexpr int kRowsPerBlock = 32;
+// The cells go out in parts that never grow by copying: each part twice the one before, up to
+// a few megabytes, so a small sheet takes little memory and a large one few parts.
+constexpr std::size_t kFirstPart = std::size_t(1) << 16;
+constexpr std::size_t kLargestPart = std::size_t(1) << 22;
+constexpr std::size_t kRowRecordSize = 20;
 
-struct RowExtent {
-    int row;
-    int firstCol;
-    int lastCol;
-};
+// The RK form of a constant number, for RK and MULRK records.
+bool rkOf(const CellFields& cell, std::uint32_t& rk) {
+    if (cell.kind != CellView::Kind::Constant || cell.valueKind != Value::Kind::Number) return false;
+    const auto encoded = encodeRk(cell.number);
+    if (!encoded) return false;
+    rk = *encoded;
+    return true;
+}
+
+// A formula's cached result: a number as itself, anything else marked by 0xFFFF in the top
+// bytes.
+void storeCachedResult(std::uint8_t* p, const CellFields& cell) {
+    const auto special = [p](std::uint8_t type, std::uint8_t data) {
+        const std::uint8_t bytes[8] = {type, 0, data, 0, 0, 0, 0xFF, 0xFF};
+        std::memcpy(p, bytes, 8);
+    };
+    switch (cell.valueKind) {
+        case Value::Kind::Number:
+            if (std::isfinite(cell.number)) storeF64(p, cell.number);
+            else special(2, std::uint8_t(ErrorCode::Num));
+            break;
+        case Value::Kind::Text: special(cell.text.empty() ? 3 : 0, 0); break;
+        case Value::Kind::Boolean: special(1, cell.boolean() ? 1 : 0); break;
+        case Value::Kind::Error: special(2, std::uint8_t(cell.error())); break;
+        case Value::Kind::Empty: special(3, 0); break;
+    }
+}
 
 class CellRecordWriter {
 public:
-    explicit CellRecordWriter(SstWriter& sst) : sst_(sst), body_(1 << 20), block_(1 << 14) {}
+    explicit CellRecordWriter(SstWriter& sst) : sst_(sst), rows_(kRowsPerBlock * kRowRecordSize), block_(1 << 16) {}
 
-    void add(const CellView& cell);
+    void addRow(int row, std::span<const CellFields> cells);
     SheetCells finish();
 
 private:
-    enum class Run { None, Blank, Rk };
-    void track(CellAddress at);
-    void flushRun();
     void flushBlock();
-    void cellHeader(std::uint16_t type, CellAddress at, std::uint16_t xf);
-    void writeConstant(const CellView& cell, std::uint16_t xf);
-    void writeFormula(const CellView& cell, std::uint16_t xf);
-    void writeBoolErr(CellAddress at, std::uint16_t xf, std::uint8_t value, bool isError);
+    // Opens a cell record of `dataSize` bytes, row, column and XF filled in; returns where the
+    // rest of its data goes.
+    std::uint8_t* cellRecord(std::uint16_t type, std::size_t dataSize, int row, int col, std::uint16_t xf);
+    void writeBlanks(int row, std::span<const CellFields> run);
+    void writeRks(int row, std::span<const CellFields> run);
+    void writeConstant(int row, const CellFields& cell, std::uint16_t xf);
+    void writeFormula(int row, const CellFields& cell, std::uint16_t xf);
+    void writeBoolErr(int row, int col, std::uint16_t xf, std::uint8_t value, bool isError);
 
     SstWriter& sst_;
     FormulaEncoder encoder_;
-    BiffRecordWriter body_;
-    BiffRecordWriter block_;
-    std::vector<RowExtent> rows_;
+    std::vector<BiffRecordWriter> parts_;
+    BiffRecordWriter rows_;    // the open block's ROW records
+    BiffRecordWriter block_;   // the open block's cells
     int blockIndex_ = -1;
     std::optional<CellRange> used_;
-
-    Run run_ = Run::None;
-    int runRow_ = 0;
-    int runFirstCol_ = 0;
-    std::vector<std::uint16_t> runXfs_;
-    std::vector<std::uint32_t> runRks_;
+    std::uint32_t runRks_[kMaxColumns];
 };
 
-void CellRecordWriter::track(CellAddress at) {
-    if (at.row / kRowsPerBlock != blockIndex_) {
-        flushRun();
-        flushBlock();
-        blockIndex_ = at.row / kRowsPerBlock;
-    }
-    if (rows_.empty() || rows_.back().row != at.row) rows_.push_back({at.row, at.col, at.col});
-    else rows_.back().lastCol = std::max(rows_.back().lastCol, at.col);
-    if (!used_) {
-        used_ = CellRange{at, at};
-    } else {
-        used_->first.row = std::min(used_->first.row, at.row);
-        used_->first.col = std::min(used_->first.col, at.col);
-        used_->last.row = std::max(used_->last.row, at.row);
-        used_->last.col = std::max(used_->last.col, at.col);
-    }
+std::uint8_t* CellRecordWriter::cellRecord(std::uint16_t type, std::size_t dataSize, int row, int col,
+                                           std::uint16_t xf) {
+    std::uint8_t* p = block_.room(4 + dataSize);
+    store16(p, type);
+    store16(p + 2, std::uint16_t(dataSize));
+    store16(p + 4, std::uint16_t(row));
+    store16(p + 6, std::uint16_t(col));
+    store16(p + 8, xf);
+    return p + 10;
 }
 
-void CellRecordWriter::cellHeader(std::uint16_t type, CellAddress at, std::uint16_t xf) {
-    block_.beginRecord(type);
-    block_.u16(std::uint16_t(at.row));
-    block_.u16(std::uint16_t(at.col));
-    block_.u16(xf);
+void CellRecordWriter::writeBlanks(int row, std::span<const CellFields> run) {
+    const std::size_t n = run.size();
+    const int first = run.front().col;
+    if (n == 1) {
+        cellRecord(kBlank, 6, row, first, xfIndexOfStyle(run[0].style));
+        return;
+    }
+    std::uint8_t* p = block_.room(4 + 6 + 2 * n);
+    store16(p, kMulBlank);
+    store16(p + 2, std::uint16_t(6 + 2 * n));
+    store16(p + 4, std::uint16_t(row));
+    store16(p + 6, std::uint16_t(first));
+    p += 8;
+    for (const CellFields& cell : run) {
+        store16(p, xfIndexOfStyle(cell.style));
+        p += 2;
+    }
+    store16(p, std::uint16_t(first + n - 1));
 }
 
-void CellRecordWriter::flushRun() {
-    const std::size_t n = runXfs_.size();
-    if (run_ == Run::Blank) {
-        if (n == 1) {
-            cellHeader(kBlank, {runRow_, runFirstCol_}, runXfs_[0]);
-        } else {
-            block_.beginRecord(kMulBlank);
-            block_.u16(std::uint16_t(runRow_));
-            block_.u16(std::uint16_t(runFirstCol_));
-            for (auto xf : runXfs_) block_.u16(xf);
-            block_.u16(std::uint16_t(runFirstCol_ + n - 1));
-        }
-        block_.endRecord();
-    } else if (run_ == Run::Rk) {
-        if (n == 1) {
-            cellHeader(kRk, {runRow_, runFirstCol_}, runXfs_[0]);
-            block_.u32(runRks_[0]);
-        } else {
-            block_.beginRecord(kMulRk);
-            block_.u16(std::uint16_t(runRow_));
-            block_.u16(std::uint16_t(runFirstCol_));
-            for (std::size_t i = 0; i < n; ++i) {
-                block_.u16(runXfs_[i]);
-                block_.u32(runRks_[i]);
-            }
-            block_.u16(std::uint16_t(runFirstCol_ + n - 1));
-        }
-        block_.endRecord();
+void CellRecordWriter::writeRks(int row, std::span<const CellFields> run) {
+    const std::size_t n = run.size();
+    const int first = run.front().col;
+    if (n == 1) {
+        store32(cellRecord(kRk, 10, row, first, xfIndexOfStyle(run[0].style)), runRks_[0]);
+        return;
     }
-    run_ = Run::None;
-    runXfs_.clear();
-    runRks_.clear();
+    std::uint8_t* p = block_.room(4 + 6 + 6 * n);
+    store16(p, kMulRk);
+    store16(p + 2, std::uint16_t(6 + 6 * n));
+    store16(p + 4, std::uint16_t(row));
+    store16(p + 6, std::uint16_t(first));
+    p += 8;
+    for (std::size_t i = 0; i < n; ++i) {
+        store16(p, xfIndexOfStyle(run[i].style));
+        store32(p + 2, runRks_[i]);
+        p += 6;
+    }
+    store16(p, std::uint16_t(first + n - 1));
 }
 
 void CellRecordWriter::flushBlock() {
-    for (const RowExtent& r : rows_) {
-        body_.beginRecord(kRow);
-        body_.u16(std::uint16_t(r.row));
-        body_.u16(std::uint16_t(r.firstCol));
-        body_.u16(std::uint16_t(r.lastCol + 1));
-        body_.u16(0x00FF);   // default height, 12.75 points
-        body_.u16(0);
-        body_.u16(0);
-        body_.u16(0x0100);   // the bit the format requires set; nothing else
-        body_.u16(0x000F);
-        body_.endRecord();
+    const std::size_t n = rows_.size() + block_.size();
+    if (n == 0) return;
+    if (parts_.empty() || parts_.back().size() + n > parts_.back().capacity()) {
+        const std::size_t next = parts_.empty() ? kFirstPart : std::min(parts_.back().capacity() * 2, kLargestPart);
+        parts_.emplace_back(std::max(next, n));
     }
+    BiffRecordWriter& part = parts_.back();
+    part.raw(rows_.data(), rows_.size());
+    part.raw(block_.data(), block_.size());
     rows_.clear();
-    body_.raw(block_.data(), block_.size());
     block_.clear();
 }
 
-void CellRecordWriter::writeBoolErr(CellAddress at, std::uint16_t xf, std::uint8_t value, bool isError) {
-    cellHeader(kBoolErr, at, xf);
-    block_.u8(value);
-    block_.u8(isError ? 1 : 0);
-    block_.endRecord();
+void CellRecordWriter::writeBoolErr(int row, int col, std::uint16_t xf, std::uint8_t value, bool isError) {
+    std::uint8_t* p = cellRecord(kBoolErr, 8, row, col, xf);
+    p[0] = value;
+    p[1] = isError ? 1 : 0;
 }
 
-void CellRecordWriter::writeConstant(const CellView& cell, std::uint16_t xf) {
-    const Value& v = cell.value;
-    switch (v.kind) {
+void CellRecordWriter::writeConstant(int row, const CellFields& cell, std::uint16_t xf) {
+    switch (cell.valueKind) {
         case Value::Kind::Number:
-            if (!std::isfinite(v.number)) {
-                writeBoolErr(cell.at, xf, std::uint8_t(ErrorCode::Num), true);
-            } else {
-                cellHeader(kNumber, cell.at, xf);
-                block_.f64(v.number);
-                block_.endRecord();
-            }
+            if (!std::isfinite(cell.number)) writeBoolErr(row, cell.col, xf, std::uint8_t(ErrorCode::Num), true);
+            else storeF64(cellRecord(kNumber, 14, row, cell.col, xf), cell.number);
             break;
-        case Value::Kind::Text:
-            cellHeader(kLabelSst, cell.at, xf);
-            block_.u32(sst_.add(v.text));
-            block_.endRecord();
-            break;
-        case Value::Kind::Boolean: writeBoolErr(cell.at, xf, v.boolean ? 1 : 0, false); break;
-        case Value::Kind::Error: writeBoolErr(cell.at, xf, std::uint8_t(v.error), true); break;
-        case Value::Kind::Empty:
-            cellHeader(kBlank, cell.at, xf);
-            block_.endRecord();
-            break;
+        case Value::Kind::Text: store32(cellRecord(kLabelSst, 10, row, cell.col, xf), sst_.add(cell.text)); break;
+        case Value::Kind::Boolean: writeBoolErr(row, cell.col, xf, cell.boolean() ? 1 : 0, false); break;
+        case Value::Kind::Error: writeBoolErr(row, cell.col, xf, std::uint8_t(cell.error()), true); break;
+        case Value::Kind::Empty: cellRecord(kBlank, 6, row, cell.col, xf); break;
     }
 }
 
-void CellRecordWriter::writeFormula(const CellView& cell, std::uint16_t xf) {
-    const std::vector<std::uint8_t>& rgce = encoder_.encode(*cell.formula, cell.at);
+void CellRecordWriter::writeFormula(int row, const CellFields& cell, std::uint16_t xf) {
+    const CellAddress at{row, cell.col};
+    const std::vector<std::uint8_t>& rgce = encoder_.encode(*cell.formula, at);
     if (rgce.size() > kMaxFormulaTokenBytes)
-        throw HostError("The formula in " + formatAddress(cell.at, false) + " is too long to save.");
+        throw HostError("The formula in " + formatAddress(at, false) + " is too long to save.");
 
-    // The cached result: a number as itself, anything else marked by 0xFFFF in the top bytes.
-    const Value& v = cell.value;
-    const auto special = [&](std::uint8_t type, std::uint8_t data) {
-        const std::uint8_t bytes[8] = {type, 0, data, 0, 0, 0, 0xFF, 0xFF};
-        block_.raw(bytes, 8);
-    };
-    const bool textResult = v.isText() && !v.text.empty();
-    cellHeader(kFormula, cell.at, xf);
-    switch (v.kind) {
-        case Value::Kind::Number:
-            if (std::isfinite(v.number)) block_.f64(v.number);
-            else special(2, std::uint8_t(ErrorCode::Num));
-            break;
-        case Value::Kind::Text: special(textResult ? 0 : 3, 0); break;
-        case Value::Kind::Boolean: special(1, v.boolean ? 1 : 0); break;
-        case Value::Kind::Error: special(2, std::uint8_t(v.error)); break;
-        case Value::Kind::Empty: special(3, 0); break;
-    }
-    block_.u16(0);   // no flags: not shared, computed normally
-    block_.u32(0);
-    block_.u16(std::uint16_t(rgce.size()));
-    block_.raw(rgce.data(), rgce.size());
-    block_.endRecord();
+    std::uint8_t* p = cellRecord(kFormula, 22 + rgce.size(), row, cell.col, xf);
+    storeCachedResult(p, cell);
+    store16(p + 8, 0);   // no flags: not shared, computed normally
+    store32(p + 10, 0);
+    store16(p + 14, std::uint16_t(rgce.size()));
+    std::memcpy(p + 16, rgce.data(), rgce.size());
 
-    if (textResult) {
+    if (cell.valueKind == Value::Kind::Text && !cell.text.empty()) {
         ContinuedRecordWriter string(block_, kString);
-        string.writeString(toBiffText(v.text));
+        string.writeString(toBiffText(cell.text));
         string.finish();
     }
 }
 
-void CellRecordWriter::add(const CellView& cell) {
-    track(cell.at);
-    const std::uint16_t xf = xfIndexOfStyle(cell.style);
-    const bool blank = cell.kind == CellView::Kind::Blank;
-    std::optional<std::uint32_t> rk;
-    if (cell.kind == CellView::Kind::Constant && cell.value.isNumber()) rk = encodeRk(cell.value.number);
-
-    const Run kind = blank ? Run::Blank : rk ? Run::Rk : Run::None;
-    const bool continues = kind != Run::None && run_ == kind && runRow_ == cell.at.row &&
-                           runFirstCol_ + int(runXfs_.size()) == cell.at.col;
-    if (!continues) flushRun();
-    if (kind != Run::None) {
-        if (run_ == Run::None) {
-            run_ = kind;
-            runRow_ = cell.at.row;
-            runFirstCol_ = cell.at.col;
-        }
-        runXfs_.push_back(xf);
-        if (rk) runRks_.push_back(*rk);
-        return;
+void CellRecordWriter::addRow(int row, std::span<const CellFields> cells) {
+    if (row / kRowsPerBlock != blockIndex_) {
+        flushBlock();
+        blockIndex_ = row / kRowsPerBlock;
     }
-    if (cell.kind == CellView::Kind::Formula && cell.formula) writeFormula(cell, xf);
-    else writeConstant(cell, xf);
+    const int first = cells.front().col;
+    const int last = cells.back().col;
+    std::uint8_t* r = rows_.room(kRowRecordSize);
+    store16(r, kRow);
+    store16(r + 2, kRowRecordSize - 4);
+    store16(r + 4, std::uint16_t(row));
+    store16(r + 6, std::uint16_t(first));
+    store16(r + 8, std::uint16_t(last + 1));
+    store16(r + 10, 0x00FF);   // default height, 12.75 points
+    store16(r + 12, 0);
+    store16(r + 14, 0);
+    store16(r + 16, 0x0100);   // the bit the format requires set; nothing else
+    store16(r + 18, 0x000F);
+    if (!used_) {
+        used_ = CellRange{{row, first}, {row, last}};
+    } else {
+        used_->first.col = std::min(used_->first.col, first);
+        used_->last.row = row;
+        used_->last.col = std::max(used_->last.col, last);
+    }
+
+    // Neighbouring styled blanks go out as one MULBLANK, neighbouring RK numbers as one MULRK.
+    const auto adjoins = [&](std::size_t i) { return cells[i].col == cells[i - 1].col + 1; };
+    for (std::size_t i = 0; i < cells.size();) {
+        const CellFields& cell = cells[i];
+        std::size_t end = i + 1;
+        if (cell.kind == CellView::Kind::Blank) {
+            while (end < cells.size() && adjoins(end) && cells[end].kind == CellView::Kind::Blank) ++end;
+            writeBlanks(row, cells.subspan(i, end - i));
+        } else if (rkOf(cell, runRks_[0])) {
+            while (end < cells.size() && adjoins(end) && rkOf(cells[end], runRks_[end - i])) ++end;
+            writeRks(row, cells.subspan(i, end - i));
+        } else if (cell.kind == CellView::Kind::Formula && cell.formula) {
+            writeFormula(row, cell, xfIndexOfStyle(cell.style));
+        } else {
+            writeConstant(row, cell, xfIndexOfStyle(cell.style));
+        }
+        i = end;
+    }
 }
 
 SheetCells CellRecordWriter::finish() {
-    flushRun();
     flushBlock();
-    return SheetCells{std::move(body_), used_};
+    return SheetCells{std::move(parts_), used_};
 }
 
 void writeColumnWidths(BiffRecordWriter& out, const Worksheet& sheet) {
@@ -263,9 +267,15 @@ void writeColumnWidths(BiffRecordWriter& out, const Worksheet& sheet) {
 
 }  // namespace
 
+std::size_t SheetCells::size() const {
+    std::size_t total = 0;
+    for (const auto& part : records) total += part.size();
+    return total;
+}
+
 SheetCells writeSheetCells(const Worksheet& sheet, SstWriter& sst) {
     CellRecordWriter writer(sst);
-    sheet.forEachCell([&](const CellView& cell) { writer.add(cell); });
+    sheet.forEachRowOfCells([&](int row, std::span<const CellFields> cells) { writer.addRow(row, cells); });
     return writer.finish();
 }
 

@@ -15,8 +15,11 @@ namespace host::xls {
 class SstWriter;
 
 struct SheetCells {
-    BiffRecordWriter records;        // ROW, cell and STRING records, in row blocks
+    // ROW, cell and STRING records in row blocks, in consecutive parts.
+    std::vector<BiffRecordWriter> records;
     std::optional<CellRange> used;   // what DIMENSIONS reports
+
+    std::size_t size() const;
 };
 
 // Throws HostError for a cell the format cannot hold (a formula too long for its record).

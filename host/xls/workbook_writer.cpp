@@ -150,9 +150,9 @@ WorkbookStream buildWorkbookStream(const Workbook& workbook) {
         writeSheetHeader(header, workbook.sheet(i), cells[i]);
         BiffRecordWriter trailer(256);
         writeSheetTrailer(trailer, workbook.sheet(i), i == workbook.activeSheetIndex());
-        position += header.size() + cells[i].records.size() + trailer.size();
+        position += header.size() + cells[i].size() + trailer.size();
         stream.parts.push_back(std::move(header));
-        stream.parts.push_back(std::move(cells[i].records));
+        for (auto& part : cells[i].records) stream.parts.push_back(std::move(part));
         stream.parts.push_back(std::move(trailer));
     }
     return stream;
