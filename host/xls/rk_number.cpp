@@ -42,21 +42,28 @@ double decodeRk(std::uint32_t rk) {
     return (rk & 1) ? v / 100 : v;
 }
 
-std::optional<std::uint32_t> encodeRkSlow(double value) {
+bool encodeRkSlow(double value, std::uint32_t& rk) {
+    const auto found = [&rk](std::uint32_t candidate) {
+        rk = candidate;
+        return true;
+    };
     if (value >= kRkIntMin && value <= kRkIntMax) {
         const auto n = static_cast<std::int32_t>(value);
-        if (n == value && !(n == 0 && std::signbit(value))) return (static_cast<std::uint32_t>(n) << 2) | 2u;
+        if (n == value && !(n == 0 && std::signbit(value))) return found((static_cast<std::uint32_t>(n) << 2) | 2u);
     }
-    if (!std::isfinite(value)) return std::nullopt;
+    if (!std::isfinite(value)) return false;
     // -0.0 would come back as 0 from the integer form.
-    if (value == 0 && std::signbit(value)) return asTruncatedDouble(value, 0);
+    if (value == 0 && std::signbit(value)) {
+        const auto negativeZero = asTruncatedDouble(value, 0);
+        return negativeZero && found(*negativeZero);
+    }
     // Amounts in cents: the x100 integer form.
     const double hundred = value * 100;
-    if (auto cents = asInteger(hundred, 1); cents && sameBits(decodeRk(*cents), value)) return cents;
+    if (auto cents = asInteger(hundred, 1); cents && sameBits(decodeRk(*cents), value)) return found(*cents);
     for (auto candidate : {asTruncatedDouble(value, 0), asTruncatedDouble(hundred, 1)}) {
-        if (candidate && sameBits(decodeRk(*candidate), value)) return candidate;
+        if (candidate && sameBits(decodeRk(*candidate), value)) return found(*candidate);
     }
-    return std::nullopt;
+    return false;
 }
 
 }  // namespace host::xls

@@ -30,11 +30,7 @@ constexpr std::size_t kRowRecordSize = 20;
 
 // The RK form of a constant number, for RK and MULRK records.
 bool rkOf(const CellFields& cell, std::uint32_t& rk) {
-    if (cell.kind != CellView::Kind::Constant || cell.valueKind != Value::Kind::Number) return false;
-    const auto encoded = encodeRk(cell.number);
-    if (!encoded) return false;
-    rk = *encoded;
-    return true;
+    return cell.kind == CellView::Kind::Constant && cell.valueKind == Value::Kind::Number && encodeRk(cell.number, rk);
 }
 
 // A formula's cached result: a number as itself, anything else marked by 0xFFFF in the top
