@@ -103,8 +103,13 @@ void FormulaEncoder::encodeTokens(const FormulaCode& code, CellAddress owner, st
                                   std::vector<Patch>* patches, bool& allOnSheet) {
     allOnSheet = true;
     const auto field = [&](int value, bool isRow, const RefPart& part, bool relative) {
-        if (patches && relative) patches->push_back({std::uint32_t(out.size()), isRow, part});
-        put16(out, std::uint16_t(isRow ? value : columnField(value, part)));
+        const std::uint16_t stored = std::uint16_t(isRow ? value : columnField(value, part));
+        if (patches && relative) {
+            const std::int32_t delta = isRow ? part.row : part.col;
+            const std::uint16_t flags = isRow ? 0 : std::uint16_t(stored & 0xC000);
+            patches->push_back({std::uint32_t(out.size()), delta, flags, isRow});
+        }
+        put16(out, stored);
     };
     markFunctionArguments(code);
     for (std::size_t i = 0; i < code.rpn.size(); ++i) {
@@ -175,46 +180,52 @@ void FormulaEncoder::markFunctionArguments(const FormulaCode& code) {
     }
 }
 
+FormulaEncoder::Template* FormulaEncoder::templateOf(const FormulaCode& code, CellAddress owner) {
+    const auto key = reinterpret_cast<std::uintptr_t>(&code);
+    auto& slot = recent_[(key >> 4 ^ key >> 10) % kRecent];
+    if (slot.first == &code) return slot.second;
+    auto found = templates_.find(&code);
+    if (found == templates_.end()) {
+        Template t;
+        bool allOnSheet = false;
+        encodeTokens(code, owner, t.bytes, &t.patches, allOnSheet);
+        if (!allOnSheet) {   // not a shape to copy: this cell's #REF! is its own
+            rgce_.swap(t.bytes);
+            return nullptr;
+        }
+        t.maxRow = kMaxRows - 1;
+        t.maxCol = kMaxColumns - 1;
+        for (const Patch& p : t.patches) {
+            int& low = p.row ? t.minRow : t.minCol;
+            int& high = p.row ? t.maxRow : t.maxCol;
+            low = std::max(low, -p.delta);
+            high = std::min(high, (p.row ? kMaxRows : kMaxColumns) - 1 - p.delta);
+        }
+        found = templates_.emplace(&code, std::move(t)).first;
+    }
+    slot = {&code, &found->second};   // map nodes stay put as the map grows
+    return slot.second;
+}
+
 const std::vector<std::uint8_t>& FormulaEncoder::encode(const FormulaCode& code, CellAddress owner) {
     if (code.opaque) return code.biff;
-    const Template* cached = nullptr;
-    for (const auto& [c, t] : recent_) {
-        if (c == &code) {
-            cached = t;
-            break;
-        }
+    Template* t = templateOf(code, owner);
+    if (!t) return rgce_;   // encoded for this cell alone
+    if (owner.row < t->minRow || owner.row > t->maxRow || owner.col < t->minCol || owner.col > t->maxCol) {
+        // This copy of the shape reaches off the sheet.
+        bool ignored = false;
+        rgce_.clear();
+        encodeTokens(code, owner, rgce_, nullptr, ignored);
+        return rgce_;
     }
-    if (!cached) {
-        auto found = templates_.find(&code);
-        if (found == templates_.end()) {
-            Template t;
-            bool allOnSheet = false;
-            encodeTokens(code, owner, t.bytes, &t.patches, allOnSheet);
-            if (!allOnSheet) {   // not a shape to copy: this cell's #REF! is its own
-                rgce_.swap(t.bytes);
-                return rgce_;
-            }
-            found = templates_.emplace(&code, std::move(t)).first;
-        }
-        cached = &found->second;   // map nodes stay put as the map grows
-        recent_[nextRecent_] = {&code, cached};
-        nextRecent_ = (nextRecent_ + 1) % kRecent;
+    std::uint8_t* bytes = t->bytes.data();
+    for (const Patch& p : t->patches) {
+        const int value = p.row ? owner.row + p.delta : owner.col + p.delta;
+        const auto v = std::uint16_t(value | p.flags);
+        bytes[p.offset] = std::uint8_t(v);
+        bytes[p.offset + 1] = std::uint8_t(v >> 8);
     }
-    const Template& t = *cached;
-    rgce_ = t.bytes;
-    for (const Patch& p : t.patches) {
-        const CellAddress at = p.part.resolve(owner);
-        if (!onSheet(at)) {   // this copy of the shape reaches off the sheet
-            bool ignored = false;
-            rgce_.clear();
-            encodeTokens(code, owner, rgce_, nullptr, ignored);
-            return rgce_;
-        }
-        const std::uint16_t v = p.row ? std::uint16_t(at.row) : columnField(at.col, p.part);
-        rgce_[p.offset] = std::uint8_t(v);
-        rgce_[p.offset + 1] = std::uint8_t(v >> 8);
-    }
-    return rgce_;
+    return t->bytes;
 }
 
 }  // namespace host::xls

@@ -22,25 +22,30 @@ public:
 
 private:
     // Where a relative row or column sits in a code's tokens, so that the same code in
-    // another cell (cells of one shape share their code) is a copy with these fields patched.
+    // another cell (cells of one shape share their code) is the same bytes with these fields
+    // set again.
     struct Patch {
         std::uint32_t offset;
+        std::int32_t delta;      // from the formula's own row or column
+        std::uint16_t flags;     // a column field's relative bits
         bool row;
-        RefPart part;
     };
     struct Template {
-        std::vector<std::uint8_t> bytes;
+        std::vector<std::uint8_t> bytes;   // patched in place for each cell
         std::vector<Patch> patches;
+        // The cells from which every reference stays on the sheet.
+        int minRow = 0, maxRow = 0, minCol = 0, maxCol = 0;
     };
     void encodeTokens(const FormulaCode& code, CellAddress owner, std::vector<std::uint8_t>& out,
                       std::vector<Patch>* patches, bool& allOnSheet);
     void markFunctionArguments(const FormulaCode& code);
+    Template* templateOf(const FormulaCode& code, CellAddress owner);
 
     std::unordered_map<const FormulaCode*, Template> templates_;
-    // The last few codes used: a row of a large sheet repeats the same handful of shapes.
-    static constexpr std::size_t kRecent = 16;
-    std::pair<const FormulaCode*, const Template*> recent_[kRecent] = {};
-    std::size_t nextRecent_ = 0;
+    // The codes used lately, by a hash of their address: a row of a large sheet repeats the
+    // same handful of shapes.
+    static constexpr std::size_t kRecent = 64;
+    std::pair<const FormulaCode*, Template*> recent_[kRecent] = {};
     std::vector<std::uint8_t> rgce_;
     std::vector<std::uint32_t> stack_;
     std::vector<bool> functionArgument_;

@@ -76,6 +76,29 @@ TEST(FormulaEncode, ACodeSharedByManyCellsIsPlacedInEach) {
     EXPECT_EQ(later[1] | later[2] << 8, 8999);   // row 9000, zero-based
 }
 
+// One encoder reuses a shape's bytes from cell to cell; wherever the shape lands, near the
+// sheet's edges too, it must give what encoding it afresh for that cell gives.
+TEST(FormulaEncode, AReusedShapeMatchesAFreshEncodingEverywhere) {
+    const char* const shapes[][2] = {
+        {"=C3-E3", "F3"},  {"=SUM(A1:B2)", "C3"},    {"=$A1+B$2", "C5"},
+        {"=A1", "B2"},     {"=SUM(D4:E9)*C2", "B2"}, {"=IV65536+A1", "B2"},
+    };
+    // Every cell near the corners, and cells well inside, in and out of reach of the edges.
+    std::vector<CellAddress> places = {{2, 5}, {9000, 5}, {300, 100}};
+    for (int row : {0, 1, 2, 3, 65526, 65527, 65528, 65529, 65530, 65531, 65532, 65533, 65534, 65535})
+        for (int col : {0, 1, 2, 3, 250, 251, 252, 253, 254, 255}) places.push_back({row, col});
+    places.push_back({2, 5});
+    for (const auto& [text, cell] : shapes) {
+        const auto code = parseFormula(text, at(cell));
+        FormulaEncoder shared;
+        for (const CellAddress place : places) {
+            const Bytes reused = shared.encode(*code, place);
+            EXPECT_EQ(reused, FormulaEncoder().encode(*code, place))
+                << text << " placed at " << host::formatAddress(place, false);
+        }
+    }
+}
+
 TEST(FormulaEncode, AReferenceOffTheSheetBecomesRefError) {
     // =A1 typed into B2 points one row up and one column left; copied to A1 it points nowhere.
     const auto code = parseFormula("=A1", at("B2"));
