@@ -5,9 +5,19 @@
 #include <gsf/gsf-output-stdio.h>
 #include <gsf/gsf-utils.h>
 
+#include <algorithm>
 #include <mutex>
 
+#include "xls/writeback_hint.h"
+
 namespace host::xls {
+namespace {
+
+// A large stream goes to the file a slice at a time, the disk starting on each slice while
+// the next is copied in.
+constexpr std::size_t kWritebackSlice = std::size_t(1) << 20;
+
+}  // namespace
 
 bool writeCompoundFile(std::FILE* file, const std::vector<ByteSpan>& workbookStream) {
     static std::once_flag initialised;
@@ -22,8 +32,18 @@ bool writeCompoundFile(std::FILE* file, const std::vector<ByteSpan>& workbookStr
         ok = stream != nullptr;
         if (ok) {
             std::size_t total = 0;
+            std::size_t sinceWriteback = 0;
             for (const ByteSpan& part : workbookStream) {
-                ok = ok && gsf_output_write(stream, part.size, part.data);
+                for (std::size_t done = 0; ok && done < part.size;) {
+                    const std::size_t n = std::min(part.size - done, kWritebackSlice - sinceWriteback);
+                    ok = gsf_output_write(stream, n, part.data + done);
+                    done += n;
+                    sinceWriteback += n;
+                    if (sinceWriteback == kWritebackSlice) {
+                        beginWriteback(file);
+                        sinceWriteback = 0;
+                    }
+                }
                 total += part.size;
             }
             // Trailing zero bytes after the last EOF are ignored by readers; they keep a small
