@@ -8,6 +8,8 @@
 #include <climits>
 #include <cstdlib>
 #include <cstring>
+#include <system_error>
+#include <thread>
 #include <vector>
 
 #include "host/host_error.h"
@@ -46,6 +48,29 @@ void syncFolder(const std::string& folder) {
     if (fd < 0) return;   // the rename is done; syncing the folder only hastens its durability
     fsync(fd);
     close(fd);
+}
+
+// The file a save replaces, held across the rename. Its data goes when its last reference
+// does, and for a large file that takes milliseconds (each of its cached pages is dropped):
+// holding it lets that happen after the save rather than inside the rename.
+int holdReplaced(const std::string& path, bool exists) {
+#if defined(O_PATH)
+    return exists ? open(path.c_str(), O_PATH | O_CLOEXEC) : -1;
+#else
+    (void)path;
+    (void)exists;
+    return -1;
+#endif
+}
+
+// Lets the replaced file go in the background, once the save is complete.
+void releaseInBackground(int fd) {
+    if (fd < 0) return;
+    try {
+        std::thread([fd] { close(fd); }).detach();
+    } catch (const std::system_error&) {
+        close(fd);
+    }
 }
 
 }  // namespace
@@ -91,12 +116,15 @@ void writeFileAtomically(const std::string& givenPath, const std::function<bool(
     ok = ok && step(fchmod(fd, exists ? (target.st_mode & 07777) : newFileMode()) == 0);
     ok = ok && step(fsync(fd) == 0);
     ok = step(std::fclose(file) == 0) && ok;
+    const int replaced = ok ? holdReplaced(path, exists) : -1;
     ok = ok && step(std::rename(tempName.c_str(), path.c_str()) == 0);
     if (!ok) {
+        if (replaced >= 0) close(replaced);
         unlink(tempName.c_str());
         fail(givenPath, std::strerror(error) + std::string("."));
     }
     syncFolder(folder);
+    releaseInBackground(replaced);
 }
 
 }  // namespace host::xls

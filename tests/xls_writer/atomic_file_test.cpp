@@ -6,11 +6,13 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <chrono>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <set>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "host/host_error.h"
@@ -86,6 +88,25 @@ TEST_F(AtomicFile, ReplacesAnExistingFileKeepingItsPermissions) {
     EXPECT_EQ(readAll(target), "new");
     EXPECT_EQ(fs::status(target).permissions(), fs::perms(0640));
     EXPECT_EQ(entries(dir), std::set<std::string>{"book.xls"});
+}
+
+// The replaced file is held until the rename is done and then let go in the background:
+// nothing of it may stay open.
+TEST_F(AtomicFile, ReplacedFilesAreLetGo) {
+    const auto openFiles = [] {
+        std::size_t n = 0;
+        for ([[maybe_unused]] const auto& e : fs::directory_iterator("/proc/self/fd")) ++n;
+        return n;
+    };
+    const fs::path target = dir / "book.xls";
+    writeAll(target, "v0");
+    const std::size_t before = openFiles();
+    for (int i = 1; i <= 20; ++i) writeFileAtomically(target.string(), writer("v" + std::to_string(i)));
+    EXPECT_EQ(readAll(target), "v20");
+    EXPECT_EQ(entries(dir), std::set<std::string>{"book.xls"});
+    for (int tries = 0; tries < 500 && openFiles() > before; ++tries)
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    EXPECT_EQ(openFiles(), before);
 }
 
 TEST_F(AtomicFile, SavingThroughASymbolicLinkReplacesTheFileItPointsAt) {
