@@ -2,15 +2,28 @@
 
 #include <algorithm>
 #include <stdexcept>
+#include <utility>
+
+#include "xls/large_buffer.h"
 
 namespace host::xls {
 
+BiffRecordWriter::~BiffRecordWriter() { releaseBytes(data_, capacity_); }
+
+void BiffRecordWriter::swap(BiffRecordWriter& other) noexcept {
+    std::swap(data_, other.data_);
+    std::swap(size_, other.size_);
+    std::swap(capacity_, other.capacity_);
+    std::swap(recordStart_, other.recordStart_);
+}
+
 void BiffRecordWriter::grow(std::size_t atLeast) {
     // Not zero-filled: every byte up to size_ is written before it is read.
-    const std::size_t capacity = std::max(capacity_ * 2, size_ + atLeast);
-    std::unique_ptr<std::uint8_t[]> bigger(new std::uint8_t[capacity]);
-    if (size_) std::memcpy(bigger.get(), data_.get(), size_);
-    data_ = std::move(bigger);
+    std::size_t capacity = std::max(capacity_ * 2, size_ + atLeast);
+    std::uint8_t* bigger = allocateBytes(capacity);
+    if (size_) std::memcpy(bigger, data_, size_);
+    releaseBytes(data_, capacity_);
+    data_ = bigger;
     capacity_ = capacity;
 }
 

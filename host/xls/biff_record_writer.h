@@ -4,7 +4,6 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
-#include <memory>
 #include <vector>
 
 namespace host::xls {
@@ -33,6 +32,12 @@ inline void storeF64(std::uint8_t* p, double v) {
 class BiffRecordWriter {
 public:
     explicit BiffRecordWriter(std::size_t capacity = 1 << 16) { grow(capacity); }
+    ~BiffRecordWriter();
+    BiffRecordWriter(BiffRecordWriter&& other) noexcept { swap(other); }
+    BiffRecordWriter& operator=(BiffRecordWriter&& other) noexcept {
+        swap(other);
+        return *this;
+    }
 
     // Starts a record; its length is filled in by endRecord().
     void beginRecord(std::uint16_t type) {
@@ -58,7 +63,7 @@ public:
     // Space for `n` bytes at the end, to be written by the caller.
     std::uint8_t* room(std::size_t n) {
         if (size_ + n > capacity_) grow(n);
-        std::uint8_t* p = data_.get() + size_;
+        std::uint8_t* p = data_ + size_;
         size_ += n;
         return p;
     }
@@ -70,15 +75,16 @@ public:
     // Overwrites a 32-bit field already written (BOUNDSHEET offsets).
     void patchU32(std::size_t at, std::uint32_t v);
 
-    const std::uint8_t* data() const { return data_.get(); }
+    const std::uint8_t* data() const { return data_; }
     std::size_t size() const { return size_; }
     std::size_t capacity() const { return capacity_; }
     void clear() { size_ = 0; }
-    std::vector<std::uint8_t> copy() const { return {data_.get(), data_.get() + size_}; }
+    std::vector<std::uint8_t> copy() const { return {data_, data_ + size_}; }
 
 private:
     void grow(std::size_t atLeast);
-    std::unique_ptr<std::uint8_t[]> data_;
+    void swap(BiffRecordWriter& other) noexcept;
+    std::uint8_t* data_ = nullptr;   // from allocateBytes
     std::size_t size_ = 0;
     std::size_t capacity_ = 0;
     std::size_t recordStart_ = 0;

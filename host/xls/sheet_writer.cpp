@@ -22,8 +22,9 @@ namespace {
 // Row records go in blocks of 32, each block's ROW records ahead of its cells, as Excel
 // writes them.
 constexpr int kRowsPerBlock = 32;
-// The cells go out in parts that never grow by copying: each part twice the one before, up to
-// a few megabytes, so a small sheet takes little memory and a large one few parts.
+// The cells go out in parts that never grow by copying: each part four times the one before,
+// up to a few megabytes, so a small sheet takes little memory and a large one few parts, most
+// of it in huge pages.
 constexpr std::size_t kFirstPart = std::size_t(1) << 16;
 constexpr std::size_t kLargestPart = std::size_t(1) << 22;
 constexpr std::size_t kRowRecordSize = 20;
@@ -136,7 +137,7 @@ void CellRecordWriter::flushBlock() {
     const std::size_t n = rows_.size() + block_.size();
     if (n == 0) return;
     if (parts_.empty() || parts_.back().size() + n > parts_.back().capacity()) {
-        const std::size_t next = parts_.empty() ? kFirstPart : std::min(parts_.back().capacity() * 2, kLargestPart);
+        const std::size_t next = parts_.empty() ? kFirstPart : std::min(parts_.back().capacity() * 4, kLargestPart);
         parts_.emplace_back(std::max(next, n));
     }
     BiffRecordWriter& part = parts_.back();
