@@ -47,6 +47,12 @@ void BiffRecordWriter::u16Record(std::uint16_t type, std::uint16_t value) {
     endRecord();
 }
 
+void BiffRecordWriter::erase(std::size_t offset, std::size_t count) {
+    if (offset + count > size_) throw std::logic_error("erase past the end of the stream");
+    std::memmove(data_ + offset, data_ + offset + count, size_ - offset - count);
+    size_ -= count;
+}
+
 void BiffRecordWriter::patchU32(std::size_t at, std::uint32_t v) {
     if (at + 4 > size_) throw std::logic_error("patch past the end of the stream");
     for (int i = 0; i < 4; ++i) data_[at + i] = std::uint8_t(v >> (8 * i));

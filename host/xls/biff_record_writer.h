@@ -74,6 +74,11 @@ public:
     std::size_t recordDataSize() const { return size_ - recordStart_ - 4; }
     // Overwrites a 32-bit field already written (BOUNDSHEET offsets).
     void patchU32(std::size_t at, std::uint32_t v);
+    // Bytes already written, to be filled in later (space kept for records whose content
+    // becomes known only afterwards).
+    std::uint8_t* at(std::size_t offset) { return data_ + offset; }
+    // Removes `count` bytes at `offset`, moving what follows back.
+    void erase(std::size_t offset, std::size_t count);
 
     const std::uint8_t* data() const { return data_; }
     std::size_t size() const { return size_; }

@@ -6,6 +6,7 @@
 
 #include "host/function_table.h"
 #include "xls/biff_constants.h"
+#include "xls/biff_record_writer.h"
 #include "xls/biff_text.h"
 
 namespace host::xls {
@@ -181,9 +182,6 @@ void FormulaEncoder::markFunctionArguments(const FormulaCode& code) {
 }
 
 FormulaEncoder::Template* FormulaEncoder::templateOf(const FormulaCode& code, CellAddress owner) {
-    const auto key = reinterpret_cast<std::uintptr_t>(&code);
-    auto& slot = recent_[(key >> 4 ^ key >> 10) % kRecent];
-    if (slot.first == &code) return slot.second;
     auto found = templates_.find(&code);
     if (found == templates_.end()) {
         Template t;
@@ -203,13 +201,14 @@ FormulaEncoder::Template* FormulaEncoder::templateOf(const FormulaCode& code, Ce
         }
         found = templates_.emplace(&code, std::move(t)).first;
     }
-    slot = {&code, &found->second};   // map nodes stay put as the map grows
-    return slot.second;
+    recent_[recentSlot(code)] = {&code, &found->second};   // map nodes stay put as the map grows
+    return &found->second;
 }
 
 const std::vector<std::uint8_t>& FormulaEncoder::encode(const FormulaCode& code, CellAddress owner) {
     if (code.opaque) return code.biff;
-    Template* t = templateOf(code, owner);
+    const auto& recent = recent_[recentSlot(code)];
+    Template* t = recent.first == &code ? recent.second : templateOf(code, owner);
     if (!t) return rgce_;   // encoded for this cell alone
     if (owner.row < t->minRow || owner.row > t->maxRow || owner.col < t->minCol || owner.col > t->maxCol) {
         // This copy of the shape reaches off the sheet.
@@ -221,9 +220,7 @@ const std::vector<std::uint8_t>& FormulaEncoder::encode(const FormulaCode& code,
     std::uint8_t* bytes = t->bytes.data();
     for (const Patch& p : t->patches) {
         const int value = p.row ? owner.row + p.delta : owner.col + p.delta;
-        const auto v = std::uint16_t(value | p.flags);
-        bytes[p.offset] = std::uint8_t(v);
-        bytes[p.offset + 1] = std::uint8_t(v >> 8);
+        store16(bytes + p.offset, std::uint16_t(value | p.flags));
     }
     return t->bytes;
 }

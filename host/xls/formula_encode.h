@@ -40,6 +40,10 @@ private:
                       std::vector<Patch>* patches, bool& allOnSheet);
     void markFunctionArguments(const FormulaCode& code);
     Template* templateOf(const FormulaCode& code, CellAddress owner);
+    static std::size_t recentSlot(const FormulaCode& code) {
+        const auto key = reinterpret_cast<std::uintptr_t>(&code);
+        return (key >> 4 ^ key >> 10) % kRecent;
+    }
 
     std::unordered_map<const FormulaCode*, Template> templates_;
     // The codes used lately, by a hash of their address: a row of a large sheet repeats the

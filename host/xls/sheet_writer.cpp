@@ -55,16 +55,25 @@ void storeCachedResult(std::uint8_t* p, const CellFields& cell) {
 
 class CellRecordWriter {
 public:
-    explicit CellRecordWriter(SstWriter& sst) : sst_(sst), rows_(kRowsPerBlock * kRowRecordSize), block_(1 << 16) {}
+    explicit CellRecordWriter(SstWriter& sst) : sst_(sst) {}
 
     void addRow(int row, std::span<const CellFields> cells);
     SheetCells finish();
 
 private:
-    void flushBlock();
+    void startBlock();
+    void finishBlock();
     // Opens a cell record of `dataSize` bytes, row, column and XF filled in; returns where the
     // rest of its data goes.
-    std::uint8_t* cellRecord(std::uint16_t type, std::size_t dataSize, int row, int col, std::uint16_t xf);
+    std::uint8_t* cellRecord(std::uint16_t type, std::size_t dataSize, int row, int col, std::uint16_t xf) {
+        std::uint8_t* p = out_->room(4 + dataSize);
+        store16(p, type);
+        store16(p + 2, std::uint16_t(dataSize));
+        store16(p + 4, std::uint16_t(row));
+        store16(p + 6, std::uint16_t(col));
+        store16(p + 8, xf);
+        return p + 10;
+    }
     void writeBlanks(int row, std::span<const CellFields> run);
     void writeRks(int row, std::span<const CellFields> run);
     void writeConstant(int row, const CellFields& cell, std::uint16_t xf);
@@ -74,23 +83,15 @@ private:
     SstWriter& sst_;
     FormulaEncoder encoder_;
     std::vector<BiffRecordWriter> parts_;
-    BiffRecordWriter rows_;    // the open block's ROW records
-    BiffRecordWriter block_;   // the open block's cells
+    BiffRecordWriter* out_ = nullptr;   // the last part, which the open block goes to
+    // The open block starts with room for all its ROW records, filled as its rows come; what
+    // its rows do not use is taken out when it closes.
+    std::size_t blockStart_ = 0;
+    int blockRows_ = 0;
     int blockIndex_ = -1;
     std::optional<CellRange> used_;
     std::uint32_t runRks_[kMaxColumns];
 };
-
-std::uint8_t* CellRecordWriter::cellRecord(std::uint16_t type, std::size_t dataSize, int row, int col,
-                                           std::uint16_t xf) {
-    std::uint8_t* p = block_.room(4 + dataSize);
-    store16(p, type);
-    store16(p + 2, std::uint16_t(dataSize));
-    store16(p + 4, std::uint16_t(row));
-    store16(p + 6, std::uint16_t(col));
-    store16(p + 8, xf);
-    return p + 10;
-}
 
 void CellRecordWriter::writeBlanks(int row, std::span<const CellFields> run) {
     const std::size_t n = run.size();
@@ -99,7 +100,7 @@ void CellRecordWriter::writeBlanks(int row, std::span<const CellFields> run) {
         cellRecord(kBlank, 6, row, first, xfIndexOfStyle(run[0].style));
         return;
     }
-    std::uint8_t* p = block_.room(4 + 6 + 2 * n);
+    std::uint8_t* p = out_->room(4 + 6 + 2 * n);
     store16(p, kMulBlank);
     store16(p + 2, std::uint16_t(6 + 2 * n));
     store16(p + 4, std::uint16_t(row));
@@ -119,7 +120,7 @@ void CellRecordWriter::writeRks(int row, std::span<const CellFields> run) {
         store32(cellRecord(kRk, 10, row, first, xfIndexOfStyle(run[0].style)), runRks_[0]);
         return;
     }
-    std::uint8_t* p = block_.room(4 + 6 + 6 * n);
+    std::uint8_t* p = out_->room(4 + 6 + 6 * n);
     store16(p, kMulRk);
     store16(p + 2, std::uint16_t(6 + 6 * n));
     store16(p + 4, std::uint16_t(row));
@@ -133,18 +134,23 @@ void CellRecordWriter::writeRks(int row, std::span<const CellFields> run) {
     store16(p, std::uint16_t(first + n - 1));
 }
 
-void CellRecordWriter::flushBlock() {
-    const std::size_t n = rows_.size() + block_.size();
-    if (n == 0) return;
-    if (parts_.empty() || parts_.back().size() + n > parts_.back().capacity()) {
-        const std::size_t next = parts_.empty() ? kFirstPart : std::min(parts_.back().capacity() * 4, kLargestPart);
-        parts_.emplace_back(std::max(next, n));
+void CellRecordWriter::startBlock() {
+    // A block seldom needs more than this; one that does grows its part.
+    constexpr std::size_t kBlockRoom = std::size_t(1) << 14;
+    if (!out_ || out_->capacity() - out_->size() < kBlockRoom) {
+        const std::size_t next = out_ ? std::min(out_->capacity() * 4, kLargestPart) : kFirstPart;
+        out_ = &parts_.emplace_back(next);
     }
-    BiffRecordWriter& part = parts_.back();
-    part.raw(rows_.data(), rows_.size());
-    part.raw(block_.data(), block_.size());
-    rows_.clear();
-    block_.clear();
+    blockStart_ = out_->size();
+    blockRows_ = 0;
+    out_->room(kRowsPerBlock * kRowRecordSize);
+}
+
+void CellRecordWriter::finishBlock() {
+    if (!out_) return;
+    const std::size_t used = std::size_t(blockRows_) * kRowRecordSize;
+    const std::size_t kept = kRowsPerBlock * kRowRecordSize;
+    if (used < kept) out_->erase(blockStart_ + used, kept - used);
 }
 
 void CellRecordWriter::writeBoolErr(int row, int col, std::uint16_t xf, std::uint8_t value, bool isError) {
@@ -180,7 +186,7 @@ void CellRecordWriter::writeFormula(int row, const CellFields& cell, std::uint16
     std::memcpy(p + 16, rgce.data(), rgce.size());
 
     if (cell.valueKind == Value::Kind::Text && !cell.text.empty()) {
-        ContinuedRecordWriter string(block_, kString);
+        ContinuedRecordWriter string(*out_, kString);
         string.writeString(toBiffText(cell.text));
         string.finish();
     }
@@ -188,12 +194,13 @@ void CellRecordWriter::writeFormula(int row, const CellFields& cell, std::uint16
 
 void CellRecordWriter::addRow(int row, std::span<const CellFields> cells) {
     if (row / kRowsPerBlock != blockIndex_) {
-        flushBlock();
+        finishBlock();
+        startBlock();
         blockIndex_ = row / kRowsPerBlock;
     }
     const int first = cells.front().col;
     const int last = cells.back().col;
-    std::uint8_t* r = rows_.room(kRowRecordSize);
+    std::uint8_t* r = out_->at(blockStart_ + std::size_t(blockRows_++) * kRowRecordSize);
     store16(r, kRow);
     store16(r + 2, kRowRecordSize - 4);
     store16(r + 4, std::uint16_t(row));
@@ -233,7 +240,7 @@ void CellRecordWriter::addRow(int row, std::span<const CellFields> cells) {
 }
 
 SheetCells CellRecordWriter::finish() {
-    flushBlock();
+    finishBlock();
     return SheetCells{std::move(parts_), used_};
 }
 
