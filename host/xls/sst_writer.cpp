@@ -11,8 +11,9 @@ namespace host::xls {
 
 std::uint32_t SstWriter::add(std::string_view text) {
     ++uses_;
-    auto [it, inserted] = index_.try_emplace(std::string(text), std::uint32_t(strings_.size()));
-    if (inserted) strings_.push_back(&it->first);
+    if (const auto found = index_.find(text); found != index_.end()) return found->second;
+    const auto it = index_.emplace(std::string(text), std::uint32_t(strings_.size())).first;
+    strings_.push_back(&it->first);
     return it->second;
 }
 

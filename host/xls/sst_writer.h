@@ -2,6 +2,7 @@
 // The workbook's shared string table: every text cell refers to its string by index, each
 // distinct string stored once.
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -22,7 +23,12 @@ public:
     void write(BiffRecordWriter& out) const;
 
 private:
-    std::unordered_map<std::string, std::uint32_t> index_;
+    // Looked up by string_view: a text cell already in the table costs no copy of its text.
+    struct Hash {
+        using is_transparent = void;
+        std::size_t operator()(std::string_view s) const { return std::hash<std::string_view>{}(s); }
+    };
+    std::unordered_map<std::string, std::uint32_t, Hash, std::equal_to<>> index_;
     std::vector<const std::string*> strings_;
     std::uint32_t uses_ = 0;
 };
