@@ -9,7 +9,8 @@ namespace host::xls {
 
 // Calls `write` with a temporary file in the target's folder; `write` returns false when it
 // failed. Throws HostError, with a message a person can read, when the file cannot be
-// written; no temporary file is left behind then.
+// written; no temporary file is left behind then. The file replaced is released (its space
+// and cached pages freed) on a background thread once the new one is in place.
 void writeFileAtomically(const std::string& path, const std::function<bool(std::FILE*)>& write);
 
 }  // namespace host::xls
