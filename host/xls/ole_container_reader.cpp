@@ -49,7 +49,22 @@ void initGsfOnce() {
 
 }  // namespace
 
-std::vector<std::uint8_t> readWorkbookStream(std::span<const std::uint8_t> file) {
+// Members are released in reverse order: the stream before its container, the container
+// before the input it reads.
+struct WorkbookStreamBytes::Container {
+    GObjectRef<GsfInput> input;
+    GObjectRef<GsfInfile> infile{nullptr};
+    GObjectRef<GsfInput> stream{nullptr};
+    explicit Container(GsfInput* in) : input(in) {}
+};
+
+WorkbookStreamBytes::WorkbookStreamBytes(std::unique_ptr<Container> container, std::span<const std::uint8_t> bytes)
+    : container_(std::move(container)), bytes_(bytes) {}
+WorkbookStreamBytes::WorkbookStreamBytes(WorkbookStreamBytes&&) noexcept = default;
+WorkbookStreamBytes& WorkbookStreamBytes::operator=(WorkbookStreamBytes&&) noexcept = default;
+WorkbookStreamBytes::~WorkbookStreamBytes() = default;
+
+WorkbookStreamBytes readWorkbookStream(std::span<const std::uint8_t> file) {
     if (file.empty()) throw HostError("not an Excel 97-2003 workbook: the file is empty");
     if (file.size() < sizeof kOleSignature || std::memcmp(file.data(), kOleSignature, sizeof kOleSignature) != 0) {
         // Excel 2.1 to 4.0 wrote their records straight into the file, without a container.
@@ -60,18 +75,20 @@ std::vector<std::uint8_t> readWorkbookStream(std::span<const std::uint8_t> file)
         throw HostError("not an Excel 97-2003 workbook: the file is not an OLE2 compound document");
     }
     initGsfOnce();
-    GObjectRef<GsfInput> input(gsf_input_memory_new(file.data(), static_cast<gsf_off_t>(file.size()), FALSE));
+    auto parts = std::make_unique<WorkbookStreamBytes::Container>(
+        gsf_input_memory_new(file.data(), static_cast<gsf_off_t>(file.size()), FALSE));
     GError* error = nullptr;
-    GObjectRef<GsfInfile> container(gsf_infile_msole_new(input.p, &error));
-    if (!container.p) {
+    parts->infile.p = gsf_infile_msole_new(parts->input.p, &error);
+    GsfInfile* container = parts->infile.p;
+    if (!container) {
         if (error) g_error_free(error);
         throw HostError("not an Excel 97-2003 workbook: the compound document is damaged");
     }
-    const int children = gsf_infile_num_children(container.p);
+    const int children = gsf_infile_num_children(container);
     int workbook = -1;
     bool book = false;
     for (int i = 0; i < children; ++i) {
-        const char* name = gsf_infile_name_by_index(container.p, i);
+        const char* name = gsf_infile_name_by_index(container, i);
         if (!name) continue;
         if (strcasecmp(name, "Workbook") == 0) {
             workbook = i;
@@ -83,18 +100,22 @@ std::vector<std::uint8_t> readWorkbookStream(std::span<const std::uint8_t> file)
         if (book) throw HostError(olderFormatMessage(BiffVersion::Biff5));
         throw HostError("not an Excel 97-2003 workbook: the file has no workbook stream");
     }
-    GObjectRef<GsfInput> stream(gsf_infile_child_by_index(container.p, workbook));
-    if (!stream.p) throw HostError("not an Excel 97-2003 workbook: the workbook stream cannot be read");
-    const gsf_off_t size = gsf_input_size(stream.p);
+    parts->stream.p = gsf_infile_child_by_index(container, workbook);
+    GsfInput* stream = parts->stream.p;
+    if (!stream) throw HostError("not an Excel 97-2003 workbook: the workbook stream cannot be read");
+    const gsf_off_t size = gsf_input_size(stream);
     // A stream cannot hold more than the file it is stored in.
     if (size < 0 || static_cast<std::uint64_t>(size) > file.size()) {
         throw HostError("the workbook is damaged: its workbook stream claims more bytes than the file has");
     }
-    std::vector<std::uint8_t> bytes(static_cast<std::size_t>(size));
-    if (size > 0 && !gsf_input_read(stream.p, static_cast<std::size_t>(size), bytes.data())) {
-        throw HostError("the workbook is damaged: its workbook stream cannot be read to the end");
+    // Read without a buffer of our own: the container hands out the bytes in place when they
+    // lie in consecutive sectors, else in a buffer it keeps until the stream is released.
+    const std::uint8_t* bytes = nullptr;
+    if (size > 0) {
+        bytes = gsf_input_read(stream, static_cast<std::size_t>(size), nullptr);
+        if (!bytes) throw HostError("the workbook is damaged: its workbook stream cannot be read to the end");
     }
-    return bytes;
+    return WorkbookStreamBytes(std::move(parts), {bytes, static_cast<std::size_t>(size)});
 }
 
 }  // namespace host::xls
