@@ -545,7 +545,63 @@ struct Worksheet::Store final : formula::EvalContext {
         if (fc.code->opaque) return;  // keeps its cached value
         ++computations;
         const CellAddress at = fc.at();
+        if (computeOnNumbers(*fc.code, at)) return;
         writeValue(at, formula::evaluate(*fc.code, at, *this));
+    }
+
+    // ---- the common shapes, computed on the number arrays ---------------------------------
+    // A statistics sheet is tens of thousands of =C3-E3, =F3/H3 and =I3: when the cells they
+    // read hold numbers (or nothing, which counts as 0), they are computed here without the
+    // evaluator's operand stack. Anything else (texts, booleans, errors, a division by zero, a
+    // result that is not finite) goes to the evaluator.
+    bool numberForFormula(CellAddress a, double& out) const {
+        if (!validCell(a)) return false;
+        const Column* c = columnIf(a.col);
+        if (!c || a.row >= c->size()) {
+            out = 0;
+            return true;
+        }
+        const auto r = static_cast<std::size_t>(a.row);
+        switch (static_cast<Value::Kind>(c->kind[r])) {
+            case Value::Kind::Number: out = c->num[r]; return true;
+            case Value::Kind::Empty: out = 0; return true;
+            default: return false;
+        }
+    }
+
+    void writeNumber(CellAddress at, double n) {
+        Column& c = cols[static_cast<std::size_t>(at.col)];
+        const auto r = static_cast<std::size_t>(at.row);
+        c.changed(at.row);
+        if (static_cast<Value::Kind>(c.kind[r]) == Value::Kind::Text) std::string().swap(c.texts[r]);
+        c.kind[r] = static_cast<std::uint8_t>(Value::Kind::Number);
+        c.num[r] = n;
+    }
+
+    bool computeOnNumbers(const FormulaCode& code, CellAddress at) {
+        const std::vector<Token>& rpn = code.rpn;
+        double a = 0, b = 0;
+        if (rpn.size() == 1 && rpn[0].kind == TokenKind::Ref) {
+            if (!numberForFormula(rpn[0].a.resolve(at), a)) return false;
+            writeNumber(at, a);
+            return true;
+        }
+        if (rpn.size() != 3 || rpn[0].kind != TokenKind::Ref || rpn[1].kind != TokenKind::Ref) return false;
+        if (!numberForFormula(rpn[0].a.resolve(at), a) || !numberForFormula(rpn[1].a.resolve(at), b)) return false;
+        double r = 0;
+        switch (rpn[2].kind) {
+            case TokenKind::Add: r = a + b; break;
+            case TokenKind::Sub: r = a - b; break;
+            case TokenKind::Mul: r = a * b; break;
+            case TokenKind::Div:
+                if (b == 0) return false;
+                r = a / b;
+                break;
+            default: return false;
+        }
+        if (!std::isfinite(r)) return false;
+        writeNumber(at, r == 0 ? 0.0 : r);
+        return true;
     }
 
     // Recomputes the formulas among `seeds` and every formula depending on a seed, directly
@@ -692,8 +748,10 @@ struct Worksheet::Store final : formula::EvalContext {
         int row = 0;
     };
 
-    // The next formula the cursor's formula reads, or 0 when it reads no more.
-    std::uint32_t nextPrecedent(PrecedentCursor& cur) const {
+    // The next formula the cursor's formula reads that is not yet computed (its `state` is
+    // not `done`), or 0 when there is none left. Skipping computed ones here keeps a SUM over
+    // a column of computed formulas a tight loop.
+    std::uint32_t nextPrecedent(PrecedentCursor& cur, const std::uint8_t* state, std::uint8_t done) const {
         const FormulaCell& fc = formulas[cur.slot];
         const std::vector<Token>& rpn = fc.code->rpn;
         const CellAddress owner = fc.at();
@@ -703,7 +761,7 @@ struct Worksheet::Store final : formula::EvalContext {
                 ++cur.token;
                 const CellAddress a = t.a.resolve(owner);
                 if (!validCell(a)) continue;
-                if (const std::uint32_t s = slotAt(a)) return s;
+                if (const std::uint32_t s = slotAt(a); s && state[s] != done) return s;
                 continue;
             }
             if (t.kind != TokenKind::Area) {
@@ -727,7 +785,7 @@ struct Worksheet::Store final : formula::EvalContext {
                 const int r1 = std::min(lastRow, c.size() - 1);
                 const std::uint32_t* slots = c.slot.data();
                 while (cur.row <= r1) {
-                    if (const std::uint32_t s = slots[cur.row++]) return s;
+                    if (const std::uint32_t s = slots[cur.row++]; s && state[s] != done) return s;
                 }
             }
             cur.col = -1;
@@ -755,7 +813,7 @@ struct Worksheet::Store final : formula::EvalContext {
                     stack.pop_back();
                     continue;
                 }
-                const std::uint32_t p = nextPrecedent(top);
+                const std::uint32_t p = nextPrecedent(top, state.data(), Done);
                 if (!p) {
                     computeFormula(top.slot);
                     state[top.slot] = Done;
