@@ -61,11 +61,13 @@ std::size_t characterCount(std::string_view utf8) {
 
 bool validCell(CellAddress a) { return a.row >= 0 && a.row < kMaxRows && a.col >= 0 && a.col < kMaxColumns; }
 
-void requireCell(CellAddress a) {
-    if (!validCell(a)) {
-        throw HostError("Row " + std::to_string(a.row + 1) + ", column " + std::to_string(a.col + 1) +
-                        " is outside the sheet.");
-    }
+[[noreturn, gnu::cold, gnu::noinline]] void outsideSheet(CellAddress a) {
+    throw HostError("Row " + std::to_string(a.row + 1) + ", column " + std::to_string(a.col + 1) +
+                    " is outside the sheet.");
+}
+
+inline void requireCell(CellAddress a) {
+    if (!validCell(a)) [[unlikely]] outsideSheet(a);
 }
 
 void requireRange(const CellRange& r) {
@@ -488,7 +490,7 @@ struct Worksheet::Store final : formula::EvalContext {
 
     // ---- contents -------------------------------------------------------------------------
     // The interned code for `code`, held by the sheet.
-    const FormulaCode* holdCode(FormulaPtr code) {
+    const FormulaCode* holdCode(const FormulaPtr& code) {
         for (const auto& [given, interned] : recentCodes) {
             if (given == code) return interned;
         }
@@ -496,7 +498,7 @@ struct Worksheet::Store final : formula::EvalContext {
         FormulaPtr interned = formula::intern(code);
         const FormulaCode* raw = interned.get();
         heldCodes.try_emplace(raw, std::move(interned));
-        recentCodes[nextRecent] = {std::move(code), raw};
+        recentCodes[nextRecent] = {code, raw};
         nextRecent = (nextRecent + 1) % recentCodes.size();
         return raw;
     }
@@ -889,10 +891,20 @@ void Worksheet::setValue(CellAddress at, const Value& value) {
     if (!store_->loading) store_->recompute({at});
 }
 
-void Worksheet::setFormula(CellAddress at, FormulaPtr code, const Value& cached) {
+void Worksheet::setNumber(CellAddress at, double number) {
+    requireCell(at);
+    store_->dropFormula(at);
+    Store::Column& c = store_->column(at.col);
+    c.ensure(at.row);
+    store_->writeNumber(at, number);
+    c.content[static_cast<std::size_t>(at.row)] = Constant;
+    if (!store_->loading) store_->recompute({at});
+}
+
+void Worksheet::setFormula(CellAddress at, const FormulaPtr& code, const Value& cached) {
     requireCell(at);
     if (!code) throw HostError("No formula given.");
-    const FormulaCode* held = store_->holdCode(std::move(code));
+    const FormulaCode* held = store_->holdCode(code);
     store_->dropFormula(at);
     store_->placeFormula(at, held);
     store_->writeValue(at, cached);
