@@ -103,7 +103,9 @@ struct Worksheet::Store final : formula::EvalContext {
         mutable std::vector<BlockSummary> blocks;    // by row / kBlockRows
         int size() const { return static_cast<int>(kind.size()); }
         void ensure(int row) {
-            if (row < size()) return;
+            if (row >= size()) [[unlikely]] grow(row);
+        }
+        [[gnu::noinline]] void grow(int row) {
             // Whole blocks at a time: a loaded column grows row by row, and rows past the
             // last cell read as empty anyway.
             const std::size_t n = (static_cast<std::size_t>(row) / kBlockRows + 1) * kBlockRows;
@@ -135,22 +137,21 @@ struct Worksheet::Store final : formula::EvalContext {
             const std::uint8_t* k = kind.data();
             const double* n = num.data();
             double sum = 0;
+            double lo = b.min, hi = b.max;
             std::int32_t numbers = 0, nonEmpty = 0, errors = 0;
+            // One pass without branches on the cell kinds.
             for (int r = r0; r <= r1; ++r) {
                 const bool isNum = k[r] == kNumber;
-                sum += isNum ? n[r] : 0.0;
+                const double v = n[r];
+                sum += isNum ? v : 0.0;
+                lo = isNum && v < lo ? v : lo;
+                hi = isNum && v > hi ? v : hi;
                 numbers += isNum;
                 nonEmpty += k[r] != 0;
                 errors += k[r] == kError;
             }
-            if (numbers) {
-                for (int r = r0; r <= r1; ++r) {
-                    if (k[r] == kNumber) {
-                        b.min = std::min(b.min, n[r]);
-                        b.max = std::max(b.max, n[r]);
-                    }
-                }
-            }
+            b.min = lo;
+            b.max = hi;
             b.sum += sum;
             b.numbers += numbers;
             b.nonEmpty += nonEmpty;
@@ -220,9 +221,10 @@ struct Worksheet::Store final : formula::EvalContext {
 
     // ---- raw cell access ------------------------------------------------------------------
     Column& column(int col) {
-        if (col >= static_cast<int>(cols.size())) cols.resize(static_cast<std::size_t>(col) + 1);
+        if (col >= static_cast<int>(cols.size())) [[unlikely]] addColumns(col);
         return cols[static_cast<std::size_t>(col)];
     }
+    [[gnu::noinline]] void addColumns(int upTo) { cols.resize(static_cast<std::size_t>(upTo) + 1); }
     const Column* columnIf(int col) const {
         return col < static_cast<int>(cols.size()) ? &cols[static_cast<std::size_t>(col)] : nullptr;
     }
@@ -796,6 +798,21 @@ struct Worksheet::Store final : formula::EvalContext {
         return 0;
     }
 
+    // True when a formula of single-cell references reads only constants and computed
+    // formulas: most formulas of a sheet loaded row by row, which then need no walk.
+    bool readsOnlyComputedCells(std::uint32_t slot, const std::uint8_t* state, std::uint8_t done) const {
+        const FormulaCell& fc = formulas[slot];
+        const CellAddress owner = fc.at();
+        for (const Token& t : fc.code->rpn) {
+            if (t.kind == TokenKind::Area) return false;
+            if (t.kind != TokenKind::Ref) continue;
+            const CellAddress a = t.a.resolve(owner);
+            if (!validCell(a)) continue;
+            if (const std::uint32_t s = slotAt(a); s && state[s] != done) return false;
+        }
+        return true;
+    }
+
     // Computes every formula once, each after the formulas it reads: a depth-first walk over
     // what each formula reads, with its own stack so long chains need no recursion. Meeting a
     // formula still on the stack closes a cycle: every formula on the stack from it up gets
@@ -807,6 +824,11 @@ struct Worksheet::Store final : formula::EvalContext {
         std::vector<PrecedentCursor> stack;
         for (std::uint32_t root = 1; root < formulas.size(); ++root) {
             if (!formulas[root].code || state[root] != Waiting) continue;
+            if (readsOnlyComputedCells(root, state.data(), Done)) {
+                computeFormula(root);
+                state[root] = Done;
+                continue;
+            }
             state[root] = OnStack;
             stack.push_back({root});
             while (!stack.empty()) {
