@@ -465,6 +465,19 @@ struct Worksheet::Store final : formula::EvalContext {
     void ensureIndex() {
         if (indexed) return;
         indexed = true;
+        // Room for every link and every column's heads at once: grown entry by entry, the
+        // index of a large sheet was copied over and over.
+        std::size_t refs = 0;
+        for (const FormulaCell& fc : formulas) {
+            if (!fc.code) continue;
+            for (const Token& t : fc.code->rpn) refs += t.kind == TokenKind::Ref;
+        }
+        links.reserve(links.size() + refs);
+        readerHeads.resize(std::max(readerHeads.size(), cols.size()));
+        for (std::size_t c = 0; c < cols.size(); ++c) {
+            auto& heads = readerHeads[c];
+            heads.resize(std::max(heads.size(), static_cast<std::size_t>(cols[c].size())), 0);
+        }
         for (std::uint32_t s = 1; s < formulas.size(); ++s) {
             if (formulas[s].code) registerFormula(s);
         }
