@@ -105,10 +105,21 @@ struct Worksheet::Store final : formula::EvalContext {
         void ensure(int row) {
             if (row >= size()) [[unlikely]] grow(row);
         }
+        // Rows a loaded column is expected to reach (see reserveForLoad).
+        int expectedRows = 0;
         [[gnu::noinline]] void grow(int row) {
             // Whole blocks at a time: a loaded column grows row by row, and rows past the
             // last cell read as empty anyway.
             const std::size_t n = (static_cast<std::size_t>(row) / kBlockRows + 1) * kBlockRows;
+            if (kind.capacity() < n && expectedRows > row) {
+                const std::size_t room = (static_cast<std::size_t>(expectedRows) / kBlockRows + 1) * kBlockRows;
+                kind.reserve(room);
+                content.reserve(room);
+                num.reserve(room);
+                style.reserve(room);
+                slot.reserve(room);
+                blocks.reserve(room / kBlockRows);
+            }
             kind.resize(n, 0);
             content.resize(n, None);
             num.resize(n, 0);
@@ -224,7 +235,14 @@ struct Worksheet::Store final : formula::EvalContext {
         if (col >= static_cast<int>(cols.size())) [[unlikely]] addColumns(col);
         return cols[static_cast<std::size_t>(col)];
     }
-    [[gnu::noinline]] void addColumns(int upTo) { cols.resize(static_cast<std::size_t>(upTo) + 1); }
+    [[gnu::noinline]] void addColumns(int upTo) {
+        const std::size_t from = cols.size();
+        cols.resize(static_cast<std::size_t>(upTo) + 1);
+        if (loading) {
+            for (std::size_t c = from; c < cols.size(); ++c) cols[c].expectedRows = expectedRows;
+        }
+    }
+    int expectedRows = 0;  // while loading, see reserveForLoad
     const Column* columnIf(int col) const {
         return col < static_cast<int>(cols.size()) ? &cols[static_cast<std::size_t>(col)] : nullptr;
     }
@@ -1120,8 +1138,22 @@ void Worksheet::beginLoad() {
     store_->dropIndex();
 }
 
+void Worksheet::reserveForLoad(int rows, int cols) {
+    if (!store_->loading) return;
+    rows = std::clamp(rows, 0, kMaxRows);
+    cols = std::clamp(cols, 0, kMaxColumns);
+    store_->expectedRows = rows;
+    for (auto& c : store_->cols) c.expectedRows = rows;
+    // Formula slots for every cell would be too many for a sheet of constants, but taking
+    // address space costs nothing until it is used; the cap keeps a lying file in bounds.
+    constexpr std::size_t kMostSlotsAtOnce = std::size_t{1} << 20;
+    store_->formulas.reserve(std::min(static_cast<std::size_t>(rows) * static_cast<std::size_t>(cols), kMostSlotsAtOnce));
+}
+
 void Worksheet::endLoad() {
     store_->loading = false;
+    store_->expectedRows = 0;
+    for (auto& c : store_->cols) c.expectedRows = 0;
     store_->recomputeAll();
 }
 

@@ -48,6 +48,10 @@ void HostImporter::endSheet() {
     sheet_ = nullptr;
 }
 
+void HostImporter::sheetExtent(int rows, int cols) {
+    if (sheet_) sheet_->reserveForLoad(rows, cols);
+}
+
 void HostImporter::applyStyle(CellAddress at, std::uint16_t xf) {
     // An XF index with no XF record behind it gets the default style.
     if (xf >= hostStyleOfXf_.size()) return;

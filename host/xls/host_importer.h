@@ -23,6 +23,7 @@ public:
 
     void beginSheet(std::string_view name) override;
     void endSheet() override;
+    void sheetExtent(int rows, int cols) override;
 
     void number(CellAddress at, std::uint16_t xf, double value) override;
     void text(CellAddress at, std::uint16_t xf, std::string_view value) override;

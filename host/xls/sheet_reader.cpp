@@ -1,5 +1,6 @@
 #include "xls/sheet_reader.h"
 
+#include <algorithm>
 #include <cstring>
 #include <deque>
 #include <unordered_map>
@@ -68,6 +69,7 @@ public:
                 case kMulBlank: mulBlank(rec); break;
                 case kFormula: formula(rec); break;
                 case kColInfo: colInfo(rec); break;
+                case kDimensions: dimensions(rec); break;
                 case kSelection: selection(rec); break;
                 default: break;
             }
@@ -162,6 +164,16 @@ private:
         const int last = std::min<int>(r.u16(), kMaxColumns - 1);
         const double width = r.u16() / 256.0;
         if (first <= last) sink_.columnWidth(first, last, width);
+    }
+    void dimensions(const BiffRecord& rec) {
+        if (rec.data.size() < 12) return;  // only a hint: a short one is ignored
+        ByteReader r(rec.data, "a DIMENSIONS record is damaged");
+        r.u32();  // first row
+        const std::uint32_t rowsEnd = r.u32();
+        r.u16();  // first column
+        const std::uint16_t colsEnd = r.u16();
+        sink_.sheetExtent(static_cast<int>(std::min<std::uint32_t>(rowsEnd, kMaxRows)),
+                          std::min<int>(colsEnd, kMaxColumns));
     }
     void selection(const BiffRecord& rec) {
         ByteReader r(rec.data, "a SELECTION record is damaged");

@@ -79,6 +79,9 @@ public:
     // dependency order. The reader uses this so a large file is computed once, not per cell.
     void beginLoad();
     void endLoad();
+    // While loading: the rows and columns the cells to come will span, so the store takes its
+    // room once instead of growing step by step. Only a hint; values are capped to the sheet.
+    void reserveForLoad(int rows, int cols);
     void recalculateAll();
     // How many formula computations this sheet has made: lets tests see that a change
     // recomputes only what depends on it.
