@@ -7,6 +7,8 @@
 
 #include <cerrno>
 #include <cstring>
+#include <new>
+#include <utility>
 
 #include "host/host_error.h"
 
@@ -26,6 +28,30 @@ struct FileDescriptor {
 
 }  // namespace
 
+PrefaultedBuffer::PrefaultedBuffer(std::size_t size) {
+    if (size == 0) return;
+    void* p = mmap(nullptr, size, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS | MAP_POPULATE, -1, 0);
+    if (p == MAP_FAILED) throw std::bad_alloc();
+    data_ = static_cast<std::uint8_t*>(p);
+    size_ = size;
+}
+
+PrefaultedBuffer::~PrefaultedBuffer() {
+    if (data_) munmap(data_, size_);
+}
+
+PrefaultedBuffer::PrefaultedBuffer(PrefaultedBuffer&& other) noexcept
+    : data_(std::exchange(other.data_, nullptr)), size_(std::exchange(other.size_, 0)) {}
+
+PrefaultedBuffer& PrefaultedBuffer::operator=(PrefaultedBuffer&& other) noexcept {
+    if (this != &other) {
+        if (data_) munmap(data_, size_);
+        data_ = std::exchange(other.data_, nullptr);
+        size_ = std::exchange(other.size_, 0);
+    }
+    return *this;
+}
+
 FileBytes::FileBytes(const std::string& path) {
     FileDescriptor file{open(path.c_str(), O_RDONLY | O_CLOEXEC)};
     if (file.fd < 0) throw HostError("cannot open " + path + ": " + std::strerror(errno));
@@ -35,30 +61,22 @@ FileBytes::FileBytes(const std::string& path) {
     if (static_cast<std::uint64_t>(st.st_size) > kMaxFileSize) {
         throw HostError("not an Excel 97-2003 workbook: the file is too large");
     }
-    const auto expected = static_cast<std::size_t>(st.st_size);
-    if (expected > 0) {
-        void* p = mmap(nullptr, expected, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS | MAP_POPULATE, -1, 0);
-        if (p == MAP_FAILED) throw HostError("cannot read " + path + ": " + std::strerror(errno));
-        data_ = static_cast<std::uint8_t*>(p);
-        mapped_ = expected;
+    try {
+        buffer_ = PrefaultedBuffer(static_cast<std::size_t>(st.st_size));
+    } catch (const std::bad_alloc&) {
+        throw HostError("cannot read " + path + ": " + std::strerror(ENOMEM));
     }
     // Reads until the end of the file or of the room taken: a file that grew since fstat is
     // read as far as it was then, one that shrank as far as it goes now.
-    while (size_ < mapped_) {
-        const ssize_t n = read(file.fd, data_ + size_, mapped_ - size_);
+    while (size_ < buffer_.size()) {
+        const ssize_t n = read(file.fd, buffer_.data() + size_, buffer_.size() - size_);
         if (n == 0) break;
         if (n < 0) {
             if (errno == EINTR) continue;
-            const int error = errno;
-            munmap(data_, mapped_);
-            throw HostError("cannot read " + path + ": " + std::strerror(error));
+            throw HostError("cannot read " + path + ": " + std::strerror(errno));
         }
         size_ += static_cast<std::size_t>(n);
     }
-}
-
-FileBytes::~FileBytes() {
-    if (data_) munmap(data_, mapped_);
 }
 
 }  // namespace host::xls

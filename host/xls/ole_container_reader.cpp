@@ -6,6 +6,7 @@
 #include <gsf/gsf-input.h>
 #include <gsf/gsf-utils.h>
 
+#include <algorithm>
 #include <cstring>
 #include <mutex>
 #include <string>
@@ -47,6 +48,26 @@ void initGsfOnce() {
     });
 }
 
+// Where the whole stream lies in one run of the file's bytes, that run; else nullptr. Read in
+// pieces without a buffer, the container hands out each piece in place when its sectors are
+// consecutive: the stream lies in one run when every piece follows the one before.
+const std::uint8_t* streamInPlace(GsfInput* stream, std::size_t length, std::span<const std::uint8_t> file) {
+    constexpr std::size_t kPiece = std::size_t{1} << 16;
+    const std::uint8_t* first = nullptr;
+    for (std::size_t done = 0; done < length;) {
+        const std::size_t n = std::min(kPiece, length - done);
+        const std::uint8_t* p = gsf_input_read(stream, n, nullptr);
+        if (!p) throw HostError("the workbook is damaged: its workbook stream cannot be read to the end");
+        if (done == 0) first = p;
+        const auto at = reinterpret_cast<std::uintptr_t>(p);
+        const auto start = reinterpret_cast<std::uintptr_t>(file.data());
+        const bool inFile = at >= start && at - start <= file.size() && n <= file.size() - (at - start);
+        if (!inFile || p != first + done) return nullptr;
+        done += n;
+    }
+    return first;
+}
+
 }  // namespace
 
 // Members are released in reverse order: the stream before its container, the container
@@ -58,8 +79,9 @@ struct WorkbookStreamBytes::Container {
     explicit Container(GsfInput* in) : input(in) {}
 };
 
-WorkbookStreamBytes::WorkbookStreamBytes(std::unique_ptr<Container> container, std::span<const std::uint8_t> bytes)
-    : container_(std::move(container)), bytes_(bytes) {}
+WorkbookStreamBytes::WorkbookStreamBytes(std::unique_ptr<Container> container, PrefaultedBuffer gathered,
+                                         std::span<const std::uint8_t> bytes)
+    : container_(std::move(container)), gathered_(std::move(gathered)), bytes_(bytes) {}
 WorkbookStreamBytes::WorkbookStreamBytes(WorkbookStreamBytes&&) noexcept = default;
 WorkbookStreamBytes& WorkbookStreamBytes::operator=(WorkbookStreamBytes&&) noexcept = default;
 WorkbookStreamBytes::~WorkbookStreamBytes() = default;
@@ -108,14 +130,22 @@ WorkbookStreamBytes readWorkbookStream(std::span<const std::uint8_t> file) {
     if (size < 0 || static_cast<std::uint64_t>(size) > file.size()) {
         throw HostError("the workbook is damaged: its workbook stream claims more bytes than the file has");
     }
-    // Read without a buffer of our own: the container hands out the bytes in place when they
-    // lie in consecutive sectors, else in a buffer it keeps until the stream is released.
-    const std::uint8_t* bytes = nullptr;
-    if (size > 0) {
-        bytes = gsf_input_read(stream, static_cast<std::size_t>(size), nullptr);
-        if (!bytes) throw HostError("the workbook is damaged: its workbook stream cannot be read to the end");
+    const auto length = static_cast<std::size_t>(size);
+    if (const std::uint8_t* inPlace = streamInPlace(stream, length, file)) {
+        return WorkbookStreamBytes(std::move(parts), {}, {inPlace, length});
     }
-    return WorkbookStreamBytes(std::move(parts), {bytes, static_cast<std::size_t>(size)});
+    PrefaultedBuffer gathered;
+    try {
+        gathered = PrefaultedBuffer(length);
+    } catch (const std::bad_alloc&) {
+        throw HostError("the workbook is too large to open: no memory for its workbook stream");
+    }
+    if (length > 0 && (gsf_input_seek(stream, 0, G_SEEK_SET) ||
+                       !gsf_input_read(stream, length, gathered.data()))) {
+        throw HostError("the workbook is damaged: its workbook stream cannot be read to the end");
+    }
+    const std::span<const std::uint8_t> bytes(gathered.data(), length);
+    return WorkbookStreamBytes(std::move(parts), std::move(gathered), bytes);
 }
 
 }  // namespace host::xls

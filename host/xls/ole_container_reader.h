@@ -4,12 +4,14 @@
 #include <memory>
 #include <span>
 
+#include "xls/file_bytes.h"
+
 namespace host::xls {
 
 // The "Workbook" stream of a compound file held in memory. Where the container stores the
 // stream in consecutive sectors (as every file this program writes does), the bytes are read
-// where they lie in the file, without a copy; otherwise the container gathers them once. The
-// file's bytes must outlive this object.
+// where they lie in the file, without a copy; otherwise they are gathered once into a buffer
+// of this object's own. The file's bytes must outlive this object.
 class WorkbookStreamBytes {
 public:
     WorkbookStreamBytes(WorkbookStreamBytes&&) noexcept;
@@ -20,10 +22,12 @@ public:
 
 private:
     struct Container;  // the container objects the bytes belong to
-    WorkbookStreamBytes(std::unique_ptr<Container> container, std::span<const std::uint8_t> bytes);
+    WorkbookStreamBytes(std::unique_ptr<Container> container, PrefaultedBuffer gathered,
+                        std::span<const std::uint8_t> bytes);
     friend WorkbookStreamBytes readWorkbookStream(std::span<const std::uint8_t> file);
 
     std::unique_ptr<Container> container_;
+    PrefaultedBuffer gathered_;  // the stream's bytes when they lie scattered in the file
     std::span<const std::uint8_t> bytes_;
 };
 
