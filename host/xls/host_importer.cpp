@@ -37,8 +37,7 @@ void HostImporter::beginSheet(std::string_view name) {
     sheet_ = &workbook_.addSheet(std::string(name));
     sheet_->beginLoad();
     sharedCodes_.clear();
-    lastShareKey_ = nullptr;
-    lastShared_ = nullptr;
+    lastShared_.assign(kMaxColumns, LastShared{});
     plainCodes_.clear();
     columnDepth_.assign(kMaxColumns, 0);
 }
@@ -92,20 +91,20 @@ void HostImporter::blank(CellAddress at, std::uint16_t xf) { applyStyle(at, xf);
 const FormulaPtr& HostImporter::sharedCode(const FormulaTokens& tokens, CellAddress at) {
     // One decoding serves every cell of a shared formula: its references are offsets, so the
     // code is the same wherever it stands, unless an offset reaches past the sheet's edge.
-    if (tokens.shareKey != lastShareKey_) {
+    LastShared& last = lastShared_[static_cast<std::size_t>(at.col)];
+    if (tokens.shareKey != last.key) {
         SharedCode& entry = sharedCodes_[tokens.shareKey];
         if (!entry.code) {
             entry.code = decodeFormula(tokens, at, names_);
             entry.fit = ownersThatFit(*entry.code);
         }
-        lastShareKey_ = tokens.shareKey;
-        lastShared_ = &entry;
+        last = {tokens.shareKey, &entry};
     }
-    if (lastShared_->code->opaque || !lastShared_->fit.contains(at)) {
+    if (last.code->code->opaque || !last.code->fit.contains(at)) {
         ownCode_ = decodeFormula(tokens, at, names_);
         return ownCode_;
     }
-    return lastShared_->code;
+    return last.code->code;
 }
 
 const FormulaPtr& HostImporter::plainCode(const FormulaTokens& tokens, CellAddress at) {

@@ -52,8 +52,12 @@ private:
         OwnersThatFit fit;
     };
     std::unordered_map<const void*, SharedCode> sharedCodes_;  // per sheet
-    const void* lastShareKey_ = nullptr;  // cells of one shared formula come in a run
-    const SharedCode* lastShared_ = nullptr;
+    // Cells of one shared formula come in a run down a column: the last one per column.
+    struct LastShared {
+        const void* key = nullptr;
+        const SharedCode* code = nullptr;
+    };
+    std::vector<LastShared> lastShared_;
     FormulaPtr ownCode_;  // a code decoded for one cell only
     FormulaShapeCache plainCodes_;                              // per sheet
     // The host stores each column down to its last used row: a few bytes in the file can ask

@@ -249,7 +249,11 @@ private:
         s.extra = r.rest();
         if (s.range.first.row > s.range.last.row || s.range.first.col > s.range.last.col) return;
         shared_.push_back(s);
-        sharedByAnchor_[cellKey(s.range.first.row, s.range.first.col)] = &shared_.back();
+        const SharedTokens* added = &shared_.back();
+        const SharedTokens*& slot = sharedByAnchor_[cellKey(s.range.first.row, s.range.first.col)];
+        // A later record for the same anchor replaces the earlier one, here as in the map.
+        if (slot) std::replace(lastSharedInColumn_.begin(), lastSharedInColumn_.end(), slot, added);
+        slot = added;
     }
 
     void flushPending() {
@@ -259,13 +263,13 @@ private:
         if (tokens.size() == 5 && tokens[0] == kPtgExp) {
             const int row = loadU16(tokens.data() + 1);
             const int col = loadU16(tokens.data() + 3);
-            const auto it = sharedByAnchor_.find(cellKey(row, col & 0xFF));
-            if (it == sharedByAnchor_.end() || (col >> 8) != 0 || !it->second->range.contains(pending_.at)) {
+            const SharedTokens* found = sharedAt(row, col);
+            if (!found || !found->range.contains(pending_.at)) {
                 // A formula whose definition is missing (or a data table): keep its value.
                 cachedAsConstant();
                 return;
             }
-            const SharedTokens& s = *it->second;
+            const SharedTokens& s = *found;
             FormulaTokens f;
             f.tokens = s.tokens;
             f.extra = s.extra;
@@ -279,6 +283,17 @@ private:
         f.tokens = tokens;
         f.extra = pending_.extra;
         sink_.formula(pending_.at, pending_.xf, f, pending_.cached);
+    }
+    // The shared or array formula anchored at row, col. The cells of one come in a run down
+    // their column, so each column remembers the last one found.
+    const SharedTokens* sharedAt(int row, int col) {
+        if (col >= kMaxColumns) return nullptr;
+        const SharedTokens*& last = lastSharedInColumn_[static_cast<std::size_t>(col)];
+        if (last && last->range.first.row == row && last->range.first.col == col) return last;
+        const auto it = sharedByAnchor_.find(cellKey(row, col));
+        if (it == sharedByAnchor_.end()) return nullptr;
+        last = it->second;
+        return last;
     }
     void cachedAsConstant() {
         const Value& v = pending_.cached;
@@ -306,6 +321,7 @@ private:
     PendingFormula pending_;
     std::deque<SharedTokens> shared_;  // stable addresses: they are the share keys
     std::unordered_map<std::uint32_t, const SharedTokens*> sharedByAnchor_;
+    std::vector<const SharedTokens*> lastSharedInColumn_ = std::vector<const SharedTokens*>(kMaxColumns, nullptr);
     std::vector<std::span<const std::uint8_t>> segments_;
     std::string scratch_;
     bool selectionSeen_ = false;
