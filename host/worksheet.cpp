@@ -101,6 +101,8 @@ struct Worksheet::Store final : formula::EvalContext {
         // fills it row after row, which a hash keyed by row made a rehash-bound crawl.
         std::vector<std::string> texts;
         mutable std::vector<BlockSummary> blocks;    // by row / kBlockRows
+        // Formulas in the column: the slots of a column of constants need not be looked at.
+        std::uint32_t formulaCount = 0;
         int size() const { return static_cast<int>(kind.size()); }
         void ensure(int row) {
             if (row >= size()) [[unlikely]] grow(row);
@@ -248,7 +250,7 @@ struct Worksheet::Store final : formula::EvalContext {
     }
     std::uint32_t slotAt(CellAddress at) const {
         const Column* c = columnIf(at.col);
-        if (!c || at.row < 0 || at.row >= c->size()) return 0;
+        if (!c || !c->formulaCount || at.row < 0 || at.row >= c->size()) return 0;
         return c->slot[static_cast<std::size_t>(at.row)];
     }
 
@@ -562,6 +564,7 @@ struct Worksheet::Store final : formula::EvalContext {
         Column& c = column(at.col);
         c.ensure(at.row);
         c.slot[static_cast<std::size_t>(at.row)] = s;
+        ++c.formulaCount;
         if (indexed) registerFormula(s);
         return s;
     }
@@ -572,7 +575,9 @@ struct Worksheet::Store final : formula::EvalContext {
         if (indexed) unregisterFormula(s);
         formulas[s] = FormulaCell{};
         freeSlots.push_back(s);
-        cols[static_cast<std::size_t>(at.col)].slot[static_cast<std::size_t>(at.row)] = 0;
+        Column& c = cols[static_cast<std::size_t>(at.col)];
+        c.slot[static_cast<std::size_t>(at.row)] = 0;
+        --c.formulaCount;
     }
 
     void computeFormula(std::uint32_t slot) {
@@ -817,6 +822,7 @@ struct Worksheet::Store final : formula::EvalContext {
             }
             for (; cur.col <= lastCol; ++cur.col, cur.row = firstRow) {
                 const Column& c = cols[static_cast<std::size_t>(cur.col)];
+                if (!c.formulaCount) continue;
                 const int r1 = std::min(lastRow, c.size() - 1);
                 const std::uint32_t* slots = c.slot.data();
                 while (cur.row <= r1) {
