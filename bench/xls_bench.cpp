@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <memory>
 #include <string>
 
@@ -111,6 +112,26 @@ void BM_Open(benchmark::State& state) {
     }
 }
 BENCHMARK(BM_Open)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// The same workbook as another program saved it, when a script names one
+// (TALLOMER_BENCH_XLS; bench/xls_copy_speed.sh passes the copy LibreOffice writes).
+void BM_OpenGivenFile(benchmark::State& state) {
+    const char* path = std::getenv("TALLOMER_BENCH_XLS");
+    if (!path || !*path) {
+        state.SkipWithError("TALLOMER_BENCH_XLS names no workbook");
+        return;
+    }
+    for (auto _ : state) {
+        try {
+            auto book = host::loadWorkbookFile(path);
+            benchmark::DoNotOptimize(book.get());
+        } catch (const host::HostError& e) {
+            state.SkipWithError(e.what());
+            break;
+        }
+    }
+}
+BENCHMARK(BM_OpenGivenFile)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 // The first change after opening: the first entry's order count, read by its row's formulas
 // and the totals. It also pays for the dependency index that opening leaves unbuilt.

@@ -61,11 +61,13 @@ std::size_t characterCount(std::string_view utf8) {
 
 bool validCell(CellAddress a) { return a.row >= 0 && a.row < kMaxRows && a.col >= 0 && a.col < kMaxColumns; }
 
-void requireCell(CellAddress a) {
-    if (!validCell(a)) {
-        throw HostError("Row " + std::to_string(a.row + 1) + ", column " + std::to_string(a.col + 1) +
-                        " is outside the sheet.");
-    }
+[[noreturn, gnu::cold, gnu::noinline]] void outsideSheet(CellAddress a) {
+    throw HostError("Row " + std::to_string(a.row + 1) + ", column " + std::to_string(a.col + 1) +
+                    " is outside the sheet.");
+}
+
+inline void requireCell(CellAddress a) {
+    if (!validCell(a)) [[unlikely]] outsideSheet(a);
 }
 
 void requireRange(const CellRange& r) {
@@ -99,12 +101,27 @@ struct Worksheet::Store final : formula::EvalContext {
         // fills it row after row, which a hash keyed by row made a rehash-bound crawl.
         std::vector<std::string> texts;
         mutable std::vector<BlockSummary> blocks;    // by row / kBlockRows
+        // Formulas in the column: the slots of a column of constants need not be looked at.
+        std::uint32_t formulaCount = 0;
         int size() const { return static_cast<int>(kind.size()); }
         void ensure(int row) {
-            if (row < size()) return;
+            if (row >= size()) [[unlikely]] grow(row);
+        }
+        // Rows a loaded column is expected to reach (see reserveForLoad).
+        int expectedRows = 0;
+        [[gnu::noinline]] void grow(int row) {
             // Whole blocks at a time: a loaded column grows row by row, and rows past the
             // last cell read as empty anyway.
             const std::size_t n = (static_cast<std::size_t>(row) / kBlockRows + 1) * kBlockRows;
+            if (kind.capacity() < n && expectedRows > row) {
+                const std::size_t room = (static_cast<std::size_t>(expectedRows) / kBlockRows + 1) * kBlockRows;
+                kind.reserve(room);
+                content.reserve(room);
+                num.reserve(room);
+                style.reserve(room);
+                slot.reserve(room);
+                blocks.reserve(room / kBlockRows);
+            }
             kind.resize(n, 0);
             content.resize(n, None);
             num.resize(n, 0);
@@ -133,22 +150,21 @@ struct Worksheet::Store final : formula::EvalContext {
             const std::uint8_t* k = kind.data();
             const double* n = num.data();
             double sum = 0;
+            double lo = b.min, hi = b.max;
             std::int32_t numbers = 0, nonEmpty = 0, errors = 0;
+            // One pass without branches on the cell kinds.
             for (int r = r0; r <= r1; ++r) {
                 const bool isNum = k[r] == kNumber;
-                sum += isNum ? n[r] : 0.0;
+                const double v = n[r];
+                sum += isNum ? v : 0.0;
+                lo = isNum && v < lo ? v : lo;
+                hi = isNum && v > hi ? v : hi;
                 numbers += isNum;
                 nonEmpty += k[r] != 0;
                 errors += k[r] == kError;
             }
-            if (numbers) {
-                for (int r = r0; r <= r1; ++r) {
-                    if (k[r] == kNumber) {
-                        b.min = std::min(b.min, n[r]);
-                        b.max = std::max(b.max, n[r]);
-                    }
-                }
-            }
+            b.min = lo;
+            b.max = hi;
             b.sum += sum;
             b.numbers += numbers;
             b.nonEmpty += nonEmpty;
@@ -218,15 +234,23 @@ struct Worksheet::Store final : formula::EvalContext {
 
     // ---- raw cell access ------------------------------------------------------------------
     Column& column(int col) {
-        if (col >= static_cast<int>(cols.size())) cols.resize(static_cast<std::size_t>(col) + 1);
+        if (col >= static_cast<int>(cols.size())) [[unlikely]] addColumns(col);
         return cols[static_cast<std::size_t>(col)];
     }
+    [[gnu::noinline]] void addColumns(int upTo) {
+        const std::size_t from = cols.size();
+        cols.resize(static_cast<std::size_t>(upTo) + 1);
+        if (loading) {
+            for (std::size_t c = from; c < cols.size(); ++c) cols[c].expectedRows = expectedRows;
+        }
+    }
+    int expectedRows = 0;  // while loading, see reserveForLoad
     const Column* columnIf(int col) const {
         return col < static_cast<int>(cols.size()) ? &cols[static_cast<std::size_t>(col)] : nullptr;
     }
     std::uint32_t slotAt(CellAddress at) const {
         const Column* c = columnIf(at.col);
-        if (!c || at.row < 0 || at.row >= c->size()) return 0;
+        if (!c || !c->formulaCount || at.row < 0 || at.row >= c->size()) return 0;
         return c->slot[static_cast<std::size_t>(at.row)];
     }
 
@@ -461,6 +485,19 @@ struct Worksheet::Store final : formula::EvalContext {
     void ensureIndex() {
         if (indexed) return;
         indexed = true;
+        // Room for every link and every column's heads at once: grown entry by entry, the
+        // index of a large sheet was copied over and over.
+        std::size_t refs = 0;
+        for (const FormulaCell& fc : formulas) {
+            if (!fc.code) continue;
+            for (const Token& t : fc.code->rpn) refs += t.kind == TokenKind::Ref;
+        }
+        links.reserve(links.size() + refs);
+        readerHeads.resize(std::max(readerHeads.size(), cols.size()));
+        for (std::size_t c = 0; c < cols.size(); ++c) {
+            auto& heads = readerHeads[c];
+            heads.resize(std::max(heads.size(), static_cast<std::size_t>(cols[c].size())), 0);
+        }
         for (std::uint32_t s = 1; s < formulas.size(); ++s) {
             if (formulas[s].code) registerFormula(s);
         }
@@ -488,7 +525,7 @@ struct Worksheet::Store final : formula::EvalContext {
 
     // ---- contents -------------------------------------------------------------------------
     // The interned code for `code`, held by the sheet.
-    const FormulaCode* holdCode(FormulaPtr code) {
+    const FormulaCode* holdCode(const FormulaPtr& code) {
         for (const auto& [given, interned] : recentCodes) {
             if (given == code) return interned;
         }
@@ -496,7 +533,7 @@ struct Worksheet::Store final : formula::EvalContext {
         FormulaPtr interned = formula::intern(code);
         const FormulaCode* raw = interned.get();
         heldCodes.try_emplace(raw, std::move(interned));
-        recentCodes[nextRecent] = {std::move(code), raw};
+        recentCodes[nextRecent] = {code, raw};
         nextRecent = (nextRecent + 1) % recentCodes.size();
         return raw;
     }
@@ -527,6 +564,7 @@ struct Worksheet::Store final : formula::EvalContext {
         Column& c = column(at.col);
         c.ensure(at.row);
         c.slot[static_cast<std::size_t>(at.row)] = s;
+        ++c.formulaCount;
         if (indexed) registerFormula(s);
         return s;
     }
@@ -537,7 +575,9 @@ struct Worksheet::Store final : formula::EvalContext {
         if (indexed) unregisterFormula(s);
         formulas[s] = FormulaCell{};
         freeSlots.push_back(s);
-        cols[static_cast<std::size_t>(at.col)].slot[static_cast<std::size_t>(at.row)] = 0;
+        Column& c = cols[static_cast<std::size_t>(at.col)];
+        c.slot[static_cast<std::size_t>(at.row)] = 0;
+        --c.formulaCount;
     }
 
     void computeFormula(std::uint32_t slot) {
@@ -545,7 +585,63 @@ struct Worksheet::Store final : formula::EvalContext {
         if (fc.code->opaque) return;  // keeps its cached value
         ++computations;
         const CellAddress at = fc.at();
+        if (computeOnNumbers(*fc.code, at)) return;
         writeValue(at, formula::evaluate(*fc.code, at, *this));
+    }
+
+    // ---- the common shapes, computed on the number arrays ---------------------------------
+    // A statistics sheet is tens of thousands of =C3-E3, =F3/H3 and =I3: when the cells they
+    // read hold numbers (or nothing, which counts as 0), they are computed here without the
+    // evaluator's operand stack. Anything else (texts, booleans, errors, a division by zero, a
+    // result that is not finite) goes to the evaluator.
+    bool numberForFormula(CellAddress a, double& out) const {
+        if (!validCell(a)) return false;
+        const Column* c = columnIf(a.col);
+        if (!c || a.row >= c->size()) {
+            out = 0;
+            return true;
+        }
+        const auto r = static_cast<std::size_t>(a.row);
+        switch (static_cast<Value::Kind>(c->kind[r])) {
+            case Value::Kind::Number: out = c->num[r]; return true;
+            case Value::Kind::Empty: out = 0; return true;
+            default: return false;
+        }
+    }
+
+    void writeNumber(CellAddress at, double n) {
+        Column& c = cols[static_cast<std::size_t>(at.col)];
+        const auto r = static_cast<std::size_t>(at.row);
+        c.changed(at.row);
+        if (static_cast<Value::Kind>(c.kind[r]) == Value::Kind::Text) std::string().swap(c.texts[r]);
+        c.kind[r] = static_cast<std::uint8_t>(Value::Kind::Number);
+        c.num[r] = n;
+    }
+
+    bool computeOnNumbers(const FormulaCode& code, CellAddress at) {
+        const std::vector<Token>& rpn = code.rpn;
+        double a = 0, b = 0;
+        if (rpn.size() == 1 && rpn[0].kind == TokenKind::Ref) {
+            if (!numberForFormula(rpn[0].a.resolve(at), a)) return false;
+            writeNumber(at, a);
+            return true;
+        }
+        if (rpn.size() != 3 || rpn[0].kind != TokenKind::Ref || rpn[1].kind != TokenKind::Ref) return false;
+        if (!numberForFormula(rpn[0].a.resolve(at), a) || !numberForFormula(rpn[1].a.resolve(at), b)) return false;
+        double r = 0;
+        switch (rpn[2].kind) {
+            case TokenKind::Add: r = a + b; break;
+            case TokenKind::Sub: r = a - b; break;
+            case TokenKind::Mul: r = a * b; break;
+            case TokenKind::Div:
+                if (b == 0) return false;
+                r = a / b;
+                break;
+            default: return false;
+        }
+        if (!std::isfinite(r)) return false;
+        writeNumber(at, r == 0 ? 0.0 : r);
+        return true;
     }
 
     // Recomputes the formulas among `seeds` and every formula depending on a seed, directly
@@ -692,8 +788,10 @@ struct Worksheet::Store final : formula::EvalContext {
         int row = 0;
     };
 
-    // The next formula the cursor's formula reads, or 0 when it reads no more.
-    std::uint32_t nextPrecedent(PrecedentCursor& cur) const {
+    // The next formula the cursor's formula reads that is not yet computed (its `state` is
+    // not `done`), or 0 when there is none left. Skipping computed ones here keeps a SUM over
+    // a column of computed formulas a tight loop.
+    std::uint32_t nextPrecedent(PrecedentCursor& cur, const std::uint8_t* state, std::uint8_t done) const {
         const FormulaCell& fc = formulas[cur.slot];
         const std::vector<Token>& rpn = fc.code->rpn;
         const CellAddress owner = fc.at();
@@ -703,7 +801,7 @@ struct Worksheet::Store final : formula::EvalContext {
                 ++cur.token;
                 const CellAddress a = t.a.resolve(owner);
                 if (!validCell(a)) continue;
-                if (const std::uint32_t s = slotAt(a)) return s;
+                if (const std::uint32_t s = slotAt(a); s && state[s] != done) return s;
                 continue;
             }
             if (t.kind != TokenKind::Area) {
@@ -724,16 +822,32 @@ struct Worksheet::Store final : formula::EvalContext {
             }
             for (; cur.col <= lastCol; ++cur.col, cur.row = firstRow) {
                 const Column& c = cols[static_cast<std::size_t>(cur.col)];
+                if (!c.formulaCount) continue;
                 const int r1 = std::min(lastRow, c.size() - 1);
                 const std::uint32_t* slots = c.slot.data();
                 while (cur.row <= r1) {
-                    if (const std::uint32_t s = slots[cur.row++]) return s;
+                    if (const std::uint32_t s = slots[cur.row++]; s && state[s] != done) return s;
                 }
             }
             cur.col = -1;
             ++cur.token;
         }
         return 0;
+    }
+
+    // True when a formula of single-cell references reads only constants and computed
+    // formulas: most formulas of a sheet loaded row by row, which then need no walk.
+    bool readsOnlyComputedCells(std::uint32_t slot, const std::uint8_t* state, std::uint8_t done) const {
+        const FormulaCell& fc = formulas[slot];
+        const CellAddress owner = fc.at();
+        for (const Token& t : fc.code->rpn) {
+            if (t.kind == TokenKind::Area) return false;
+            if (t.kind != TokenKind::Ref) continue;
+            const CellAddress a = t.a.resolve(owner);
+            if (!validCell(a)) continue;
+            if (const std::uint32_t s = slotAt(a); s && state[s] != done) return false;
+        }
+        return true;
     }
 
     // Computes every formula once, each after the formulas it reads: a depth-first walk over
@@ -747,6 +861,11 @@ struct Worksheet::Store final : formula::EvalContext {
         std::vector<PrecedentCursor> stack;
         for (std::uint32_t root = 1; root < formulas.size(); ++root) {
             if (!formulas[root].code || state[root] != Waiting) continue;
+            if (readsOnlyComputedCells(root, state.data(), Done)) {
+                computeFormula(root);
+                state[root] = Done;
+                continue;
+            }
             state[root] = OnStack;
             stack.push_back({root});
             while (!stack.empty()) {
@@ -755,7 +874,7 @@ struct Worksheet::Store final : formula::EvalContext {
                     stack.pop_back();
                     continue;
                 }
-                const std::uint32_t p = nextPrecedent(top);
+                const std::uint32_t p = nextPrecedent(top, state.data(), Done);
                 if (!p) {
                     computeFormula(top.slot);
                     state[top.slot] = Done;
@@ -831,10 +950,20 @@ void Worksheet::setValue(CellAddress at, const Value& value) {
     if (!store_->loading) store_->recompute({at});
 }
 
-void Worksheet::setFormula(CellAddress at, FormulaPtr code, const Value& cached) {
+void Worksheet::setNumber(CellAddress at, double number) {
+    requireCell(at);
+    store_->dropFormula(at);
+    Store::Column& c = store_->column(at.col);
+    c.ensure(at.row);
+    store_->writeNumber(at, number);
+    c.content[static_cast<std::size_t>(at.row)] = Constant;
+    if (!store_->loading) store_->recompute({at});
+}
+
+void Worksheet::setFormula(CellAddress at, const FormulaPtr& code, const Value& cached) {
     requireCell(at);
     if (!code) throw HostError("No formula given.");
-    const FormulaCode* held = store_->holdCode(std::move(code));
+    const FormulaCode* held = store_->holdCode(code);
     store_->dropFormula(at);
     store_->placeFormula(at, held);
     store_->writeValue(at, cached);
@@ -1062,8 +1191,22 @@ void Worksheet::beginLoad() {
     store_->dropIndex();
 }
 
+void Worksheet::reserveForLoad(int rows, int cols) {
+    if (!store_->loading) return;
+    rows = std::clamp(rows, 0, kMaxRows);
+    cols = std::clamp(cols, 0, kMaxColumns);
+    store_->expectedRows = rows;
+    for (auto& c : store_->cols) c.expectedRows = rows;
+    // Formula slots for every cell would be too many for a sheet of constants, but taking
+    // address space costs nothing until it is used; the cap keeps a lying file in bounds.
+    constexpr std::size_t kMostSlotsAtOnce = std::size_t{1} << 20;
+    store_->formulas.reserve(std::min(static_cast<std::size_t>(rows) * static_cast<std::size_t>(cols), kMostSlotsAtOnce));
+}
+
 void Worksheet::endLoad() {
     store_->loading = false;
+    store_->expectedRows = 0;
+    for (auto& c : store_->cols) c.expectedRows = 0;
     store_->recomputeAll();
 }
 

@@ -234,12 +234,33 @@ FormulaPtr decodeFormula(const FormulaTokens& f, CellAddress owner, const Formul
     return code;
 }
 
-bool referencesFitSheet(const FormulaCode& code, CellAddress owner) {
+OwnersThatFit ownersThatFit(const FormulaCode& code) {
+    OwnersThatFit fit;
+    // A relative offset narrows the owners to those it keeps inside; an absolute row or
+    // column outside the sheet leaves none.
+    const auto narrow = [](int value, bool relative, int limit, int& first, int& last) {
+        if (relative) {
+            first = std::max(first, -value);
+            last = std::min(last, limit - 1 - value);
+        } else if (value < 0 || value >= limit) {
+            first = 1;
+            last = 0;
+        }
+    };
+    const auto part = [&](const RefPart& p) {
+        narrow(p.row, p.rowRelative, kMaxRows, fit.firstRow, fit.lastRow);
+        narrow(p.col, p.colRelative, kMaxColumns, fit.firstCol, fit.lastCol);
+    };
     for (const Token& t : code.rpn) {
-        if (t.kind == TokenKind::Ref && !inSheet(t.a.resolve(owner))) return false;
-        if (t.kind == TokenKind::Area && (!inSheet(t.a.resolve(owner)) || !inSheet(t.b.resolve(owner)))) return false;
+        if (t.kind == TokenKind::Ref) part(t.a);
+        if (t.kind == TokenKind::Area) {
+            part(t.a);
+            part(t.b);
+        }
     }
-    return true;
+    return fit;
 }
+
+bool referencesFitSheet(const FormulaCode& code, CellAddress owner) { return ownersThatFit(code).contains(owner); }
 
 }  // namespace host::xls

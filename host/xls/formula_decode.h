@@ -17,8 +17,16 @@ using FunctionLookup = const FunctionInfo* (*)(std::uint16_t biffNumber);
 FormulaPtr decodeFormula(const FormulaTokens& formula, CellAddress owner, const FormulaNames& names,
                          FunctionLookup lookup = &functionByNumber);
 
-// True when every reference of `code` points inside the sheet from `owner`: a code decoded for
-// one cell of a shared formula serves another cell only then.
+// The cells from which every reference of a code points inside the sheet: a code decoded for
+// one cell of a shared formula serves another cell only when that cell is among them.
+struct OwnersThatFit {
+    int firstRow = 0, lastRow = kMaxRows - 1;
+    int firstCol = 0, lastCol = kMaxColumns - 1;
+    bool contains(CellAddress a) const {
+        return a.row >= firstRow && a.row <= lastRow && a.col >= firstCol && a.col <= lastCol;
+    }
+};
+OwnersThatFit ownersThatFit(const FormulaCode& code);
 bool referencesFitSheet(const FormulaCode& code, CellAddress owner);
 
 }  // namespace host::xls

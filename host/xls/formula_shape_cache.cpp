@@ -8,7 +8,17 @@
 
 namespace host::xls {
 
-FormulaPtr FormulaShapeCache::find(std::span<const std::uint8_t> tokens, CellAddress at) const {
+namespace {
+// Token runs are a few bytes long: a loop beats a call to memcmp.
+bool sameBytes(const std::uint8_t* a, const std::uint8_t* b, std::size_t n) {
+    for (std::size_t i = 0; i < n; ++i) {
+        if (a[i] != b[i]) return false;
+    }
+    return true;
+}
+}  // namespace
+
+const FormulaPtr* FormulaShapeCache::find(std::span<const std::uint8_t> tokens, CellAddress at) const {
     const Entry& e = lastInColumn_[static_cast<std::size_t>(at.col)];
     if (!e.code || e.tokens.size() != tokens.size()) return nullptr;
     // Every byte the same but the relative rows, and those moved by as many rows as the cell.
@@ -17,12 +27,12 @@ FormulaPtr FormulaShapeCache::find(std::span<const std::uint8_t> tokens, CellAdd
     const int delta = at.row - e.at.row;
     std::size_t from = 0;
     for (const std::uint16_t field : e.relativeRows) {
-        if (std::memcmp(tokens.data() + from, e.tokens.data() + from, field - from) != 0) return nullptr;
+        if (!sameBytes(tokens.data() + from, e.tokens.data() + from, field - from)) return nullptr;
         if (loadU16(tokens.data() + field) - loadU16(e.tokens.data() + field) != delta) return nullptr;
         from = field + 2u;
     }
-    if (std::memcmp(tokens.data() + from, e.tokens.data() + from, tokens.size() - from) != 0) return nullptr;
-    return e.code;
+    if (!sameBytes(tokens.data() + from, e.tokens.data() + from, tokens.size() - from)) return nullptr;
+    return &e.code;
 }
 
 void FormulaShapeCache::remember(std::span<const std::uint8_t> tokens, CellAddress at, FormulaPtr code) {

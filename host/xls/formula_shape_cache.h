@@ -15,8 +15,8 @@ public:
     FormulaShapeCache() : lastInColumn_(kMaxColumns) {}
 
     // The code of the last formula remembered in `at`'s column when `tokens` are its tokens
-    // moved to `at`; nullptr otherwise.
-    FormulaPtr find(std::span<const std::uint8_t> tokens, CellAddress at) const;
+    // moved to `at`; nullptr otherwise. Valid until the next remember() or clear().
+    const FormulaPtr* find(std::span<const std::uint8_t> tokens, CellAddress at) const;
     void remember(std::span<const std::uint8_t> tokens, CellAddress at, FormulaPtr code);
     void clear();
 

@@ -1,7 +1,6 @@
 #include "xls/host_importer.h"
 
 #include "host/host_error.h"
-#include "xls/formula_decode.h"
 
 namespace host::xls {
 
@@ -38,6 +37,7 @@ void HostImporter::beginSheet(std::string_view name) {
     sheet_ = &workbook_.addSheet(std::string(name));
     sheet_->beginLoad();
     sharedCodes_.clear();
+    lastShared_.assign(kMaxColumns, LastShared{});
     plainCodes_.clear();
     columnDepth_.assign(kMaxColumns, 0);
 }
@@ -45,6 +45,10 @@ void HostImporter::beginSheet(std::string_view name) {
 void HostImporter::endSheet() {
     if (sheet_) sheet_->endLoad();
     sheet_ = nullptr;
+}
+
+void HostImporter::sheetExtent(int rows, int cols) {
+    if (sheet_) sheet_->reserveForLoad(rows, cols);
 }
 
 void HostImporter::applyStyle(CellAddress at, std::uint16_t xf) {
@@ -60,7 +64,7 @@ void HostImporter::applyStyle(CellAddress at, std::uint16_t xf) {
 
 void HostImporter::number(CellAddress at, std::uint16_t xf, double value) {
     reserveRow(at);
-    sheet_->setValue(at, Value::fromNumber(value));
+    sheet_->setNumber(at, value);
     applyStyle(at, xf);
 }
 
@@ -84,34 +88,41 @@ void HostImporter::error(CellAddress at, std::uint16_t xf, ErrorCode value) {
 
 void HostImporter::blank(CellAddress at, std::uint16_t xf) { applyStyle(at, xf); }
 
-FormulaPtr HostImporter::sharedCode(const FormulaTokens& tokens, CellAddress at) {
+const FormulaPtr& HostImporter::sharedCode(const FormulaTokens& tokens, CellAddress at) {
     // One decoding serves every cell of a shared formula: its references are offsets, so the
-    // code is the same wherever it stands, unless an offset wraps around the sheet's edge.
-    auto& code = sharedCodes_[tokens.shareKey];
-    if (!code) code = decodeFormula(tokens, at, names_);
-    if (code->opaque || !referencesFitSheet(*code, at)) return decodeFormula(tokens, at, names_);
-    return code;
+    // code is the same wherever it stands, unless an offset reaches past the sheet's edge.
+    LastShared& last = lastShared_[static_cast<std::size_t>(at.col)];
+    if (tokens.shareKey != last.key) {
+        SharedCode& entry = sharedCodes_[tokens.shareKey];
+        if (!entry.code) {
+            entry.code = decodeFormula(tokens, at, names_);
+            entry.fit = ownersThatFit(*entry.code);
+        }
+        last = {tokens.shareKey, &entry};
+    }
+    if (last.code->code->opaque || !last.code->fit.contains(at)) {
+        ownCode_ = decodeFormula(tokens, at, names_);
+        return ownCode_;
+    }
+    return last.code->code;
 }
 
-FormulaPtr HostImporter::plainCode(const FormulaTokens& tokens, CellAddress at) {
-    if (FormulaPtr same = plainCodes_.find(tokens.tokens, at)) return same;
-    FormulaPtr code = decodeFormula(tokens, at, names_);
+const FormulaPtr& HostImporter::plainCode(const FormulaTokens& tokens, CellAddress at) {
+    if (const FormulaPtr* same = plainCodes_.find(tokens.tokens, at)) return *same;
+    ownCode_ = decodeFormula(tokens, at, names_);
     // An opaque code holds this cell's own bytes: it serves no other cell.
-    if (!code->opaque) plainCodes_.remember(tokens.tokens, at, code);
-    return code;
+    if (!ownCode_->opaque) plainCodes_.remember(tokens.tokens, at, ownCode_);
+    return ownCode_;
 }
 
 void HostImporter::formula(CellAddress at, std::uint16_t xf, const FormulaTokens& tokens, const Value& cached) {
     reserveRow(at);
-    FormulaPtr code;
     if (tokens.partOfArray) {
-        code = decodeFormula(tokens, at, names_);
-    } else if (tokens.shareKey) {
-        code = sharedCode(tokens, at);
+        ownCode_ = decodeFormula(tokens, at, names_);
+        sheet_->setFormula(at, ownCode_, cached);
     } else {
-        code = plainCode(tokens, at);
+        sheet_->setFormula(at, tokens.shareKey ? sharedCode(tokens, at) : plainCode(tokens, at), cached);
     }
-    sheet_->setFormula(at, std::move(code), cached);
     applyStyle(at, xf);
 }
 

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "host/workbook.h"
+#include "xls/formula_decode.h"
 #include "xls/formula_shape_cache.h"
 #include "xls/xls_import.h"
 
@@ -22,6 +23,7 @@ public:
 
     void beginSheet(std::string_view name) override;
     void endSheet() override;
+    void sheetExtent(int rows, int cols) override;
 
     void number(CellAddress at, std::uint16_t xf, double value) override;
     void text(CellAddress at, std::uint16_t xf, std::string_view value) override;
@@ -36,15 +38,27 @@ public:
 private:
     void reserveRow(CellAddress at);
     void applyStyle(CellAddress at, std::uint16_t xf);
-    FormulaPtr sharedCode(const FormulaTokens& tokens, CellAddress at);
-    FormulaPtr plainCode(const FormulaTokens& tokens, CellAddress at);
+    const FormulaPtr& sharedCode(const FormulaTokens& tokens, CellAddress at);
+    const FormulaPtr& plainCode(const FormulaTokens& tokens, CellAddress at);
 
     Workbook& workbook_;
     Worksheet* sheet_ = nullptr;
     std::vector<Style> xfStyles_;
     std::vector<int> hostStyleOfXf_;  // -1 until first used
     FormulaNames names_;
-    std::unordered_map<const void*, FormulaPtr> sharedCodes_;  // per sheet
+    // A shared formula's code, decoded once, and the cells it serves as it is.
+    struct SharedCode {
+        FormulaPtr code;
+        OwnersThatFit fit;
+    };
+    std::unordered_map<const void*, SharedCode> sharedCodes_;  // per sheet
+    // Cells of one shared formula come in a run down a column: the last one per column.
+    struct LastShared {
+        const void* key = nullptr;
+        const SharedCode* code = nullptr;
+    };
+    std::vector<LastShared> lastShared_;
+    FormulaPtr ownCode_;  // a code decoded for one cell only
     FormulaShapeCache plainCodes_;                              // per sheet
     // The host stores each column down to its last used row: a few bytes in the file can ask
     // for megabytes. The rows reached, per column of the current sheet and in all.

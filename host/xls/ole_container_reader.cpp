@@ -6,6 +6,7 @@
 #include <gsf/gsf-input.h>
 #include <gsf/gsf-utils.h>
 
+#include <algorithm>
 #include <cstring>
 #include <mutex>
 #include <string>
@@ -47,9 +48,45 @@ void initGsfOnce() {
     });
 }
 
+// Where the whole stream lies in one run of the file's bytes, that run; else nullptr. Read in
+// pieces without a buffer, the container hands out each piece in place when its sectors are
+// consecutive: the stream lies in one run when every piece follows the one before.
+const std::uint8_t* streamInPlace(GsfInput* stream, std::size_t length, std::span<const std::uint8_t> file) {
+    constexpr std::size_t kPiece = std::size_t{1} << 16;
+    const std::uint8_t* first = nullptr;
+    for (std::size_t done = 0; done < length;) {
+        const std::size_t n = std::min(kPiece, length - done);
+        const std::uint8_t* p = gsf_input_read(stream, n, nullptr);
+        if (!p) throw HostError("the workbook is damaged: its workbook stream cannot be read to the end");
+        if (done == 0) first = p;
+        const auto at = reinterpret_cast<std::uintptr_t>(p);
+        const auto start = reinterpret_cast<std::uintptr_t>(file.data());
+        const bool inFile = at >= start && at - start <= file.size() && n <= file.size() - (at - start);
+        if (!inFile || p != first + done) return nullptr;
+        done += n;
+    }
+    return first;
+}
+
 }  // namespace
 
-std::vector<std::uint8_t> readWorkbookStream(std::span<const std::uint8_t> file) {
+// Members are released in reverse order: the stream before its container, the container
+// before the input it reads.
+struct WorkbookStreamBytes::Container {
+    GObjectRef<GsfInput> input;
+    GObjectRef<GsfInfile> infile{nullptr};
+    GObjectRef<GsfInput> stream{nullptr};
+    explicit Container(GsfInput* in) : input(in) {}
+};
+
+WorkbookStreamBytes::WorkbookStreamBytes(std::unique_ptr<Container> container, PrefaultedBuffer gathered,
+                                         std::span<const std::uint8_t> bytes)
+    : container_(std::move(container)), gathered_(std::move(gathered)), bytes_(bytes) {}
+WorkbookStreamBytes::WorkbookStreamBytes(WorkbookStreamBytes&&) noexcept = default;
+WorkbookStreamBytes& WorkbookStreamBytes::operator=(WorkbookStreamBytes&&) noexcept = default;
+WorkbookStreamBytes::~WorkbookStreamBytes() = default;
+
+WorkbookStreamBytes readWorkbookStream(std::span<const std::uint8_t> file) {
     if (file.empty()) throw HostError("not an Excel 97-2003 workbook: the file is empty");
     if (file.size() < sizeof kOleSignature || std::memcmp(file.data(), kOleSignature, sizeof kOleSignature) != 0) {
         // Excel 2.1 to 4.0 wrote their records straight into the file, without a container.
@@ -60,18 +97,20 @@ std::vector<std::uint8_t> readWorkbookStream(std::span<const std::uint8_t> file)
         throw HostError("not an Excel 97-2003 workbook: the file is not an OLE2 compound document");
     }
     initGsfOnce();
-    GObjectRef<GsfInput> input(gsf_input_memory_new(file.data(), static_cast<gsf_off_t>(file.size()), FALSE));
+    auto parts = std::make_unique<WorkbookStreamBytes::Container>(
+        gsf_input_memory_new(file.data(), static_cast<gsf_off_t>(file.size()), FALSE));
     GError* error = nullptr;
-    GObjectRef<GsfInfile> container(gsf_infile_msole_new(input.p, &error));
-    if (!container.p) {
+    parts->infile.p = gsf_infile_msole_new(parts->input.p, &error);
+    GsfInfile* container = parts->infile.p;
+    if (!container) {
         if (error) g_error_free(error);
         throw HostError("not an Excel 97-2003 workbook: the compound document is damaged");
     }
-    const int children = gsf_infile_num_children(container.p);
+    const int children = gsf_infile_num_children(container);
     int workbook = -1;
     bool book = false;
     for (int i = 0; i < children; ++i) {
-        const char* name = gsf_infile_name_by_index(container.p, i);
+        const char* name = gsf_infile_name_by_index(container, i);
         if (!name) continue;
         if (strcasecmp(name, "Workbook") == 0) {
             workbook = i;
@@ -83,18 +122,30 @@ std::vector<std::uint8_t> readWorkbookStream(std::span<const std::uint8_t> file)
         if (book) throw HostError(olderFormatMessage(BiffVersion::Biff5));
         throw HostError("not an Excel 97-2003 workbook: the file has no workbook stream");
     }
-    GObjectRef<GsfInput> stream(gsf_infile_child_by_index(container.p, workbook));
-    if (!stream.p) throw HostError("not an Excel 97-2003 workbook: the workbook stream cannot be read");
-    const gsf_off_t size = gsf_input_size(stream.p);
+    parts->stream.p = gsf_infile_child_by_index(container, workbook);
+    GsfInput* stream = parts->stream.p;
+    if (!stream) throw HostError("not an Excel 97-2003 workbook: the workbook stream cannot be read");
+    const gsf_off_t size = gsf_input_size(stream);
     // A stream cannot hold more than the file it is stored in.
     if (size < 0 || static_cast<std::uint64_t>(size) > file.size()) {
         throw HostError("the workbook is damaged: its workbook stream claims more bytes than the file has");
     }
-    std::vector<std::uint8_t> bytes(static_cast<std::size_t>(size));
-    if (size > 0 && !gsf_input_read(stream.p, static_cast<std::size_t>(size), bytes.data())) {
+    const auto length = static_cast<std::size_t>(size);
+    if (const std::uint8_t* inPlace = streamInPlace(stream, length, file)) {
+        return WorkbookStreamBytes(std::move(parts), {}, {inPlace, length});
+    }
+    PrefaultedBuffer gathered;
+    try {
+        gathered = PrefaultedBuffer(length);
+    } catch (const std::bad_alloc&) {
+        throw HostError("the workbook is too large to open: no memory for its workbook stream");
+    }
+    if (length > 0 && (gsf_input_seek(stream, 0, G_SEEK_SET) ||
+                       !gsf_input_read(stream, length, gathered.data()))) {
         throw HostError("the workbook is damaged: its workbook stream cannot be read to the end");
     }
-    return bytes;
+    const std::span<const std::uint8_t> bytes(gathered.data(), length);
+    return WorkbookStreamBytes(std::move(parts), std::move(gathered), bytes);
 }
 
 }  // namespace host::xls

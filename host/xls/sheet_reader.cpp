@@ -1,5 +1,6 @@
 #include "xls/sheet_reader.h"
 
+#include <algorithm>
 #include <cstring>
 #include <deque>
 #include <unordered_map>
@@ -68,6 +69,7 @@ public:
                 case kMulBlank: mulBlank(rec); break;
                 case kFormula: formula(rec); break;
                 case kColInfo: colInfo(rec); break;
+                case kDimensions: dimensions(rec); break;
                 case kSelection: selection(rec); break;
                 default: break;
             }
@@ -163,6 +165,16 @@ private:
         const double width = r.u16() / 256.0;
         if (first <= last) sink_.columnWidth(first, last, width);
     }
+    void dimensions(const BiffRecord& rec) {
+        if (rec.data.size() < 12) return;  // only a hint: a short one is ignored
+        ByteReader r(rec.data, "a DIMENSIONS record is damaged");
+        r.u32();  // first row
+        const std::uint32_t rowsEnd = r.u32();
+        r.u16();  // first column
+        const std::uint16_t colsEnd = r.u16();
+        sink_.sheetExtent(static_cast<int>(std::min<std::uint32_t>(rowsEnd, kMaxRows)),
+                          std::min<int>(colsEnd, kMaxColumns));
+    }
     void selection(const BiffRecord& rec) {
         ByteReader r(rec.data, "a SELECTION record is damaged");
         const std::uint8_t pane = r.u8();
@@ -237,7 +249,11 @@ private:
         s.extra = r.rest();
         if (s.range.first.row > s.range.last.row || s.range.first.col > s.range.last.col) return;
         shared_.push_back(s);
-        sharedByAnchor_[cellKey(s.range.first.row, s.range.first.col)] = &shared_.back();
+        const SharedTokens* added = &shared_.back();
+        const SharedTokens*& slot = sharedByAnchor_[cellKey(s.range.first.row, s.range.first.col)];
+        // A later record for the same anchor replaces the earlier one, here as in the map.
+        if (slot) std::replace(lastSharedInColumn_.begin(), lastSharedInColumn_.end(), slot, added);
+        slot = added;
     }
 
     void flushPending() {
@@ -247,13 +263,13 @@ private:
         if (tokens.size() == 5 && tokens[0] == kPtgExp) {
             const int row = loadU16(tokens.data() + 1);
             const int col = loadU16(tokens.data() + 3);
-            const auto it = sharedByAnchor_.find(cellKey(row, col & 0xFF));
-            if (it == sharedByAnchor_.end() || (col >> 8) != 0 || !it->second->range.contains(pending_.at)) {
+            const SharedTokens* found = sharedAt(row, col);
+            if (!found || !found->range.contains(pending_.at)) {
                 // A formula whose definition is missing (or a data table): keep its value.
                 cachedAsConstant();
                 return;
             }
-            const SharedTokens& s = *it->second;
+            const SharedTokens& s = *found;
             FormulaTokens f;
             f.tokens = s.tokens;
             f.extra = s.extra;
@@ -267,6 +283,17 @@ private:
         f.tokens = tokens;
         f.extra = pending_.extra;
         sink_.formula(pending_.at, pending_.xf, f, pending_.cached);
+    }
+    // The shared or array formula anchored at row, col. The cells of one come in a run down
+    // their column, so each column remembers the last one found.
+    const SharedTokens* sharedAt(int row, int col) {
+        if (col >= kMaxColumns) return nullptr;
+        const SharedTokens*& last = lastSharedInColumn_[static_cast<std::size_t>(col)];
+        if (last && last->range.first.row == row && last->range.first.col == col) return last;
+        const auto it = sharedByAnchor_.find(cellKey(row, col));
+        if (it == sharedByAnchor_.end()) return nullptr;
+        last = it->second;
+        return last;
     }
     void cachedAsConstant() {
         const Value& v = pending_.cached;
@@ -294,6 +321,7 @@ private:
     PendingFormula pending_;
     std::deque<SharedTokens> shared_;  // stable addresses: they are the share keys
     std::unordered_map<std::uint32_t, const SharedTokens*> sharedByAnchor_;
+    std::vector<const SharedTokens*> lastSharedInColumn_ = std::vector<const SharedTokens*>(kMaxColumns, nullptr);
     std::vector<std::span<const std::uint8_t>> segments_;
     std::string scratch_;
     bool selectionSeen_ = false;

@@ -57,6 +57,9 @@ public:
     // A worksheet begins; the cells, widths and selection that follow belong to it.
     virtual void beginSheet(std::string_view name) = 0;
     virtual void endSheet() {}
+    // How many rows and columns the sheet's cells span, as the file states it ahead of them:
+    // a hint to take room at once, never a limit (a damaged file may say anything).
+    virtual void sheetExtent(int rows, int cols) { (void)rows; (void)cols; }
 
     virtual void number(CellAddress at, std::uint16_t xf, double value) = 0;
     virtual void text(CellAddress at, std::uint16_t xf, std::string_view value) = 0;

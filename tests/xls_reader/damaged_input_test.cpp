@@ -172,6 +172,33 @@ TEST(HostileFiles, CellsFarDownEveryColumnAreRefusedNotAllocated) {
     EXPECT_NE(streamError(s.bytes).find("too large"), std::string::npos);
 }
 
+TEST(HostileFiles, TheSheetSizeAFileStatesIsOnlyAHint) {
+    // DIMENSIONS claims every row and column, or a single cell, or is cut short: the cells
+    // that are there load all the same, wherever they lie.
+    const auto dimensions = [](std::uint32_t rows, std::uint16_t cols) {
+        Bytes b;
+        xls_test::put32(b, 0);
+        xls_test::put32(b, rows);
+        xls_test::put16(b, 0);
+        xls_test::put16(b, cols);
+        xls_test::put16(b, 0);
+        return b;
+    };
+    for (const Bytes& claim : {dimensions(0xFFFFFFFF, 0xFFFF), dimensions(1, 1), Bytes{1, 2, 3}}) {
+        const Bytes stream = workbookStream(nullptr, [&](StreamBuilder& s) {
+            s.record(0x0200, claim);
+            s.number(0, 0, 1).number(40000, 3, 2).number(65535, 255, 3);
+            s.formula(40001, 3, {0x44, 0x40, 0x9C, 0x03, 0xC0, 0x1E, 2, 0, 0x05});  // D40001*2
+        });
+        const auto book = host::xls::loadWorkbookBytes(xls_test::compoundFile(stream));
+        const host::Worksheet& sheet = book->sheet(0);
+        EXPECT_EQ(host::Value::fromNumber(1), sheet.value({0, 0}));
+        EXPECT_EQ(host::Value::fromNumber(2), sheet.value({40000, 3}));
+        EXPECT_EQ(host::Value::fromNumber(3), sheet.value({65535, 255}));
+        EXPECT_EQ(host::Value::fromNumber(4), sheet.value({40001, 3}));
+    }
+}
+
 TEST(HostileFiles, FormulasNestedAsDeepAsARecordAllows) {
     // 1 then thousands of unary minus signs, and thousands of nested parentheses: the engine
     // computes them and the host shows them without running out of stack.

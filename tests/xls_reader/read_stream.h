@@ -12,7 +12,7 @@ namespace xls_test {
 inline RecordingSink readIntoSink(std::span<const std::uint8_t> file) {
     RecordingSink sink;
     const auto stream = host::xls::readWorkbookStream(file);
-    host::xls::readWorkbook(stream, sink);
+    host::xls::readWorkbook(stream.bytes(), sink);
     return sink;
 }
 

@@ -59,9 +59,10 @@ public:
     // short-date format), else text. The empty text clears the cell's content.
     void setTyped(CellAddress at, std::string_view text);
     void setValue(CellAddress at, const Value& value);   // a constant (Empty clears)
+    void setNumber(CellAddress at, double number);       // setValue for the commonest constant
     // A formula. `cached` is what the file said the result was: kept only while the formula
     // cannot be computed (an opaque formula), otherwise the engine's result replaces it.
-    void setFormula(CellAddress at, FormulaPtr code, const Value& cached = Value::empty());
+    void setFormula(CellAddress at, const FormulaPtr& code, const Value& cached = Value::empty());
     void clearContents(CellAddress at);                  // keeps the cell's style
 
     CellView cell(CellAddress at) const;
@@ -103,6 +104,9 @@ public:
     // dependency order. The reader uses this so a large file is computed once, not per cell.
     void beginLoad();
     void endLoad();
+    // While loading: the rows and columns the cells to come will span, so the store takes its
+    // room once instead of growing step by step. Only a hint; values are capped to the sheet.
+    void reserveForLoad(int rows, int cols);
     void recalculateAll();
     // How many formula computations this sheet has made: lets tests see that a change
     // recomputes only what depends on it.
