@@ -87,6 +87,7 @@ private:
     // The open block starts with room for all its ROW records, filled as its rows come; what
     // its rows do not use is taken out when it closes.
     std::size_t blockStart_ = 0;
+    std::size_t largestBlock_ = 0;
     int blockRows_ = 0;
     int blockIndex_ = -1;
     std::optional<CellRange> used_;
@@ -135,11 +136,12 @@ void CellRecordWriter::writeRks(int row, std::span<const CellFields> run) {
 }
 
 void CellRecordWriter::startBlock() {
-    // A block seldom needs more than this; one that does grows its part.
-    constexpr std::size_t kBlockRoom = std::size_t(1) << 14;
-    if (!out_ || out_->capacity() - out_->size() < kBlockRoom) {
+    // Room for twice the largest block so far: a block that outgrows its part still fits, by
+    // growing the part, but that copies the part.
+    const std::size_t room = std::max<std::size_t>(std::size_t(1) << 14, 2 * largestBlock_);
+    if (!out_ || out_->capacity() - out_->size() < room) {
         const std::size_t next = out_ ? std::min(out_->capacity() * 4, kLargestPart) : kFirstPart;
-        out_ = &parts_.emplace_back(next);
+        out_ = &parts_.emplace_back(std::max(next, room));
     }
     blockStart_ = out_->size();
     blockRows_ = 0;
@@ -151,6 +153,7 @@ void CellRecordWriter::finishBlock() {
     const std::size_t used = std::size_t(blockRows_) * kRowRecordSize;
     const std::size_t kept = kRowsPerBlock * kRowRecordSize;
     if (used < kept) out_->erase(blockStart_ + used, kept - used);
+    largestBlock_ = std::max(largestBlock_, out_->size() - blockStart_);
 }
 
 void CellRecordWriter::writeBoolErr(int row, int col, std::uint16_t xf, std::uint8_t value, bool isError) {
