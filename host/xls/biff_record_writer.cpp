@@ -4,11 +4,9 @@
 #include <stdexcept>
 #include <utility>
 
-#include "xls/large_buffer.h"
-
 namespace host::xls {
 
-BiffRecordWriter::~BiffRecordWriter() { releaseBytes(data_, capacity_); }
+BiffRecordWriter::~BiffRecordWriter() { delete[] data_; }
 
 void BiffRecordWriter::swap(BiffRecordWriter& other) noexcept {
     std::swap(data_, other.data_);
@@ -20,9 +18,11 @@ void BiffRecordWriter::swap(BiffRecordWriter& other) noexcept {
 void BiffRecordWriter::grow(std::size_t atLeast) {
     // Not zero-filled: every byte up to size_ is written before it is read.
     std::size_t capacity = std::max(capacity_ * 2, size_ + atLeast);
-    std::uint8_t* bigger = allocateBytes(capacity);
+    // Plain heap memory: huge pages would spare some page faults, but the kernel may stall a
+    // save for tens of milliseconds compacting memory to find them.
+    auto* bigger = new std::uint8_t[capacity];
     if (size_) std::memcpy(bigger, data_, size_);
-    releaseBytes(data_, capacity_);
+    delete[] data_;
     data_ = bigger;
     capacity_ = capacity;
 }

@@ -23,8 +23,7 @@ namespace {
 // writes them.
 constexpr int kRowsPerBlock = 32;
 // The cells go out in parts that never grow by copying: each part four times the one before,
-// up to a few megabytes, so a small sheet takes little memory and a large one few parts, most
-// of it in huge pages.
+// up to a few megabytes, so a small sheet takes little memory and a large one few parts.
 constexpr std::size_t kFirstPart = std::size_t(1) << 16;
 constexpr std::size_t kLargestPart = std::size_t(1) << 22;
 constexpr std::size_t kRowRecordSize = 20;

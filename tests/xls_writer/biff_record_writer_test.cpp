@@ -1,4 +1,4 @@
-// The record buffer: it grows from a few bytes to megabytes (into huge pages), moves between
+// The record buffer: it grows from a few bytes to megabytes, moves between
 // owners, and keeps every byte on the way.
 #include <gtest/gtest.h>
 
@@ -7,7 +7,6 @@
 #include <vector>
 
 #include "xls/biff_record_writer.h"
-#include "xls/large_buffer.h"
 
 using host::xls::BiffRecordWriter;
 
@@ -32,18 +31,4 @@ TEST(BiffRecordWriter, GrowingIntoMegabytesKeepsEveryByte) {
     moved.clear();
     moved.u16(0x0201);
     EXPECT_EQ(moved.copy(), (std::vector<std::uint8_t>{0x01, 0x02}));
-}
-
-TEST(LargeBuffer, EveryByteOfALargeBlockIsUsable) {
-    for (std::size_t asked : {std::size_t(100), std::size_t(2) << 20, (std::size_t(4) << 20) + 1}) {
-        std::size_t capacity = asked;
-        std::uint8_t* p = host::xls::allocateBytes(capacity);
-        ASSERT_NE(p, nullptr);
-        EXPECT_GE(capacity, asked);
-        for (std::size_t i = 0; i < capacity; ++i) p[i] = std::uint8_t(i);
-        std::size_t wrong = 0;
-        for (std::size_t i = 0; i < capacity; ++i) wrong += p[i] != std::uint8_t(i);
-        EXPECT_EQ(wrong, 0u);
-        host::xls::releaseBytes(p, capacity);
-    }
 }
