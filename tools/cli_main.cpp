@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "commands.h"
+#include "host/memory_reuse.h"
 
 namespace {
 int usage() {
@@ -16,6 +17,7 @@ int usage() {
 }  // namespace
 
 int main(int argc, char** argv) {
+    host::reuseFreedMemory();
     if (argc < 2) return usage();
     const std::string command = argv[1];
     const std::vector<std::string> args(argv + 2, argv + argc);

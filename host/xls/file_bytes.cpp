@@ -30,22 +30,26 @@ struct FileDescriptor {
 
 PrefaultedBuffer::PrefaultedBuffer(std::size_t size) {
     if (size == 0) return;
-    void* p = mmap(nullptr, size, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS | MAP_POPULATE, -1, 0);
-    if (p == MAP_FAILED) throw std::bad_alloc();
-    data_ = static_cast<std::uint8_t*>(p);
+    data_ = new std::uint8_t[size];
     size_ = size;
+#if defined(MADV_POPULATE_WRITE)
+    // The whole pages inside the buffer, faulted in with one call; where the kernel does not
+    // know the advice, they are faulted in as they are written.
+    const auto page = static_cast<std::uintptr_t>(sysconf(_SC_PAGESIZE));
+    const auto start = (reinterpret_cast<std::uintptr_t>(data_) + page - 1) / page * page;
+    const auto end = (reinterpret_cast<std::uintptr_t>(data_) + size) / page * page;
+    if (end > start) madvise(reinterpret_cast<void*>(start), end - start, MADV_POPULATE_WRITE);
+#endif
 }
 
-PrefaultedBuffer::~PrefaultedBuffer() {
-    if (data_) munmap(data_, size_);
-}
+PrefaultedBuffer::~PrefaultedBuffer() { delete[] data_; }
 
 PrefaultedBuffer::PrefaultedBuffer(PrefaultedBuffer&& other) noexcept
     : data_(std::exchange(other.data_, nullptr)), size_(std::exchange(other.size_, 0)) {}
 
 PrefaultedBuffer& PrefaultedBuffer::operator=(PrefaultedBuffer&& other) noexcept {
     if (this != &other) {
-        if (data_) munmap(data_, size_);
+        delete[] data_;
         data_ = std::exchange(other.data_, nullptr);
         size_ = std::exchange(other.size_, 0);
     }

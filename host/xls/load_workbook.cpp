@@ -26,8 +26,12 @@ std::unique_ptr<Workbook> loadWorkbookBytes(std::span<const std::uint8_t> file) 
 }  // namespace xls
 
 std::unique_ptr<Workbook> loadWorkbookFile(const std::string& path) {
-    const xls::FileBytes file(path);
-    auto workbook = xls::workbookFromStream(xls::readWorkbookStream(file.bytes()).bytes());
+    auto file = std::make_unique<xls::FileBytes>(path);
+    const xls::WorkbookStreamBytes stream = xls::readWorkbookStream(file->bytes());
+    // A stream gathered out of the file no longer needs the file's bytes: their memory is
+    // free again for the sheets about to be read.
+    if (stream.gathered()) file.reset();
+    auto workbook = xls::workbookFromStream(stream.bytes());
     workbook->setPath(path);
     return workbook;
 }

@@ -144,8 +144,9 @@ WorkbookStreamBytes readWorkbookStream(std::span<const std::uint8_t> file) {
                        !gsf_input_read(stream, length, gathered.data()))) {
         throw HostError("the workbook is damaged: its workbook stream cannot be read to the end");
     }
+    // The copy stands alone: the container and the file's bytes may go.
     const std::span<const std::uint8_t> bytes(gathered.data(), length);
-    return WorkbookStreamBytes(std::move(parts), std::move(gathered), bytes);
+    return WorkbookStreamBytes(nullptr, std::move(gathered), bytes);
 }
 
 }  // namespace host::xls

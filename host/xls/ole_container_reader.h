@@ -19,6 +19,8 @@ public:
     ~WorkbookStreamBytes();
 
     std::span<const std::uint8_t> bytes() const { return bytes_; }
+    // True when the bytes are this object's own copy, not the file's bytes read in place.
+    bool gathered() const { return gathered_.data() != nullptr; }
 
 private:
     struct Container;  // the container objects the bytes belong to

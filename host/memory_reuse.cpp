@@ -1,0 +1,20 @@
+#include "host/memory_reuse.h"
+
+#include <cstdlib>  // defines __GLIBC__ with the C library
+#if defined(__GLIBC__)
+#include <malloc.h>
+#endif
+
+namespace host {
+
+void reuseFreedMemory() {
+#if defined(__GLIBC__)
+    // Blocks under 32 MB (the most the C library allows here) come from the heap rather than
+    // from mappings of their own, and the heap keeps up to 64 MB free at its top instead of
+    // returning it at once.
+    mallopt(M_MMAP_THRESHOLD, 32 << 20);
+    mallopt(M_TRIM_THRESHOLD, 64 << 20);
+#endif
+}
+
+}  // namespace host
