@@ -28,6 +28,7 @@
 #include <array>
 #include <cmath>
 #include <limits>
+#include <memory>
 #include <unordered_map>
 #include <unordered_set>
 
@@ -96,10 +97,29 @@ struct Worksheet::Store final : formula::EvalContext {
         std::vector<std::uint8_t> content;   // Content
         std::vector<double> num;             // number; boolean 0/1; error code
         std::vector<std::uint16_t> style;
-        std::vector<std::uint32_t> slot;     // formula slot, 0 for none
-        // Text values by row; empty until the column holds a text. A loaded column of texts
-        // fills it row after row, which a hash keyed by row made a rehash-bound crawl.
-        std::vector<std::string> texts;
+        // Formula slot by row, 0 for none; empty until the column holds a formula, so a column
+        // of constants keeps no slots at all.
+        std::vector<std::uint32_t> slot;
+        // Text values, in blocks of kBlockRows rows made when the first text of a block
+        // arrives: a column of numbers under a heading, with "Total" at its foot, holds two
+        // small blocks rather than a string per row. (A loaded column of texts fills block
+        // after block; a hash keyed by row made that a rehash-bound crawl.)
+        std::vector<std::unique_ptr<std::array<std::string, kBlockRows>>> textBlocks;
+        const std::string* textAt(std::size_t r) const {
+            const std::size_t b = r / kBlockRows;
+            if (b >= textBlocks.size() || !textBlocks[b]) return nullptr;
+            return &(*textBlocks[b])[r % kBlockRows];
+        }
+        std::string& textSlot(std::size_t r) {
+            const std::size_t b = r / kBlockRows;
+            if (b >= textBlocks.size()) textBlocks.resize(b + 1);
+            if (!textBlocks[b]) textBlocks[b] = std::make_unique<std::array<std::string, kBlockRows>>();
+            return (*textBlocks[b])[r % kBlockRows];
+        }
+        void dropText(std::size_t r) {
+            const std::size_t b = r / kBlockRows;
+            if (b < textBlocks.size() && textBlocks[b]) std::string().swap((*textBlocks[b])[r % kBlockRows]);
+        }
         mutable std::vector<BlockSummary> blocks;    // by row / kBlockRows
         // Formulas in the column: the slots of a column of constants need not be looked at.
         std::uint32_t formulaCount = 0;
@@ -119,14 +139,14 @@ struct Worksheet::Store final : formula::EvalContext {
                 content.reserve(room);
                 num.reserve(room);
                 style.reserve(room);
-                slot.reserve(room);
+                if (!slot.empty()) slot.reserve(room);
                 blocks.reserve(room / kBlockRows);
             }
             kind.resize(n, 0);
             content.resize(n, None);
             num.resize(n, 0);
             style.resize(n, 0);
-            slot.resize(n, 0);
+            if (!slot.empty()) slot.resize(n, 0);
             blocks.resize((n + kBlockRows - 1) / kBlockRows);
         }
         void changed(int row) { blocks[static_cast<std::size_t>(row / kBlockRows)].valid = false; }
@@ -263,7 +283,8 @@ struct Worksheet::Store final : formula::EvalContext {
                 return Value::fromError(static_cast<ErrorCode>(static_cast<int>(c.num[static_cast<std::size_t>(row)])));
             case Value::Kind::Text: {
                 const auto r = static_cast<std::size_t>(row);
-                return Value::fromText(r < c.texts.size() ? c.texts[r] : std::string());
+                const std::string* t = c.textAt(r);
+                return Value::fromText(t ? *t : std::string());
             }
         }
         return Value::empty();
@@ -281,7 +302,7 @@ struct Worksheet::Store final : formula::EvalContext {
         const auto r = static_cast<std::size_t>(at.row);
         c.changed(at.row);
         if (static_cast<Value::Kind>(c.kind[r]) == Value::Kind::Text && v.kind != Value::Kind::Text) {
-            std::string().swap(c.texts[r]);
+            c.dropText(r);
         }
         c.kind[r] = static_cast<std::uint8_t>(v.kind);
         switch (v.kind) {
@@ -291,8 +312,7 @@ struct Worksheet::Store final : formula::EvalContext {
             case Value::Kind::Error: c.num[r] = static_cast<double>(static_cast<int>(v.error)); break;
             case Value::Kind::Text:
                 c.num[r] = 0;
-                if (c.texts.size() <= r) c.texts.resize(c.kind.size());
-                c.texts[r] = v.text;
+                c.textSlot(r) = v.text;
                 break;
         }
     }
@@ -563,6 +583,10 @@ struct Worksheet::Store final : formula::EvalContext {
         formulas[s] = {code, (static_cast<std::uint32_t>(at.row) << 8) | static_cast<std::uint32_t>(at.col), 0};
         Column& c = column(at.col);
         c.ensure(at.row);
+        if (c.slot.size() < c.kind.size()) {
+            c.slot.reserve(c.kind.capacity());
+            c.slot.resize(c.kind.size(), 0);
+        }
         c.slot[static_cast<std::size_t>(at.row)] = s;
         ++c.formulaCount;
         if (indexed) registerFormula(s);
@@ -613,7 +637,7 @@ struct Worksheet::Store final : formula::EvalContext {
         Column& c = cols[static_cast<std::size_t>(at.col)];
         const auto r = static_cast<std::size_t>(at.row);
         c.changed(at.row);
-        if (static_cast<Value::Kind>(c.kind[r]) == Value::Kind::Text) std::string().swap(c.texts[r]);
+        if (static_cast<Value::Kind>(c.kind[r]) == Value::Kind::Text) c.dropText(r);
         c.kind[r] = static_cast<std::uint8_t>(Value::Kind::Number);
         c.num[r] = n;
     }
@@ -1056,14 +1080,14 @@ void Worksheet::walkRows(RowVisit visit, void* context) const {
         const std::uint8_t* kind;
         const double* num;
         const std::uint32_t* slot;
-        const std::vector<std::string>* texts;
+        const Store::Column* column;
         int size;
     };
     std::vector<ColumnArrays> cols;
     cols.reserve(store_->cols.size());
     int rows = 0;
     for (const Store::Column& c : store_->cols) {
-        cols.push_back({c.content.data(), c.style.data(), c.kind.data(), c.num.data(), c.slot.data(), &c.texts, c.size()});
+        cols.push_back({c.content.data(), c.style.data(), c.kind.data(), c.num.data(), c.slot.data(), &c, c.size()});
         rows = std::max(rows, c.size());
     }
     std::vector<CellFields> row;
@@ -1089,7 +1113,9 @@ void Worksheet::walkRows(RowVisit visit, void* context) const {
             }
             f.valueKind = static_cast<Value::Kind>(c.kind[rr]);
             f.number = c.num[rr];
-            if (f.valueKind == Value::Kind::Text && rr < c.texts->size()) f.text = (*c.texts)[rr];
+            if (f.valueKind == Value::Kind::Text) {
+                if (const std::string* t = c.column->textAt(rr)) f.text = *t;
+            }
         }
         if (!row.empty()) visit(context, r, row);
     }
