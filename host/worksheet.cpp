@@ -1072,7 +1072,7 @@ void Worksheet::forEachCell(const std::function<void(const CellView&)>& visit) c
     }
 }
 
-void Worksheet::walkRows(RowVisit visit, void* context) const {
+void Worksheet::walkRows(RowVisit visit, void* context, int firstRow, int endRow) const {
     // The columns' arrays at hand: the inner loop crosses every column once per row.
     struct ColumnArrays {
         const std::uint8_t* content;
@@ -1092,7 +1092,8 @@ void Worksheet::walkRows(RowVisit visit, void* context) const {
     }
     std::vector<CellFields> row;
     row.reserve(cols.size());
-    for (int r = 0; r < rows; ++r) {
+    rows = std::min(rows, endRow);
+    for (int r = std::max(firstRow, 0); r < rows; ++r) {
         row.clear();
         const auto rr = static_cast<std::size_t>(r);
         for (std::size_t col = 0; col < cols.size(); ++col) {
@@ -1119,6 +1120,37 @@ void Worksheet::walkRows(RowVisit visit, void* context) const {
         }
         if (!row.empty()) visit(context, r, row);
     }
+}
+
+int Worksheet::rowExtent() const {
+    int rows = 0;
+    for (const Store::Column& c : store_->cols) rows = std::max(rows, c.size());
+    return rows;
+}
+
+void Worksheet::walkTexts(TextVisit visit, void* context) const {
+    // Texts live in blocks of rows made only where a text arrived: those blocks, column by
+    // column, give the cells; sorted, they come in row-major order.
+    struct At {
+        int row;
+        int col;
+        const std::string* text;
+    };
+    std::vector<At> found;
+    for (std::size_t col = 0; col < store_->cols.size(); ++col) {
+        const Store::Column& c = store_->cols[col];
+        for (std::size_t b = 0; b < c.textBlocks.size(); ++b) {
+            if (!c.textBlocks[b]) continue;
+            const std::size_t end = std::min((b + 1) * kBlockRows, c.kind.size());
+            for (std::size_t r = b * kBlockRows; r < end; ++r) {
+                if (c.content[r] == Constant && c.kind[r] == static_cast<std::uint8_t>(Value::Kind::Text)) {
+                    found.push_back({static_cast<int>(r), static_cast<int>(col), c.textAt(r)});
+                }
+            }
+        }
+    }
+    std::sort(found.begin(), found.end(), [](const At& a, const At& b) { return a.row != b.row ? a.row < b.row : a.col < b.col; });
+    for (const At& at : found) visit(context, *at.text);
 }
 
 std::optional<CellRange> Worksheet::usedRange() const {

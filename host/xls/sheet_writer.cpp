@@ -3,8 +3,11 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <exception>
 #include <span>
 #include <string>
+#include <system_error>
+#include <thread>
 
 #include "host/host_error.h"
 #include "xls/biff_constants.h"
@@ -22,6 +25,8 @@ namespace {
 // Row records go in blocks of 32, each block's ROW records ahead of its cells, as Excel
 // writes them.
 constexpr int kRowsPerBlock = 32;
+// Sheets of at least this many rows are written by two writers at once.
+constexpr int kRowsForTwoWriters = 4096;
 // The cells go out in parts that never grow by copying: each part four times the one before,
 // up to a few megabytes, so a small sheet takes little memory and a large one few parts.
 constexpr std::size_t kFirstPart = std::size_t(1) << 16;
@@ -54,7 +59,9 @@ void storeCachedResult(std::uint8_t* p, const CellFields& cell) {
 
 class CellRecordWriter {
 public:
-    explicit CellRecordWriter(SstWriter& sst) : sst_(sst) {}
+    // With `sstFilled`, every text of the sheet is in the table already and is only looked up,
+    // so writers of separate rows may share the table.
+    CellRecordWriter(SstWriter& sst, bool sstFilled) : sst_(sst), sstFilled_(sstFilled) {}
 
     void addRow(int row, std::span<const CellFields> cells);
     SheetCells finish();
@@ -80,6 +87,7 @@ private:
     void writeBoolErr(int row, int col, std::uint16_t xf, std::uint8_t value, bool isError);
 
     SstWriter& sst_;
+    bool sstFilled_;
     FormulaEncoder encoder_;
     std::vector<BiffRecordWriter> parts_;
     BiffRecordWriter* out_ = nullptr;   // the last part, which the open block goes to
@@ -167,7 +175,9 @@ void CellRecordWriter::writeConstant(int row, const CellFields& cell, std::uint1
             if (!std::isfinite(cell.number)) writeBoolErr(row, cell.col, xf, std::uint8_t(ErrorCode::Num), true);
             else storeF64(cellRecord(kNumber, 14, row, cell.col, xf), cell.number);
             break;
-        case Value::Kind::Text: store32(cellRecord(kLabelSst, 10, row, cell.col, xf), sst_.add(cell.text)); break;
+        case Value::Kind::Text:
+            store32(cellRecord(kLabelSst, 10, row, cell.col, xf), sstFilled_ ? sst_.indexOf(cell.text) : sst_.add(cell.text));
+            break;
         case Value::Kind::Boolean: writeBoolErr(row, cell.col, xf, cell.boolean() ? 1 : 0, false); break;
         case Value::Kind::Error: writeBoolErr(row, cell.col, xf, std::uint8_t(cell.error()), true); break;
         case Value::Kind::Empty: cellRecord(kBlank, 6, row, cell.col, xf); break;
@@ -280,9 +290,56 @@ std::size_t SheetCells::size() const {
 }
 
 SheetCells writeSheetCells(const Worksheet& sheet, SstWriter& sst) {
-    CellRecordWriter writer(sst);
-    sheet.forEachRowOfCells([&](int row, std::span<const CellFields> cells) { writer.addRow(row, cells); });
-    return writer.finish();
+    const int rows = sheet.rowExtent();
+    if (rows < kRowsForTwoWriters) {
+        CellRecordWriter writer(sst, false);
+        sheet.forEachRowOfCells([&](int row, std::span<const CellFields> cells) { writer.addRow(row, cells); });
+        return writer.finish();
+    }
+    // A large sheet is written by two writers at once, the upper rows here and the lower on a
+    // thread of their own, split at a row block so that each block is whole in one of them.
+    // The texts go into the table first, in the order one writer would have met them: the
+    // bytes are the same as one writer's.
+    sheet.forEachConstantText([&](std::string_view text) { sst.add(text); });
+    const int split = rows / 2 / kRowsPerBlock * kRowsPerBlock;
+    CellRecordWriter upper(sst, true);
+    CellRecordWriter lower(sst, true);
+    const auto writeLower = [&] {
+        sheet.forEachRowOfCells([&](int row, std::span<const CellFields> cells) { lower.addRow(row, cells); }, split, rows);
+    };
+    std::exception_ptr lowerFailed;
+    std::thread worker;
+    try {
+        worker = std::thread([&] {
+            try {
+                writeLower();
+            } catch (...) {
+                lowerFailed = std::current_exception();
+            }
+        });
+    } catch (const std::system_error&) {
+        writeLower();  // no thread to be had: one after the other
+    }
+    try {
+        sheet.forEachRowOfCells([&](int row, std::span<const CellFields> cells) { upper.addRow(row, cells); }, 0, split);
+    } catch (...) {
+        if (worker.joinable()) worker.join();
+        throw;
+    }
+    if (worker.joinable()) worker.join();
+    if (lowerFailed) std::rethrow_exception(lowerFailed);
+
+    SheetCells cells = upper.finish();
+    SheetCells below = lower.finish();
+    for (auto& part : below.records) cells.records.push_back(std::move(part));
+    if (!cells.used) {
+        cells.used = below.used;
+    } else if (below.used) {
+        cells.used->first.col = std::min(cells.used->first.col, below.used->first.col);
+        cells.used->last.col = std::max(cells.used->last.col, below.used->last.col);
+        cells.used->last.row = below.used->last.row;
+    }
+    return cells;
 }
 
 void writeSheetHeader(BiffRecordWriter& out, const Worksheet& sheet, const SheetCells& cells) {

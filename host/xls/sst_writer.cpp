@@ -1,5 +1,7 @@
 #include "xls/sst_writer.h"
 
+#include <stdexcept>
+
 #include <algorithm>
 
 #include "xls/biff_constants.h"
@@ -15,6 +17,12 @@ std::uint32_t SstWriter::add(std::string_view text) {
     const auto it = index_.emplace(std::string(text), std::uint32_t(strings_.size())).first;
     strings_.push_back(&it->first);
     return it->second;
+}
+
+std::uint32_t SstWriter::indexOf(std::string_view text) const {
+    const auto found = index_.find(text);
+    if (found == index_.end()) throw std::logic_error("a text missing from the shared string table");
+    return found->second;
 }
 
 void SstWriter::write(BiffRecordWriter& out) const {

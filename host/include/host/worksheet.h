@@ -73,13 +73,25 @@ public:
     // Every cell that has content or a style other than the default, in row-major order.
     void forEachCell(const std::function<void(const CellView&)>& visit) const;
     // The same cells in the same order, a row at a time: `visit(row, cells)` for each row
-    // that has any, its cells in column order (the span lives until the call returns).
+    // that has any, its cells in column order (the span lives until the call returns). Only
+    // rows firstRow to endRow - 1 when given. Walks of separate rows may run at the same time
+    // on separate threads, as long as nothing changes the sheet meanwhile.
     template <class Visit>
-    void forEachRowOfCells(Visit&& visit) const {
+    void forEachRowOfCells(Visit&& visit, int firstRow = 0, int endRow = kMaxRows) const {
         using V = std::remove_reference_t<Visit>;
         walkRows([](void* v, int row, std::span<const CellFields> cells) { (*static_cast<V*>(v))(row, cells); },
-                 const_cast<void*>(static_cast<const void*>(&visit)));
+                 const_cast<void*>(static_cast<const void*>(&visit)), firstRow, endRow);
     }
+    // Every constant text, in row-major order: `visit(text)`. Reads only the parts of the
+    // sheet that hold texts.
+    template <class Visit>
+    void forEachConstantText(Visit&& visit) const {
+        using V = std::remove_reference_t<Visit>;
+        walkTexts([](void* v, std::string_view text) { (*static_cast<V*>(v))(text); },
+                  const_cast<void*>(static_cast<const void*>(&visit)));
+    }
+    // A row count that every cell lies within (it may be somewhat more than the last used row).
+    int rowExtent() const;
     // The smallest rectangle holding every visited cell; nullopt for an empty sheet.
     std::optional<CellRange> usedRange() const;
 
@@ -117,7 +129,9 @@ public:
 
 private:
     using RowVisit = void (*)(void* context, int row, std::span<const CellFields> cells);
-    void walkRows(RowVisit visit, void* context) const;
+    void walkRows(RowVisit visit, void* context, int firstRow, int endRow) const;
+    using TextVisit = void (*)(void* context, std::string_view text);
+    void walkTexts(TextVisit visit, void* context) const;
 
     struct Store;  // cell storage, dependency index and recalculation
     std::string name_;
