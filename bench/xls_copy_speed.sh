@@ -26,20 +26,22 @@ seconds() {   # runs a command, prints its wall time in seconds
 }
 median() { sort -g | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'; }
 
-copy=$(for i in 1 2 3 4 5; do seconds "$cli" copy "$file" "$work/copy.xls"; done | median)
 "$cli" copy "$file" "$work/copy.xls"   # must succeed: a failing copy is not a fast one
-office=$(for i in 1 2 3; do seconds lo --convert-to 'xls:MS Excel 97' --outdir "$work/lo-out" "$file"; done | median)
-xlrd=$("$python" - "$file" <<'PY'
-import statistics, sys, time
-import xlrd
-times = []
-for _ in range(3):
-    start = time.perf_counter()
-    xlrd.open_workbook(sys.argv[1])
-    times.append(time.perf_counter() - start)
-print('%.4f' % statistics.median(times))
-PY
-)
+xlrd_once() {   # xlrd's open_workbook alone, timed inside Python
+    "$python" -c 'import sys, time, xlrd
+start = time.perf_counter(); xlrd.open_workbook(sys.argv[1]); print("%.4f" % (time.perf_counter() - start))' "$file"
+}
+# The three take turns, round after round, so that a machine that speeds up or slows down
+# meanwhile touches each of them alike.
+for round in 1 2 3; do
+    for i in 1 2 3 4 5; do seconds "$cli" copy "$file" "$work/copy.xls"; done >>"$work/copy.times"
+    seconds lo --convert-to 'xls:MS Excel 97' --outdir "$work/lo-out" "$file" >>"$work/office.times"
+    sync   # LibreOffice's output goes to disk now, not during the next copy's save
+    xlrd_once >>"$work/xlrd.times"
+done
+copy=$(median <"$work/copy.times")
+office=$(median <"$work/office.times")
+xlrd=$(median <"$work/xlrd.times")
 rss=$(/usr/bin/time -v "$cli" copy "$file" "$work/copy.xls" 2>&1 >/dev/null | awk -F: '/Maximum resident/ { gsub(/ /, "", $2); print $2 }')
 
 # In-process, inside one program: opening the LibreOffice-written file (the bench's own Open
@@ -49,7 +51,7 @@ open_lo=$(TALLOMER_BENCH_XLS="$file" "$build/bench/xls_bench" --benchmark_filter
     awk '/OpenGivenFile.*median/ { print $2 }')
 
 awk -v c="$copy" -v o="$office" -v x="$xlrd" -v m="$rss" 'BEGIN {
-    printf "tallomer-cli copy (median of 5):           %8.1f ms\n", c * 1000
+    printf "tallomer-cli copy (median of 15):          %8.1f ms\n", c * 1000
     printf "LibreOffice convert to .xls (median of 3): %8.1f ms   %6.1fx the copy (goal 40x)\n", o * 1000, o / c
     printf "xlrd open_workbook (median of 3):          %8.1f ms   %6.1fx the copy (goal 10x)\n", x * 1000, x / c
     printf "tallomer-cli copy peak memory:             %8.1f MB   (goal under 60 MB)\n", m / 1024

@@ -990,7 +990,9 @@ void Worksheet::setFormula(CellAddress at, const FormulaPtr& code, const Value& 
     const FormulaCode* held = store_->holdCode(code);
     store_->dropFormula(at);
     store_->placeFormula(at, held);
-    store_->writeValue(at, cached);
+    // While loading, a formula the engine computes gets its value when loading ends: the
+    // cached one would only be overwritten.
+    store_->writeValue(at, store_->loading && !held->opaque ? Value::empty() : cached);
     store_->column(at.col).content[static_cast<std::size_t>(at.row)] = Formula;
     if (!store_->loading) store_->recompute({at});
 }
