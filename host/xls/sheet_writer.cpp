@@ -80,6 +80,18 @@ private:
         store16(p + 8, xf);
         return p + 10;
     }
+    // Opens a MULBLANK or MULRK record for `n` cells of `perCell` bytes from column `first`,
+    // its closing last-column field written; returns where the cells go.
+    std::uint8_t* multiCellRecord(std::uint16_t type, int row, int first, std::size_t n, std::size_t perCell) {
+        const std::size_t dataSize = 6 + perCell * n;
+        std::uint8_t* p = out_->room(4 + dataSize);
+        store16(p, type);
+        store16(p + 2, std::uint16_t(dataSize));
+        store16(p + 4, std::uint16_t(row));
+        store16(p + 6, std::uint16_t(first));
+        store16(p + 8 + perCell * n, std::uint16_t(first + n - 1));
+        return p + 8;
+    }
     void writeBlanks(int row, std::span<const CellFields> run);
     void writeRks(int row, std::span<const CellFields> run);
     void writeConstant(int row, const CellFields& cell, std::uint16_t xf);
@@ -108,17 +120,11 @@ void CellRecordWriter::writeBlanks(int row, std::span<const CellFields> run) {
         cellRecord(kBlank, 6, row, first, xfIndexOfStyle(run[0].style));
         return;
     }
-    std::uint8_t* p = out_->room(4 + 6 + 2 * n);
-    store16(p, kMulBlank);
-    store16(p + 2, std::uint16_t(6 + 2 * n));
-    store16(p + 4, std::uint16_t(row));
-    store16(p + 6, std::uint16_t(first));
-    p += 8;
+    std::uint8_t* p = multiCellRecord(kMulBlank, row, first, n, 2);
     for (const CellFields& cell : run) {
         store16(p, xfIndexOfStyle(cell.style));
         p += 2;
     }
-    store16(p, std::uint16_t(first + n - 1));
 }
 
 void CellRecordWriter::writeRks(int row, std::span<const CellFields> run) {
@@ -128,18 +134,12 @@ void CellRecordWriter::writeRks(int row, std::span<const CellFields> run) {
         store32(cellRecord(kRk, 10, row, first, xfIndexOfStyle(run[0].style)), runRks_[0]);
         return;
     }
-    std::uint8_t* p = out_->room(4 + 6 + 6 * n);
-    store16(p, kMulRk);
-    store16(p + 2, std::uint16_t(6 + 6 * n));
-    store16(p + 4, std::uint16_t(row));
-    store16(p + 6, std::uint16_t(first));
-    p += 8;
+    std::uint8_t* p = multiCellRecord(kMulRk, row, first, n, 6);
     for (std::size_t i = 0; i < n; ++i) {
         store16(p, xfIndexOfStyle(run[i].style));
         store32(p + 2, runRks_[i]);
         p += 6;
     }
-    store16(p, std::uint16_t(first + n - 1));
 }
 
 void CellRecordWriter::startBlock() {
