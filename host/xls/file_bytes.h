@@ -12,7 +12,10 @@ namespace host::xls {
 class PrefaultedBuffer {
 public:
     PrefaultedBuffer() = default;
-    explicit PrefaultedBuffer(std::size_t size);  // throws std::bad_alloc
+    // Throws std::bad_alloc. Without `prefault`, the caller prefaults the parts it fills.
+    explicit PrefaultedBuffer(std::size_t size, bool prefault = true);
+    // Faults in the whole pages of bytes [offset, offset + count).
+    void prefault(std::size_t offset, std::size_t count);
     ~PrefaultedBuffer();
     PrefaultedBuffer(PrefaultedBuffer&& other) noexcept;
     PrefaultedBuffer& operator=(PrefaultedBuffer&& other) noexcept;
