@@ -14,6 +14,9 @@ void reuseFreedMemory() {
     // returning it at once.
     mallopt(M_MMAP_THRESHOLD, 32 << 20);
     mallopt(M_TRIM_THRESHOLD, 64 << 20);
+    // One heap for every thread: a save's second writer then builds its records in memory
+    // the open has used, rather than in a fresh heap of its own thread.
+    mallopt(M_ARENA_MAX, 1);
 #endif
 }
 
