@@ -265,6 +265,7 @@ struct Worksheet::Store final : formula::EvalContext {
         }
     }
     int expectedRows = 0;  // while loading, see reserveForLoad
+    std::size_t expectedFormulas = 0;
     const Column* columnIf(int col) const {
         return col < static_cast<int>(cols.size()) ? &cols[static_cast<std::size_t>(col)] : nullptr;
     }
@@ -577,6 +578,9 @@ struct Worksheet::Store final : formula::EvalContext {
             s = freeSlots.back();
             freeSlots.pop_back();
         } else {
+            if (formulas.size() == formulas.capacity() && expectedFormulas > formulas.size()) {
+                formulas.reserve(expectedFormulas);
+            }
             s = static_cast<std::uint32_t>(formulas.size());
             formulas.emplace_back();
         }
@@ -1258,14 +1262,17 @@ void Worksheet::reserveForLoad(int rows, int cols) {
     store_->expectedRows = rows;
     for (auto& c : store_->cols) c.expectedRows = rows;
     // Formula slots for every cell would be too many for a sheet of constants, but taking
-    // address space costs nothing until it is used; the cap keeps a lying file in bounds.
+    // address space costs nothing until it is used; the cap keeps a lying file in bounds. The
+    // room is taken when the first formula arrives, after the columns have taken theirs: the
+    // columns are filled whole, so they get the memory already in use, the slots what is left.
     constexpr std::size_t kMostSlotsAtOnce = std::size_t{1} << 20;
-    store_->formulas.reserve(std::min(static_cast<std::size_t>(rows) * static_cast<std::size_t>(cols), kMostSlotsAtOnce));
+    store_->expectedFormulas = std::min(static_cast<std::size_t>(rows) * static_cast<std::size_t>(cols), kMostSlotsAtOnce);
 }
 
 void Worksheet::endLoad() {
     store_->loading = false;
     store_->expectedRows = 0;
+    store_->expectedFormulas = 0;
     for (auto& c : store_->cols) c.expectedRows = 0;
     store_->recomputeAll();
 }
