@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "host/host_error.h"
 #include "host/workbook.h"
 #include "xls/biff_constants.h"
 #include "xls/workbook_writer.h"
@@ -124,4 +125,29 @@ TEST(TallSheet, TwoWritersWriteWhatOneWould) {
         if (seen.insert(t).second) firstSeen.push_back(t);
     }
     EXPECT_EQ(strings, firstSeen);
+}
+
+TEST(TallSheet, AFormulaTooLongInEitherHalfFailsTheWholeStream) {
+    // 3,000 numbers added up: more tokens than a FORMULA record holds.
+    auto tooLong = std::make_shared<host::FormulaCode>();
+    for (int i = 0; i < 3000; ++i) {
+        host::Token n;
+        n.kind = host::TokenKind::Number;
+        n.number = 1;
+        tooLong->rpn.push_back(n);
+        if (i > 0) {
+            host::Token add;
+            add.kind = host::TokenKind::Add;
+            tooLong->rpn.push_back(add);
+        }
+    }
+    for (int badRow : {100, 8500}) {   // one row for each writer
+        auto book = host::Workbook::createDefault();
+        host::Worksheet& sheet = book->sheet(0);
+        sheet.beginLoad();
+        for (int row = 0; row < 9000; ++row) sheet.setValue({row, 0}, host::Value::fromNumber(row));
+        sheet.setFormula({badRow, 1}, tooLong);
+        sheet.endLoad();
+        EXPECT_THROW(buildWorkbookStream(*book), host::HostError) << "row " << badRow;
+    }
 }
