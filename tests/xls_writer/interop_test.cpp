@@ -16,6 +16,7 @@
 #include "host/host_error.h"
 #include "host/workbook_files.h"
 #include "test_clients.h"
+#include "too_long_formula.h"
 #include "xls/biff_text.h"
 
 namespace fs = std::filesystem;
@@ -384,19 +385,7 @@ TEST_F(WriterInterop, ASmallWorkbookKeepsItsDateSystemAndStaysOutOfTheMiniStream
 
 TEST_F(WriterInterop, AFormulaTooLongForItsRecordFailsTheSaveAndWritesNothing) {
     auto book = host::Workbook::createDefault();
-    auto code = std::make_shared<host::FormulaCode>();
-    for (int i = 0; i < 3000; ++i) {
-        host::Token n;
-        n.kind = host::TokenKind::Number;
-        n.number = 1;
-        code->rpn.push_back(n);
-        if (i > 0) {
-            host::Token add;
-            add.kind = host::TokenKind::Add;
-            code->rpn.push_back(add);
-        }
-    }
-    book->sheet(0).setFormula({0, 0}, code);
+    book->sheet(0).setFormula({0, 0}, writer_test::formulaTooLongToSave());
     const std::string path = dir + "/too-long.xls";
     EXPECT_THROW(host::saveWorkbookFile(*book, path), host::HostError);
     EXPECT_FALSE(fs::exists(path));

@@ -11,6 +11,7 @@
 #include "host/host_error.h"
 #include "host/workbook.h"
 #include "xls/biff_constants.h"
+#include "too_long_formula.h"
 #include "xls/workbook_writer.h"
 
 using namespace host::xls;
@@ -128,19 +129,7 @@ TEST(TallSheet, TwoWritersWriteWhatOneWould) {
 }
 
 TEST(TallSheet, AFormulaTooLongInEitherHalfFailsTheWholeStream) {
-    // 3,000 numbers added up: more tokens than a FORMULA record holds.
-    auto tooLong = std::make_shared<host::FormulaCode>();
-    for (int i = 0; i < 3000; ++i) {
-        host::Token n;
-        n.kind = host::TokenKind::Number;
-        n.number = 1;
-        tooLong->rpn.push_back(n);
-        if (i > 0) {
-            host::Token add;
-            add.kind = host::TokenKind::Add;
-            tooLong->rpn.push_back(add);
-        }
-    }
+    const host::FormulaPtr tooLong = writer_test::formulaTooLongToSave();
     for (int badRow : {100, 8500}) {   // one row for each writer
         auto book = host::Workbook::createDefault();
         host::Worksheet& sheet = book->sheet(0);
