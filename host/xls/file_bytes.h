@@ -7,8 +7,8 @@
 
 namespace host::xls {
 
-// Memory for a large buffer, mapped and faulted in at once: one call instead of a page fault
-// per 4 KB as the buffer is first written.
+// Heap memory for a large buffer, faulted in ahead of use (one madvise call, on two threads
+// for a large one) instead of a page fault per 4 KB as the buffer is first written.
 class PrefaultedBuffer {
 public:
     PrefaultedBuffer() = default;
@@ -28,10 +28,10 @@ private:
     std::size_t size_ = 0;
 };
 
-// The bytes of a file, read with read() into memory mapped up front: a workbook of several
-// megabytes would otherwise pay a page fault per 4 KB and a zero fill it overwrites at once.
-// The file is read, not mapped, so a file changed or cut short by another program while it is
-// open can only give damaged bytes, never a crash.
+// The bytes of a file, read with pread into prefaulted memory (a large file in two halves at
+// once): a workbook of several megabytes would otherwise pay a page fault per 4 KB and a zero
+// fill it overwrites at once. The file is read, not mapped, so a file changed or cut short by
+// another program while it is open can only give damaged bytes, never a crash.
 class FileBytes {
 public:
     // Throws HostError: "cannot open ...", "cannot read ...", or a file too large to be a workbook.
