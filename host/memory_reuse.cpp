@@ -4,6 +4,11 @@
 #if defined(__GLIBC__)
 #include <malloc.h>
 #endif
+#include <sys/mman.h>
+#include <unistd.h>
+
+#include <cstdint>
+#include <system_error>
 
 namespace host {
 
@@ -18,6 +23,36 @@ void reuseFreedMemory() {
     // the open has used, rather than in a fresh heap of its own thread.
     mallopt(M_ARENA_MAX, 1);
 #endif
+}
+
+HeapRoom::HeapRoom(std::size_t bytes) {
+#if defined(__GLIBC__) && defined(MADV_POPULATE_WRITE)
+    // Below a megabyte the pages are few; above 32 MB the block would be a mapping of its own,
+    // gone again when freed.
+    constexpr std::size_t kLeast = std::size_t{1} << 20;
+    constexpr std::size_t kMost = std::size_t{31} << 20;
+    if (bytes < kLeast) return;
+    bytes = bytes < kMost ? bytes : kMost;
+    void* block = std::malloc(bytes);
+    if (!block) return;
+    const auto page = static_cast<std::uintptr_t>(sysconf(_SC_PAGESIZE));
+    const auto from = reinterpret_cast<std::uintptr_t>(block);
+    const auto start = (from + page - 1) / page * page;
+    const auto end = (from + bytes) / page * page;
+    // Freed at once, the block stays in the heap and the allocations to come are carved out of
+    // it. Faulting its pages in changes no byte of them, so it may run while they are used.
+    std::free(block);
+    try {
+        filler_ = std::thread([start, end] { madvise(reinterpret_cast<void*>(start), end - start, MADV_POPULATE_WRITE); });
+    } catch (const std::system_error&) {
+    }
+#else
+    (void)bytes;
+#endif
+}
+
+HeapRoom::~HeapRoom() {
+    if (filler_.joinable()) filler_.join();
 }
 
 }  // namespace host

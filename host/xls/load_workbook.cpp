@@ -1,6 +1,6 @@
 #include "host/host_error.h"
+#include "host/memory_reuse.h"
 #include "host/workbook_files.h"
-#include "xls/file_bytes.h"
 #include "xls/host_importer.h"
 #include "xls/load_workbook_bytes.h"
 #include "xls/ole_container_reader.h"
@@ -26,11 +26,9 @@ std::unique_ptr<Workbook> loadWorkbookBytes(std::span<const std::uint8_t> file) 
 }  // namespace xls
 
 std::unique_ptr<Workbook> loadWorkbookFile(const std::string& path) {
-    auto file = std::make_unique<xls::FileBytes>(path);
-    const xls::WorkbookStreamBytes stream = xls::readWorkbookStream(file->bytes());
-    // A stream gathered out of the file no longer needs the file's bytes: their memory is
-    // free again for the sheets about to be read.
-    if (stream.gathered()) file.reset();
+    const xls::WorkbookStreamBytes stream = xls::readWorkbookStreamFromFile(path);
+    // The cells take about as much memory as the stream they are read from.
+    const HeapRoom room(stream.bytes().size() * 2);
     auto workbook = xls::workbookFromStream(stream.bytes());
     workbook->setPath(path);
     return workbook;

@@ -1,152 +1,171 @@
 #include "xls/ole_container_reader.h"
 
-#include <gsf/gsf-infile-msole.h>
-#include <gsf/gsf-infile.h>
-#include <gsf/gsf-input-memory.h>
-#include <gsf/gsf-input.h>
-#include <gsf/gsf-utils.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cstring>
-#include <mutex>
-#include <string>
-#include <strings.h>
+#include <new>
+#include <system_error>
+#include <thread>
 
 #include "host/host_error.h"
 #include "xls/biff_version.h"
+#include "xls/compound_file.h"
 
 namespace host::xls {
 
 namespace {
 
 constexpr std::uint8_t kOleSignature[8] = {0xD0, 0xCF, 0x11, 0xE0, 0xA1, 0xB1, 0x1A, 0xE1};
+// Larger than any workbook the .xls format can describe sensibly; refused before reading.
+constexpr std::uint64_t kMaxFileSize = std::uint64_t{1} << 30;
+// Enough of a file's start to tell what it is.
+constexpr std::size_t kStartBytes = 512;
 
-// Owns a GObject reference.
-template <typename T>
-struct GObjectRef {
-    T* p = nullptr;
-    explicit GObjectRef(T* object) : p(object) {}
-    ~GObjectRef() {
-        if (p) g_object_unref(p);
+// Says what a file is when it is no compound file: an older Excel's, a zip archive, other.
+void requireCompoundFile(std::span<const std::uint8_t> start, std::uint64_t fileSize) {
+    if (fileSize == 0) throw HostError("not an Excel 97-2003 workbook: the file is empty");
+    if (start.size() >= sizeof kOleSignature && std::memcmp(start.data(), kOleSignature, sizeof kOleSignature) == 0) return;
+    // Excel 2.1 to 4.0 wrote their records straight into the file, without a container.
+    if (const auto older = olderBiffVersion(start)) throw HostError(olderFormatMessage(*older));
+    if (start.size() >= 4 && std::memcmp(start.data(), "PK\x03\x04", 4) == 0) {
+        throw HostError("not an Excel 97-2003 workbook: the file is a zip archive, such as a newer Excel (.xlsx) workbook");
     }
-    GObjectRef(const GObjectRef&) = delete;
-    GObjectRef& operator=(const GObjectRef&) = delete;
-};
-
-void initGsfOnce() {
-    static std::once_flag once;
-    std::call_once(once, [] {
-        gsf_init();
-        // A damaged container is reported once, by the HostError; libgsf's own warnings
-        // would only add noise on stderr.
-        for (const char* domain : {"libgsf", "libgsf:msole", static_cast<const char*>(nullptr)}) {
-            g_log_set_handler(domain, static_cast<GLogLevelFlags>(G_LOG_LEVEL_WARNING | G_LOG_LEVEL_MESSAGE |
-                                                                  G_LOG_LEVEL_CRITICAL | G_LOG_LEVEL_INFO |
-                                                                  G_LOG_LEVEL_DEBUG),
-                              [](const gchar*, GLogLevelFlags, const gchar*, gpointer) {}, nullptr);
-        }
-    });
+    throw HostError("not an Excel 97-2003 workbook: the file is not an OLE2 compound document");
 }
 
-// Where the whole stream lies in one run of the file's bytes, that run; else nullptr. Read in
-// pieces without a buffer, the container hands out each piece in place when its sectors are
-// consecutive: the stream lies in one run when every piece follows the one before.
-const std::uint8_t* streamInPlace(GsfInput* stream, std::size_t length, std::span<const std::uint8_t> file) {
-    constexpr std::size_t kPiece = std::size_t{1} << 16;
-    const std::uint8_t* first = nullptr;
-    for (std::size_t done = 0; done < length;) {
-        const std::size_t n = std::min(kPiece, length - done);
-        const std::uint8_t* p = gsf_input_read(stream, n, nullptr);
-        if (!p) throw HostError("the workbook is damaged: its workbook stream cannot be read to the end");
-        if (done == 0) first = p;
-        const auto at = reinterpret_cast<std::uintptr_t>(p);
-        const auto start = reinterpret_cast<std::uintptr_t>(file.data());
-        const bool inFile = at >= start && at - start <= file.size() && n <= file.size() - (at - start);
-        if (!inFile || p != first + done) return nullptr;
-        done += n;
+PrefaultedBuffer streamBuffer(std::size_t size, bool prefault) {
+    try {
+        return PrefaultedBuffer(size, prefault);
+    } catch (const std::bad_alloc&) {
+        throw HostError("the workbook is too large to open: no memory for its workbook stream");
     }
-    return first;
+}
+
+struct FileDescriptor {
+    int fd;
+    ~FileDescriptor() {
+        if (fd >= 0) close(fd);
+    }
+};
+
+// Reads until `count` bytes are in or the file ends; returns how many came, or -1 with errno.
+ssize_t readFully(int fd, std::uint8_t* into, std::size_t count, std::uint64_t offset) {
+    std::size_t done = 0;
+    while (done < count) {
+        const ssize_t n = pread(fd, into + done, count - done, static_cast<off_t>(offset + done));
+        if (n == 0) break;
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            return -1;
+        }
+        done += static_cast<std::size_t>(n);
+    }
+    return static_cast<ssize_t>(done);
+}
+
+// Stream bytes [from, to) read from their runs in the file into the same place of `buffer`,
+// whose memory is faulted in first by the thread that fills it.
+struct StreamPart {
+    std::size_t from;
+    std::size_t to;
+    int error = 0;
+    bool cutShort = false;
+};
+
+void readStreamPart(int fd, const std::vector<ByteRun>& runs, PrefaultedBuffer& buffer, StreamPart& part) {
+    buffer.prefault(part.from, part.to - part.from);
+    std::size_t runStart = 0;
+    for (const ByteRun& run : runs) {
+        const std::size_t runEnd = runStart + run.size;
+        const std::size_t a = std::max(runStart, part.from);
+        const std::size_t b = std::min(runEnd, part.to);
+        if (a < b) {
+            const ssize_t n = readFully(fd, buffer.data() + a, b - a, run.offset + (a - runStart));
+            if (n < 0) {
+                part.error = errno;
+                return;
+            }
+            if (static_cast<std::size_t>(n) < b - a) {
+                part.cutShort = true;   // the file shrank since its container was read
+                return;
+            }
+        }
+        runStart = runEnd;
+        if (runStart >= part.to) return;
+    }
 }
 
 }  // namespace
 
-// Members are released in reverse order: the stream before its container, the container
-// before the input it reads.
-struct WorkbookStreamBytes::Container {
-    GObjectRef<GsfInput> input;
-    GObjectRef<GsfInfile> infile{nullptr};
-    GObjectRef<GsfInput> stream{nullptr};
-    explicit Container(GsfInput* in) : input(in) {}
-};
-
-WorkbookStreamBytes::WorkbookStreamBytes(std::unique_ptr<Container> container, PrefaultedBuffer gathered,
-                                         std::span<const std::uint8_t> bytes)
-    : container_(std::move(container)), gathered_(std::move(gathered)), bytes_(bytes) {}
-WorkbookStreamBytes::WorkbookStreamBytes(WorkbookStreamBytes&&) noexcept = default;
-WorkbookStreamBytes& WorkbookStreamBytes::operator=(WorkbookStreamBytes&&) noexcept = default;
-WorkbookStreamBytes::~WorkbookStreamBytes() = default;
-
 WorkbookStreamBytes readWorkbookStream(std::span<const std::uint8_t> file) {
-    if (file.empty()) throw HostError("not an Excel 97-2003 workbook: the file is empty");
-    if (file.size() < sizeof kOleSignature || std::memcmp(file.data(), kOleSignature, sizeof kOleSignature) != 0) {
-        // Excel 2.1 to 4.0 wrote their records straight into the file, without a container.
-        if (const auto older = olderBiffVersion(file)) throw HostError(olderFormatMessage(*older));
-        if (file.size() >= 4 && std::memcmp(file.data(), "PK\x03\x04", 4) == 0) {
-            throw HostError("not an Excel 97-2003 workbook: the file is a zip archive, such as a newer Excel (.xlsx) workbook");
+    requireCompoundFile(file.first(std::min(file.size(), kStartBytes)), file.size());
+    const ReadAt read = [file](std::uint64_t offset, std::uint8_t* into, std::size_t count) -> std::size_t {
+        if (offset >= file.size()) return 0;
+        const std::size_t n = std::min<std::uint64_t>(count, file.size() - offset);
+        std::memcpy(into, file.data() + offset, n);
+        return n;
+    };
+    const StreamLayout layout = locateWorkbookStream(read, file.size());
+    if (layout.runs.size() == 1) return WorkbookStreamBytes({}, file.subspan(layout.runs[0].offset, layout.size));
+    PrefaultedBuffer gathered = streamBuffer(layout.size, true);
+    std::size_t at = 0;
+    for (const ByteRun& run : layout.runs) {
+        std::memcpy(gathered.data() + at, file.data() + run.offset, run.size);
+        at += run.size;
+    }
+    const std::span<const std::uint8_t> bytes(gathered.data(), layout.size);
+    return WorkbookStreamBytes(std::move(gathered), bytes);
+}
+
+WorkbookStreamBytes readWorkbookStreamFromFile(const std::string& path) {
+    FileDescriptor file{open(path.c_str(), O_RDONLY | O_CLOEXEC)};
+    if (file.fd < 0) throw HostError("cannot open " + path + ": " + std::strerror(errno));
+    auto cannotRead = [&path](int error) { return HostError("cannot read " + path + ": " + std::strerror(error)); };
+    struct stat st {};
+    if (fstat(file.fd, &st) != 0) throw cannotRead(errno);
+    if (S_ISDIR(st.st_mode)) throw cannotRead(EISDIR);
+    if (static_cast<std::uint64_t>(st.st_size) > kMaxFileSize) {
+        throw HostError("not an Excel 97-2003 workbook: the file is too large");
+    }
+    const auto fileSize = static_cast<std::uint64_t>(st.st_size);
+
+    std::uint8_t start[kStartBytes];
+    const ssize_t got = readFully(file.fd, start, std::min<std::uint64_t>(fileSize, kStartBytes), 0);
+    if (got < 0) throw cannotRead(errno);
+    requireCompoundFile({start, static_cast<std::size_t>(got)}, fileSize);
+
+    const ReadAt read = [&](std::uint64_t offset, std::uint8_t* into, std::size_t count) -> std::size_t {
+        const ssize_t n = readFully(file.fd, into, count, offset);
+        if (n < 0) throw cannotRead(errno);
+        return static_cast<std::size_t>(n);
+    };
+    const StreamLayout layout = locateWorkbookStream(read, fileSize);
+
+    // A large stream is read in two halves at once, each on its own core.
+    PrefaultedBuffer buffer = streamBuffer(layout.size, false);
+    const std::size_t half = layout.size >= kTwoThreadsBytes ? layout.size / 2 : layout.size;
+    StreamPart first{0, half};
+    StreamPart second{half, layout.size};
+    std::thread helper;
+    if (second.from < second.to) {
+        try {
+            helper = std::thread([&] { readStreamPart(file.fd, layout.runs, buffer, second); });
+        } catch (const std::system_error&) {
+            readStreamPart(file.fd, layout.runs, buffer, second);   // no thread to be had: one after the other
         }
-        throw HostError("not an Excel 97-2003 workbook: the file is not an OLE2 compound document");
     }
-    initGsfOnce();
-    auto parts = std::make_unique<WorkbookStreamBytes::Container>(
-        gsf_input_memory_new(file.data(), static_cast<gsf_off_t>(file.size()), FALSE));
-    GError* error = nullptr;
-    parts->infile.p = gsf_infile_msole_new(parts->input.p, &error);
-    GsfInfile* container = parts->infile.p;
-    if (!container) {
-        if (error) g_error_free(error);
-        throw HostError("not an Excel 97-2003 workbook: the compound document is damaged");
+    readStreamPart(file.fd, layout.runs, buffer, first);
+    if (helper.joinable()) helper.join();
+    for (const StreamPart* part : {&first, &second}) {
+        if (part->error) throw cannotRead(part->error);
+        if (part->cutShort) throw HostError("the workbook is damaged: its workbook stream cannot be read to the end");
     }
-    const int children = gsf_infile_num_children(container);
-    int workbook = -1;
-    bool book = false;
-    for (int i = 0; i < children; ++i) {
-        const char* name = gsf_infile_name_by_index(container, i);
-        if (!name) continue;
-        if (strcasecmp(name, "Workbook") == 0) {
-            workbook = i;
-            break;
-        }
-        if (strcasecmp(name, "Book") == 0) book = true;
-    }
-    if (workbook < 0) {
-        if (book) throw HostError(olderFormatMessage(BiffVersion::Biff5));
-        throw HostError("not an Excel 97-2003 workbook: the file has no workbook stream");
-    }
-    parts->stream.p = gsf_infile_child_by_index(container, workbook);
-    GsfInput* stream = parts->stream.p;
-    if (!stream) throw HostError("not an Excel 97-2003 workbook: the workbook stream cannot be read");
-    const gsf_off_t size = gsf_input_size(stream);
-    // A stream cannot hold more than the file it is stored in.
-    if (size < 0 || static_cast<std::uint64_t>(size) > file.size()) {
-        throw HostError("the workbook is damaged: its workbook stream claims more bytes than the file has");
-    }
-    const auto length = static_cast<std::size_t>(size);
-    if (const std::uint8_t* inPlace = streamInPlace(stream, length, file)) {
-        return WorkbookStreamBytes(std::move(parts), {}, {inPlace, length});
-    }
-    PrefaultedBuffer gathered;
-    try {
-        gathered = PrefaultedBuffer(length);
-    } catch (const std::bad_alloc&) {
-        throw HostError("the workbook is too large to open: no memory for its workbook stream");
-    }
-    if (length > 0 && (gsf_input_seek(stream, 0, G_SEEK_SET) ||
-                       !gsf_input_read(stream, length, gathered.data()))) {
-        throw HostError("the workbook is damaged: its workbook stream cannot be read to the end");
-    }
-    // The copy stands alone: the container and the file's bytes may go.
-    const std::span<const std::uint8_t> bytes(gathered.data(), length);
-    return WorkbookStreamBytes(nullptr, std::move(gathered), bytes);
+    const std::span<const std::uint8_t> bytes(buffer.data(), layout.size);
+    return WorkbookStreamBytes(std::move(buffer), bytes);
 }
 
 }  // namespace host::xls

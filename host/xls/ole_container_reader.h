@@ -1,41 +1,42 @@
 #pragma once
 // Finds the workbook stream of an Excel 97-2003 file in its OLE2 compound-file container.
 #include <cstdint>
-#include <memory>
 #include <span>
+#include <utility>
+#include <string>
 
-#include "xls/file_bytes.h"
+#include "xls/prefaulted_buffer.h"
 
 namespace host::xls {
 
-// The "Workbook" stream of a compound file held in memory. Where the container stores the
-// stream in consecutive sectors (as every file this program writes does), the bytes are read
-// where they lie in the file, without a copy; otherwise they are gathered once into a buffer
-// of this object's own. The file's bytes must outlive this object.
+// The "Workbook" stream of a compound file: either read where it lies in a file held in
+// memory (when its sectors are consecutive, as in every file this program writes; that
+// memory must then outlive this object), or gathered into a buffer of this object's own.
 class WorkbookStreamBytes {
 public:
-    WorkbookStreamBytes(WorkbookStreamBytes&&) noexcept;
-    WorkbookStreamBytes& operator=(WorkbookStreamBytes&&) noexcept;
-    ~WorkbookStreamBytes();
-
     std::span<const std::uint8_t> bytes() const { return bytes_; }
-    // True when the bytes are this object's own copy, not the file's bytes read in place.
+    // True when the bytes are this object's own, not the bytes of a file in memory.
     bool gathered() const { return gathered_.data() != nullptr; }
 
 private:
-    struct Container;  // the container objects the bytes belong to
-    WorkbookStreamBytes(std::unique_ptr<Container> container, PrefaultedBuffer gathered,
-                        std::span<const std::uint8_t> bytes);
+    WorkbookStreamBytes(PrefaultedBuffer gathered, std::span<const std::uint8_t> bytes)
+        : gathered_(std::move(gathered)), bytes_(bytes) {}
     friend WorkbookStreamBytes readWorkbookStream(std::span<const std::uint8_t> file);
+    friend WorkbookStreamBytes readWorkbookStreamFromFile(const std::string& path);
 
-    std::unique_ptr<Container> container_;
-    PrefaultedBuffer gathered_;  // the stream's bytes when they lie scattered in the file
+    PrefaultedBuffer gathered_;
     std::span<const std::uint8_t> bytes_;
 };
 
-// The workbook stream (named "Workbook" in any case). Throws HostError saying why a file is
-// not one: not a compound file, no workbook stream, a BIFF5 "Book" stream, or a bare BIFF2-4
-// file.
+// The workbook stream (named "Workbook" in any case) of a compound file in memory. Throws
+// HostError saying why a file is not one: not a compound file, no workbook stream, a BIFF5
+// "Book" stream, or a bare BIFF2-4 file.
 WorkbookStreamBytes readWorkbookStream(std::span<const std::uint8_t> file);
+
+// The same from the file at `path`: only the container's tables and the stream's own sectors
+// are read, straight into the stream's memory (a large stream in two halves at once). The file
+// is read, not mapped, so a file changed or cut short by another program meanwhile can only
+// give damaged bytes, never a crash. Also throws "cannot open ..." and "cannot read ...".
+WorkbookStreamBytes readWorkbookStreamFromFile(const std::string& path);
 
 }  // namespace host::xls

@@ -124,7 +124,9 @@ inline Bytes workbookStream(const std::function<void(StreamBuilder&)>& globals,
     return s.bytes;
 }
 
-// The stream in a compound file, under `streamName`.
-Bytes compoundFile(const Bytes& stream, const std::string& streamName = "Workbook");
+// The stream in a compound file, under `streamName`, written by libgsf. A stream under 4096
+// bytes is padded to that size, as writers do, unless `padSmall` is false: then it lands in
+// the container's mini stream.
+Bytes compoundFile(const Bytes& stream, const std::string& streamName = "Workbook", bool padSmall = true);
 
 }  // namespace xls_test

@@ -7,14 +7,14 @@
 
 namespace xls_test {
 
-Bytes compoundFile(const Bytes& stream, const std::string& streamName) {
+Bytes compoundFile(const Bytes& stream, const std::string& streamName, bool padSmall) {
     gsf_init();
     GsfOutput* memory = gsf_output_memory_new();
     GsfOutfile* container = gsf_outfile_msole_new(memory);
     GsfOutput* child = gsf_outfile_new_child(container, streamName.c_str(), FALSE);
     gsf_output_write(child, stream.size(), stream.data());
     // Below 4096 bytes a stream goes to the mini stream; pad as writers do.
-    if (stream.size() < 4096) {
+    if (padSmall && stream.size() < 4096) {
         const Bytes pad(4096 - stream.size(), 0);
         gsf_output_write(child, pad.size(), pad.data());
     }

@@ -10,3 +10,27 @@ namespace host {
 void reuseFreedMemory();
 
 }  // namespace host
+
+#include <cstddef>
+#include <thread>
+
+namespace host {
+
+// Room in the heap for about `bytes` of allocations about to come (the cells of a workbook
+// being opened, the records of its save), its pages faulted in by a thread of its own while
+// the caller goes on: a page fault per 4 KB, taken one by one as the cells arrive, costs more
+// than reading them. The room is free heap memory at once, for any allocation to use; the
+// object only waits for the thread when it goes. Helps only where freed memory stays in the
+// heap (see reuseFreedMemory); elsewhere it does nothing harmful.
+class HeapRoom {
+public:
+    explicit HeapRoom(std::size_t bytes);
+    ~HeapRoom();
+    HeapRoom(const HeapRoom&) = delete;
+    HeapRoom& operator=(const HeapRoom&) = delete;
+
+private:
+    std::thread filler_;
+};
+
+}  // namespace host

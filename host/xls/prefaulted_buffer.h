@@ -1,14 +1,16 @@
 #pragma once
-// A whole file read into memory in one go.
+// Memory for a large buffer, faulted in at once.
 #include <cstddef>
 #include <cstdint>
-#include <span>
-#include <string>
 
 namespace host::xls {
 
+// Sizes from which a buffer is faulted in (and a file read into it) by two threads at once.
+inline constexpr std::size_t kTwoThreadsBytes = std::size_t{2} << 20;
+
 // Heap memory for a large buffer, faulted in ahead of use (one madvise call, on two threads
 // for a large one) instead of a page fault per 4 KB as the buffer is first written.
+
 class PrefaultedBuffer {
 public:
     PrefaultedBuffer() = default;
@@ -25,24 +27,6 @@ public:
 
 private:
     std::uint8_t* data_ = nullptr;
-    std::size_t size_ = 0;
-};
-
-// The bytes of a file, read with pread into prefaulted memory (a large file in two halves at
-// once): a workbook of several megabytes would otherwise pay a page fault per 4 KB and a zero
-// fill it overwrites at once. The file is read, not mapped, so a file changed or cut short by
-// another program while it is open can only give damaged bytes, never a crash.
-class FileBytes {
-public:
-    // Throws HostError: "cannot open ...", "cannot read ...", or a file too large to be a workbook.
-    explicit FileBytes(const std::string& path);
-    FileBytes(const FileBytes&) = delete;
-    FileBytes& operator=(const FileBytes&) = delete;
-
-    std::span<const std::uint8_t> bytes() const { return {buffer_.data(), size_}; }
-
-private:
-    PrefaultedBuffer buffer_;
     std::size_t size_ = 0;
 };
 
