@@ -29,6 +29,8 @@
 #include <cmath>
 #include <limits>
 #include <memory>
+#include <system_error>
+#include <thread>
 #include <unordered_map>
 #include <unordered_set>
 
@@ -637,21 +639,22 @@ struct Worksheet::Store final : formula::EvalContext {
         }
     }
 
-    void writeNumber(CellAddress at, double n) {
+    // Without `markChanged` the caller sees to the column's block summaries itself.
+    void writeNumber(CellAddress at, double n, bool markChanged = true) {
         Column& c = cols[static_cast<std::size_t>(at.col)];
         const auto r = static_cast<std::size_t>(at.row);
-        c.changed(at.row);
+        if (markChanged) c.changed(at.row);
         if (static_cast<Value::Kind>(c.kind[r]) == Value::Kind::Text) c.dropText(r);
         c.kind[r] = static_cast<std::uint8_t>(Value::Kind::Number);
         c.num[r] = n;
     }
 
-    bool computeOnNumbers(const FormulaCode& code, CellAddress at) {
+    bool computeOnNumbers(const FormulaCode& code, CellAddress at, bool markChanged = true) {
         const std::vector<Token>& rpn = code.rpn;
         double a = 0, b = 0;
         if (rpn.size() == 1 && rpn[0].kind == TokenKind::Ref) {
             if (!numberForFormula(rpn[0].a.resolve(at), a)) return false;
-            writeNumber(at, a);
+            writeNumber(at, a, markChanged);
             return true;
         }
         if (rpn.size() != 3 || rpn[0].kind != TokenKind::Ref || rpn[1].kind != TokenKind::Ref) return false;
@@ -668,8 +671,60 @@ struct Worksheet::Store final : formula::EvalContext {
             default: return false;
         }
         if (!std::isfinite(r)) return false;
-        writeNumber(at, r == 0 ? 0.0 : r);
+        writeNumber(at, r == 0 ? 0.0 : r, markChanged);
         return true;
+    }
+
+    // ---- the first pass over a large sheet, in two halves at once --------------------------
+    // Sheets this large are tens of thousands of rows of the same few shapes. Each half of the
+    // formula pool computes those of its formulas that computeOnNumbers can, when every cell
+    // they read is a constant or a formula of the same half computed already: then no cell one
+    // half writes is read or written by the other. Whatever a half cannot settle is left to
+    // the walk that follows. Block summaries are not touched meanwhile; afterwards every block
+    // of a column with formulas is marked changed.
+    static constexpr std::size_t kHalvesFrom = std::size_t{1} << 14;
+
+    bool settledInHalf(const FormulaCell& fc, std::uint32_t lo, std::uint32_t hi, const std::uint8_t* state,
+                       std::uint8_t done) const {
+        const CellAddress owner = fc.at();
+        const Column& own = cols[static_cast<std::size_t>(owner.col)];
+        // A text is dropped when a number replaces it: that is the walk's business.
+        if (own.kind[static_cast<std::size_t>(owner.row)] == static_cast<std::uint8_t>(Value::Kind::Text)) return false;
+        for (const Token& t : fc.code->rpn) {
+            if (t.kind != TokenKind::Ref) continue;
+            const std::uint32_t s = slotAt(t.a.resolve(owner));
+            if (s && (s < lo || s >= hi || state[s] != done)) return false;
+        }
+        return true;
+    }
+
+    void computeHalf(std::uint32_t lo, std::uint32_t hi, std::uint8_t* state, std::uint8_t done, std::uint64_t& count) {
+        for (std::uint32_t s = lo; s < hi; ++s) {
+            const FormulaCell& fc = formulas[s];
+            if (!fc.code || fc.code->opaque || !settledInHalf(fc, lo, hi, state, done)) continue;
+            if (!computeOnNumbers(*fc.code, fc.at(), false)) continue;
+            state[s] = done;
+            ++count;
+        }
+    }
+
+    void computeInHalves(std::uint8_t* state, std::uint8_t done) {
+        const auto n = static_cast<std::uint32_t>(formulas.size());
+        const std::uint32_t mid = n / 2;
+        std::uint64_t counts[2] = {0, 0};
+        std::thread other;
+        try {
+            other = std::thread([&] { computeHalf(mid, n, state, done, counts[1]); });
+        } catch (const std::system_error&) {
+            computeHalf(mid, n, state, done, counts[1]);  // no thread to be had: one after the other
+        }
+        computeHalf(1, mid, state, done, counts[0]);
+        if (other.joinable()) other.join();
+        computations += counts[0] + counts[1];
+        for (Column& c : cols) {
+            if (!c.formulaCount) continue;
+            for (BlockSummary& b : c.blocks) b.valid = false;
+        }
     }
 
     // Recomputes the formulas among `seeds` and every formula depending on a seed, directly
@@ -886,6 +941,7 @@ struct Worksheet::Store final : formula::EvalContext {
         if (loading) return;
         enum : std::uint8_t { Waiting, OnStack, Done };
         std::vector<std::uint8_t> state(formulas.size(), Waiting);
+        if (formulas.size() >= kHalvesFrom && std::thread::hardware_concurrency() > 1) computeInHalves(state.data(), Done);
         std::vector<PrecedentCursor> stack;
         for (std::uint32_t root = 1; root < formulas.size(); ++root) {
             if (!formulas[root].code || state[root] != Waiting) continue;

@@ -116,6 +116,63 @@ TEST_F(Sheet, BulkLoadingComputesEverythingOnceInDependencyOrder) {
     EXPECT_EQ(num({1, 0}), 2 + 3 + 6);
 }
 
+TEST_F(Sheet, ALargeLoadedSheetComputesEveryShapeRightAcrossBothHalves) {
+    // Enough formulas for the first pass to run in two halves at once, mixing what it settles
+    // itself (constants, a formula of its own row) with what it must leave to the walk: a
+    // running total down the whole sheet, a division by zero, a text, a formula of a later
+    // column, and totals over the columns it wrote.
+    constexpr int n = 6000;
+    s.beginLoad();
+    for (int r = 0; r < n; ++r) {
+        const std::string R = std::to_string(r + 1);
+        s.setNumber({r, 0}, r);
+        s.setNumber({r, 1}, r % 7 - 3);
+        if (r % 1000 == 5) {
+            s.setValue({r, 2}, Value::fromText("x"));
+        } else {
+            s.setNumber({r, 2}, 2.5);
+        }
+        s.setTyped({r, 3}, "=A" + R + "+B" + R);
+        s.setTyped({r, 4}, "=D" + R + "*2");
+        s.setTyped({r, 5}, "=A" + R + "/B" + R);
+        s.setTyped({r, 6}, r == 0 ? "=A1" : "=G" + std::to_string(r) + "+A" + R);
+        s.setTyped({r, 7}, "=C" + R + "*1");
+        s.setTyped({r, 8}, "=J" + R);
+        s.setTyped({r, 9}, "=E" + R);
+    }
+    const std::string N = std::to_string(n);
+    s.setTyped({n, 4}, "=SUM(E1:E" + N + ")");
+    s.setTyped({n, 9}, "=SUM(J1:J" + N + ")");
+    s.endLoad();
+    double running = 0, total = 0;
+    for (int r = 0; r < n; ++r) {
+        SCOPED_TRACE(r);
+        const double b = r % 7 - 3;
+        const double d = r + b;
+        running += r;
+        total += 2 * d;
+        ASSERT_EQ(num({r, 3}), d);
+        ASSERT_EQ(num({r, 4}), 2 * d);
+        if (b == 0) {
+            ASSERT_EQ(s.value({r, 5}), Value::fromError(host::ErrorCode::Div0));
+        } else {
+            ASSERT_EQ(num({r, 5}), r / b);
+        }
+        ASSERT_EQ(num({r, 6}), running);
+        if (r % 1000 == 5) {
+            ASSERT_EQ(s.value({r, 7}), Value::fromError(host::ErrorCode::Value));
+        } else {
+            ASSERT_EQ(num({r, 7}), 2.5);
+        }
+        ASSERT_EQ(num({r, 8}), 2 * d);
+    }
+    EXPECT_EQ(num({n, 4}), total);
+    EXPECT_EQ(num({n, 9}), total);
+    EXPECT_EQ(s.formulasComputed(), std::uint64_t{7} * n + 2);
+    s.setTyped({n - 1, 0}, "0");  // and after loading, changes still reach the totals
+    EXPECT_EQ(num({n, 4}), total - 2.0 * (n - 1));
+}
+
 TEST_F(Sheet, AnOpaqueFormulaKeepsItsCachedValueAndFeedsOthers) {
     auto opaque = std::make_shared<host::FormulaCode>();
     opaque->opaque = true;
