@@ -5,6 +5,7 @@
 #include <gsf/gsf-input-memory.h>
 #include <gsf/gsf-input-stdio.h>
 #include <gsf/gsf-utils.h>
+#include <unistd.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -20,14 +21,13 @@ namespace {
 std::vector<std::uint8_t> writeAndReadBack(const std::vector<std::uint8_t>& stream) {
     char name[] = "/tmp/tallomer-ole-XXXXXX";
     const int fd = mkstemp(name);
-    std::FILE* f = fdopen(fd, "wb");
     // Handed over in three parts, as the workbook writer does.
     const std::size_t third = stream.size() / 3;
     const std::vector<host::xls::ByteSpan> parts = {{stream.data(), third},
                                                     {stream.data() + third, third},
                                                     {stream.data() + 2 * third, stream.size() - 2 * third}};
-    EXPECT_TRUE(writeCompoundFile(f, parts));
-    std::fclose(f);
+    EXPECT_TRUE(writeCompoundFile(fd, parts));
+    close(fd);
 
     GError* error = nullptr;
     GsfInput* input = gsf_input_stdio_new(name, &error);
