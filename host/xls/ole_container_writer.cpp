@@ -23,6 +23,8 @@ constexpr std::size_t kSectorSize = 512;
 constexpr std::size_t kEntriesPerSector = kSectorSize / 4;
 constexpr std::size_t kHeaderDifatEntries = 109;
 constexpr std::size_t kDirectoryEntrySize = 128;
+// Readers of version 3 files take a stream's size as 32 bits, and some as signed.
+constexpr std::uint64_t kMaxStreamSize = 0x80000000;
 
 constexpr std::uint32_t kDifSect = 0xFFFFFFFC;
 constexpr std::uint32_t kFatSect = 0xFFFFFFFD;
@@ -209,11 +211,11 @@ bool writeCompoundFile(int fd, const std::vector<ByteSpan>& workbookStream) {
     // workbook out of the mini stream.
     const std::size_t padding = streamSize < kMinWorkbookStreamSize ? kMinWorkbookStreamSize - streamSize : 0;
     streamSize += padding;
-    const Layout layout = layoutFor(streamSize);
-    if (layout.total() >= kDifSect) {   // beyond what sector numbers can address
+    if (streamSize > kMaxStreamSize) {
         errno = EFBIG;
         return false;
     }
+    const Layout layout = layoutFor(streamSize);
 
     std::uint8_t header[kSectorSize] = {};
     putHeader(header, layout);
