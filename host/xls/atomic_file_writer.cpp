@@ -6,6 +6,7 @@
 
 #include <cerrno>
 #include <climits>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <system_error>
@@ -75,7 +76,7 @@ void releaseInBackground(int fd) {
 
 }  // namespace
 
-void writeFileAtomically(const std::string& givenPath, const std::function<bool(std::FILE*)>& write) {
+void writeFileAtomically(const std::string& givenPath, const std::function<bool(int fd)>& write) {
     if (givenPath.empty()) throw HostError("Cannot save: the file name is empty.");
     if (givenPath.back() == '/') fail(givenPath, "the name is a folder, not a file name.");
     const std::string path = resolveLink(givenPath);
@@ -97,25 +98,16 @@ void writeFileAtomically(const std::string& givenPath, const std::function<bool(
     if (fd < 0) fail(givenPath, std::strerror(errno) + std::string("."));
     tempName = buffer.data();
 
-    std::FILE* file = fdopen(fd, "wb");
-    if (!file) {
-        const int error = errno;
-        close(fd);
-        unlink(tempName.c_str());
-        fail(givenPath, std::strerror(error) + std::string("."));
-    }
-
     int error = 0;
     auto step = [&](bool ok) {
         if (!ok && error == 0) error = errno ? errno : EIO;
         return ok;
     };
     errno = 0;
-    bool ok = step(write(file));
-    ok = ok && step(std::fflush(file) == 0);
+    bool ok = step(write(fd));
     ok = ok && step(fchmod(fd, exists ? (target.st_mode & 07777) : newFileMode()) == 0);
     ok = ok && step(fsync(fd) == 0);
-    ok = step(std::fclose(file) == 0) && ok;
+    ok = step(close(fd) == 0) && ok;
     const int replaced = ok ? holdReplaced(path, exists) : -1;
     ok = ok && step(std::rename(tempName.c_str(), path.c_str()) == 0);
     if (!ok) {

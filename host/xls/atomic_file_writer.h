@@ -1,16 +1,15 @@
 #pragma once
 // Replacing a file all at once: the new content is written beside the target and renamed over
 // it only when complete and on disk, so a failure leaves the old file as it was.
-#include <cstdio>
 #include <functional>
 #include <string>
 
 namespace host::xls {
 
-// Calls `write` with a temporary file in the target's folder; `write` returns false when it
-// failed. Throws HostError, with a message a person can read, when the file cannot be
+// Calls `write` with the descriptor of a temporary file in the target's folder; `write`
+// returns false, errno saying why, when it failed. Throws HostError, with a message a person can read, when the file cannot be
 // written; no temporary file is left behind then. The file replaced is released (its space
 // and cached pages freed) on a background thread once the new one is in place.
-void writeFileAtomically(const std::string& path, const std::function<bool(std::FILE*)>& write);
+void writeFileAtomically(const std::string& path, const std::function<bool(int fd)>& write);
 
 }  // namespace host::xls

@@ -1,7 +1,6 @@
 #pragma once
 // The OLE2 compound file around a BIFF8 workbook stream.
 #include <cstdint>
-#include <cstdio>
 #include <vector>
 
 namespace host::xls {
@@ -15,8 +14,9 @@ struct ByteSpan {
     std::size_t size;
 };
 
-// Writes a compound file to `file` (left open) whose "Workbook" stream is the concatenation
-// of `workbookStream`. Returns false when it cannot be written (the disk is full ...).
-bool writeCompoundFile(std::FILE* file, const std::vector<ByteSpan>& workbookStream);
+// Writes a compound file to the descriptor `fd` (left open, at its start) whose "Workbook"
+// stream is the concatenation of `workbookStream`, taken from the caller's memory as it is.
+// Returns false, errno saying why, when it cannot be written (the disk is full ...).
+bool writeCompoundFile(int fd, const std::vector<ByteSpan>& workbookStream);
 
 }  // namespace host::xls

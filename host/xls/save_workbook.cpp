@@ -11,7 +11,7 @@ void saveWorkbookFile(const Workbook& workbook, const std::string& path) {
     // the save without leaving anything behind.
     const xls::WorkbookStream stream = xls::buildWorkbookStream(workbook);
     const auto parts = stream.spans();
-    xls::writeFileAtomically(path, [&](std::FILE* file) { return xls::writeCompoundFile(file, parts); });
+    xls::writeFileAtomically(path, [&](int fd) { return xls::writeCompoundFile(fd, parts); });
 }
 
 }  // namespace host

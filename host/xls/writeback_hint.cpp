@@ -4,12 +4,12 @@
 
 namespace host::xls {
 
-void beginWriteback(std::FILE* file) {
+void beginWriteback(int fd) {
 #if defined(__linux__)
     // Without a WAIT flag this neither blocks on the disk nor takes an error fsync would report.
-    sync_file_range(fileno(file), 0, 0, SYNC_FILE_RANGE_WRITE);
+    sync_file_range(fd, 0, 0, SYNC_FILE_RANGE_WRITE);
 #else
-    (void)file;
+    (void)fd;
 #endif
 }
 

@@ -32,7 +32,14 @@ std::string readAll(const fs::path& p) {
 void writeAll(const fs::path& p, const std::string& s) { std::ofstream(p, std::ios::binary) << s; }
 
 auto writer(const std::string& content) {
-    return [content](std::FILE* f) { return std::fwrite(content.data(), 1, content.size(), f) == content.size(); };
+    return [content](int fd) {
+        for (std::size_t done = 0; done < content.size();) {
+            const ssize_t n = write(fd, content.data() + done, content.size() - done);
+            if (n < 0) return false;
+            done += std::size_t(n);
+        }
+        return true;
+    };
 }
 
 class AtomicFile : public ::testing::Test {
@@ -132,8 +139,8 @@ TEST_F(AtomicFile, AFailedWriteLeavesTheOldFileAndNoTemporary) {
     const fs::path target = dir / "book.xls";
     writeAll(target, "precious");
     try {
-        writeFileAtomically(target.string(), [](std::FILE* f) {
-            std::fputs("half", f);
+        writeFileAtomically(target.string(), [](int fd) {
+            EXPECT_EQ(write(fd, "half", 4), 4);
             errno = EIO;
             return false;
         });

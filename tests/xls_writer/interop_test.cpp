@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdint>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -13,6 +14,7 @@
 #include <vector>
 
 #include "host/application.h"
+#include "host/formula_code.h"
 #include "host/host_error.h"
 #include "host/workbook_files.h"
 #include "test_clients.h"
@@ -213,6 +215,66 @@ void expectStatsRows(const Csv& csv, const std::vector<std::string>& dates, cons
         for (const auto& f : csv[r]) EXPECT_EQ(f, "") << reader << " row " << r + 1;
 }
 
+// The largest statistics sheet the program keeps, 32,764 entries: a workbook stream of over
+// 8 MB, whose FAT outgrows the header's 109 places and needs DIFAT sectors. Every value
+// differs from its neighbours', so a sector out of place shows.
+constexpr int kLargeEntries = 32764;
+
+double largeValue(int entry, int col) {
+    switch (col) {
+        case 0: return 36923 + entry;
+        case 1: return 10 + entry % 7;
+        case 2: return 250 + entry % 13 + entry / 1000;
+        case 3: return entry % 3;
+        case 4: return (entry % 3) * 12.5;
+        case 5: return largeValue(entry, 2) - largeValue(entry, 4);
+        case 6: return largeValue(entry, 1) - largeValue(entry, 3);
+        case 7: return 100 + entry % 11;
+        case 8: return largeValue(entry, 5) / largeValue(entry, 7);
+        case 9: return largeValue(entry, 6) / largeValue(entry, 7);
+        default: return largeValue(entry, 8);
+    }
+}
+
+void saveLargeStatsWorkbook(const std::string& path) {
+    auto book = host::Workbook::createDefault();
+    host::Worksheet& s = book->sheet(0);
+    s.beginLoad();
+    s.setTyped({0, 0}, "Entries");
+    s.setValue({0, 1}, host::Value::fromNumber(kLargeEntries));
+    for (int c = 0; c < 11; ++c) s.setTyped({1, c}, kHeaders[c]);
+    const auto at = [](int col) { return host::CellAddress{2, col}; };
+    const std::pair<int, const char*> formulas[] = {{5, "=C3-E3"}, {6, "=B3-D3"}, {8, "=F3/H3"}, {9, "=G3/H3"}, {10, "=I3"}};
+    std::vector<std::pair<int, host::FormulaPtr>> codes;
+    for (const auto& [col, text] : formulas) codes.emplace_back(col, host::parseFormula(text, at(col)));
+    for (int n = 0; n < kLargeEntries; ++n) {
+        for (int c : {0, 1, 2, 3, 4, 7}) s.setValue({2 + n, c}, host::Value::fromNumber(largeValue(n, c)));
+        for (const auto& [col, code] : codes) s.setFormula({2 + n, col}, code);
+    }
+    const std::string last = std::to_string(2 + kLargeEntries);
+    s.setTyped({2 + kLargeEntries, 0}, "Total");
+    for (int c = 1; c <= 9; ++c) {
+        const std::string col(1, char('A' + c));
+        s.setTyped({2 + kLargeEntries, c}, "=sum(" + col + "3:" + col + last + ")");
+    }
+    s.endLoad();
+    host::saveWorkbookFile(*book, path);
+}
+
+double largeTotal(int col) {
+    double sum = 0;
+    for (int n = 0; n < kLargeEntries; ++n) sum += largeValue(n, col);
+    return sum;
+}
+
+// The number of DIFAT sectors the compound file's header declares.
+std::uint32_t difatSectors(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    unsigned char header[76] = {};
+    in.read(reinterpret_cast<char*>(header), sizeof header);
+    return header[72] | header[73] << 8 | header[74] << 16 | std::uint32_t(header[75]) << 24;
+}
+
 }  // namespace
 
 TEST_F(WriterInterop, XlrdReadsTheStatsSheetWithItsFormats) {
@@ -332,6 +394,44 @@ TEST_F(WriterInterop, LibreOfficeRecomputesTheSameValues) {
     EXPECT_EQ(csv[5][2], "27");
     EXPECT_TRUE(sameField(csv[6][2], "4.3"));
     EXPECT_EQ(csv[399][1], "item 0399 of the string table ....");
+}
+
+// xlrd reads every sector through the FAT it finds via the DIFAT; LibreOffice sums every
+// entry again. Cells are checked all along the stream and the totals cover the rest.
+TEST_F(WriterInterop, AWorkbookWhoseFatNeedsDifatSectorsReadsBackWhole) {
+    const std::string largeDir = dir + "/large";
+    fs::create_directories(largeDir);
+    const std::string path = largeDir + "/large.xls";
+    saveLargeStatsWorkbook(path);
+    ASSERT_GE(difatSectors(path), 1u) << "the workbook no longer needs DIFAT sectors; make it larger";
+
+    Expectations e;
+    e.cell("Sheet1!A1", "text", "\"Entries\"", false);
+    std::vector<int> entries;
+    for (int n = 0; n < kLargeEntries; n += 977) entries.push_back(n);
+    entries.push_back(kLargeEntries - 1);
+    for (int n : entries) {
+        const std::string row = std::to_string(3 + n);
+        for (int c : {0, 2, 7}) e.cell("Sheet1!" + std::string(1, char('A' + c)) + row, "number", Expectations::num(largeValue(n, c)), false);
+        e.cell("Sheet1!F" + row, "number", Expectations::num(largeValue(n, 5)), true);
+        e.cell("Sheet1!J" + row, "number", Expectations::num(largeValue(n, 9)), true);
+    }
+    const std::string totals = std::to_string(3 + kLargeEntries);
+    e.cell("Sheet1!A" + totals, "text", "\"Total\"", false);
+    for (int c : {1, 2, 5, 8}) e.cell("Sheet1!" + std::string(1, char('A' + c)) + totals, "number", Expectations::num(largeTotal(c)), true);
+    EXPECT_EQ(checkWithXlrd(path, e, "large"), "");
+
+    const auto sheets = libreOfficeSheets({path}, largeDir);
+    ASSERT_EQ(sheets.count(path), 1u) << "LibreOffice wrote nothing (is soffice installed?)";
+    const Csv& csv = sheets.at(path).at("Sheet1");
+    ASSERT_GE(csv.size(), std::size_t(3 + kLargeEntries));
+    const auto& row = csv[2 + kLargeEntries];
+    EXPECT_EQ(row.at(0), "Total");
+    for (int c = 1; c <= 9; ++c) {
+        char want[40];
+        std::snprintf(want, sizeof want, "%.17g", largeTotal(c));
+        EXPECT_TRUE(sameField(row.at(c), want)) << "column " << c << ": " << row.at(c) << " != " << want;
+    }
 }
 
 TEST_F(WriterInterop, GnumericShowsTheCachedResults) {
