@@ -699,13 +699,15 @@ struct Worksheet::Store final : formula::EvalContext {
     }
 
     void computeHalf(std::uint32_t lo, std::uint32_t hi, std::uint8_t* state, std::uint8_t done, std::uint64_t& count) {
+        std::uint64_t computed = 0;  // counted here: the two halves' counts share a cache line
         for (std::uint32_t s = lo; s < hi; ++s) {
             const FormulaCell& fc = formulas[s];
             if (!fc.code || fc.code->opaque || !settledInHalf(fc, lo, hi, state, done)) continue;
             if (!computeOnNumbers(*fc.code, fc.at(), false)) continue;
             state[s] = done;
-            ++count;
+            ++computed;
         }
+        count = computed;
     }
 
     void computeInHalves(std::uint8_t* state, std::uint8_t done) {
