@@ -7,10 +7,17 @@
 #include <sys/mman.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cstdint>
 #include <system_error>
 
 namespace host {
+
+namespace {
+// Set once freed memory stays in the heap: only then is a HeapRoom's block still there, and
+// still the heap's, when its pages are faulted in.
+std::atomic<bool> freedMemoryStays{false};
+}  // namespace
 
 void reuseFreedMemory() {
 #if defined(__GLIBC__)
@@ -22,6 +29,7 @@ void reuseFreedMemory() {
     // One heap for every thread: a save's second writer then builds its records in memory
     // the open has used, rather than in a fresh heap of its own thread.
     mallopt(M_ARENA_MAX, 1);
+    freedMemoryStays = true;
 #endif
 }
 
@@ -31,7 +39,7 @@ HeapRoom::HeapRoom(std::size_t bytes) {
     // gone again when freed.
     constexpr std::size_t kLeast = std::size_t{1} << 20;
     constexpr std::size_t kMost = std::size_t{31} << 20;
-    if (bytes < kLeast) return;
+    if (bytes < kLeast || !freedMemoryStays) return;
     bytes = bytes < kMost ? bytes : kMost;
     void* block = std::malloc(bytes);
     if (!block) return;

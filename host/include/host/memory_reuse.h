@@ -20,8 +20,8 @@ namespace host {
 // being opened, the records of its save), its pages faulted in by a thread of its own while
 // the caller goes on: a page fault per 4 KB, taken one by one as the cells arrive, costs more
 // than reading them. The room is free heap memory at once, for any allocation to use; the
-// object only waits for the thread when it goes. Helps only where freed memory stays in the
-// heap (see reuseFreedMemory); elsewhere it does nothing harmful.
+// object only waits for the thread when it goes. Does nothing unless reuseFreedMemory() was
+// called: otherwise a block this large is a mapping of its own, gone again when freed.
 class HeapRoom {
 public:
     explicit HeapRoom(std::size_t bytes);
