@@ -122,12 +122,14 @@ WorkbookStreamBytes readWorkbookStream(std::span<const std::uint8_t> file) {
 }
 
 WorkbookStreamBytes readWorkbookStreamFromFile(const std::string& path) {
-    FileDescriptor file{open(path.c_str(), O_RDONLY | O_CLOEXEC)};
+    // Without blocking: opening a named pipe would otherwise wait for a writer, for ever.
+    FileDescriptor file{open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK)};
     if (file.fd < 0) throw HostError("cannot open " + path + ": " + std::strerror(errno));
     auto cannotRead = [&path](int error) { return HostError("cannot read " + path + ": " + std::strerror(error)); };
     struct stat st {};
     if (fstat(file.fd, &st) != 0) throw cannotRead(errno);
     if (S_ISDIR(st.st_mode)) throw cannotRead(EISDIR);
+    if (!S_ISREG(st.st_mode)) throw HostError("cannot read " + path + ": it is not a regular file");
     if (static_cast<std::uint64_t>(st.st_size) > kMaxFileSize) {
         throw HostError("not an Excel 97-2003 workbook: the file is too large");
     }

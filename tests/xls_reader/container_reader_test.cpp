@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include "biff_builder.h"
@@ -139,6 +140,10 @@ TEST(ContainerReader, WhatCannotBeReadIsSaid) {
     const TempDir dir;
     EXPECT_NE(fileError(dir.path + "/missing.xls").find("cannot open"), std::string::npos);
     EXPECT_NE(fileError(dir.path).find("cannot read"), std::string::npos) << "a folder is no file";
+    // A named pipe with no writer: refused at once, not waited on.
+    const std::string pipe = dir.path + "/pipe.xls";
+    ASSERT_EQ(mkfifo(pipe.c_str(), 0600), 0);
+    EXPECT_NE(fileError(pipe).find("not a regular file"), std::string::npos);
     EXPECT_NE(fileError(dir.write("empty.xls", {})).find("empty"), std::string::npos);
     EXPECT_NE(fileError(dir.write("text.xls", Bytes{'d', 'a', 't', 'e', '\n'})).find("not an OLE2"), std::string::npos);
 
