@@ -27,7 +27,7 @@ std::unique_ptr<Workbook> loadWorkbookBytes(std::span<const std::uint8_t> file) 
 
 std::unique_ptr<Workbook> loadWorkbookFile(const std::string& path) {
     const xls::WorkbookStreamBytes stream = xls::readWorkbookStreamFromFile(path);
-    // The cells take about as much memory as the stream they are read from.
+    // The cells, and after them the records of a save, take about twice the stream's size.
     const HeapRoom room(stream.bytes().size() * 2);
     auto workbook = xls::workbookFromStream(stream.bytes());
     workbook->setPath(path);

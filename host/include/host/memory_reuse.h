@@ -1,4 +1,6 @@
 #pragma once
+#include <cstddef>
+#include <thread>
 
 namespace host {
 
@@ -8,13 +10,6 @@ namespace host {
 // fresh memory that costs a page fault per 4 KB on first use (more than copying the data).
 // Kept instead, the memory of one step serves the next. Called once, first thing in main.
 void reuseFreedMemory();
-
-}  // namespace host
-
-#include <cstddef>
-#include <thread>
-
-namespace host {
 
 // Room in the heap for about `bytes` of allocations about to come (the cells of a workbook
 // being opened, the records of its save), its pages faulted in by a thread of its own while
