@@ -29,11 +29,11 @@
 #include <cmath>
 #include <limits>
 #include <memory>
-#include <system_error>
 #include <thread>
 #include <unordered_map>
 #include <unordered_set>
 
+#include "both_at_once.h"
 #include "formula/evaluator.h"
 #include "formula/intern.h"
 #include "host/host_error.h"
@@ -714,14 +714,8 @@ struct Worksheet::Store final : formula::EvalContext {
         const auto n = static_cast<std::uint32_t>(formulas.size());
         const std::uint32_t mid = n / 2;
         std::uint64_t counts[2] = {0, 0};
-        std::thread other;
-        try {
-            other = std::thread([&] { computeHalf(mid, n, state, done, counts[1]); });
-        } catch (const std::system_error&) {
-            computeHalf(mid, n, state, done, counts[1]);  // no thread to be had: one after the other
-        }
-        computeHalf(1, mid, state, done, counts[0]);
-        if (other.joinable()) other.join();
+        bothAtOnce([&] { computeHalf(1, mid, state, done, counts[0]); },
+                   [&] { computeHalf(mid, n, state, done, counts[1]); });
         computations += counts[0] + counts[1];
         for (Column& c : cols) {
             if (!c.formulaCount) continue;

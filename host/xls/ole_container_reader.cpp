@@ -8,9 +8,8 @@
 #include <cerrno>
 #include <cstring>
 #include <new>
-#include <system_error>
-#include <thread>
 
+#include "both_at_once.h"
 #include "host/host_error.h"
 #include "xls/biff_version.h"
 #include "xls/compound_file.h"
@@ -152,16 +151,12 @@ WorkbookStreamBytes readWorkbookStreamFromFile(const std::string& path) {
     const std::size_t half = layout.size >= kTwoThreadsBytes ? layout.size / 2 : layout.size;
     StreamPart first{0, half};
     StreamPart second{half, layout.size};
-    std::thread helper;
     if (second.from < second.to) {
-        try {
-            helper = std::thread([&] { readStreamPart(file.fd, layout.runs, buffer, second); });
-        } catch (const std::system_error&) {
-            readStreamPart(file.fd, layout.runs, buffer, second);   // no thread to be had: one after the other
-        }
+        bothAtOnce([&] { readStreamPart(file.fd, layout.runs, buffer, first); },
+                   [&] { readStreamPart(file.fd, layout.runs, buffer, second); });
+    } else {
+        readStreamPart(file.fd, layout.runs, buffer, first);
     }
-    readStreamPart(file.fd, layout.runs, buffer, first);
-    if (helper.joinable()) helper.join();
     for (const StreamPart* part : {&first, &second}) {
         if (part->error) throw cannotRead(part->error);
         if (part->cutShort) throw HostError("the workbook is damaged: its workbook stream cannot be read to the end");

@@ -15,8 +15,6 @@ namespace host::xls {
 class WorkbookStreamBytes {
 public:
     std::span<const std::uint8_t> bytes() const { return bytes_; }
-    // True when the bytes are this object's own, not the bytes of a file in memory.
-    bool gathered() const { return gathered_.data() != nullptr; }
 
 private:
     WorkbookStreamBytes(PrefaultedBuffer gathered, std::span<const std::uint8_t> bytes)

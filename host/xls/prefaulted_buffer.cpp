@@ -1,10 +1,10 @@
 #include "xls/prefaulted_buffer.h"
 
+#include "both_at_once.h"
+
 #include <sys/mman.h>
 #include <unistd.h>
 
-#include <system_error>
-#include <thread>
 #include <utility>
 
 namespace host::xls {
@@ -15,17 +15,12 @@ PrefaultedBuffer::PrefaultedBuffer(std::size_t size, bool prefault) {
     size_ = size;
     if (!prefault) return;
     // A large buffer is faulted in by two threads, half each.
-    const std::size_t half = size >= kTwoThreadsBytes ? size / 2 : size;
-    std::thread helper;
-    if (half < size) {
-        try {
-            helper = std::thread([this, half] { this->prefault(half, size_ - half); });
-        } catch (const std::system_error&) {
-            this->prefault(half, size - half);
-        }
+    if (size < kTwoThreadsBytes) {
+        this->prefault(0, size);
+        return;
     }
-    this->prefault(0, half);
-    if (helper.joinable()) helper.join();
+    const std::size_t half = size / 2;
+    bothAtOnce([this, half] { this->prefault(0, half); }, [this, half] { this->prefault(half, size_ - half); });
 }
 
 void PrefaultedBuffer::prefault(std::size_t offset, std::size_t count) {

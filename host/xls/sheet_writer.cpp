@@ -3,12 +3,10 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
-#include <exception>
 #include <span>
 #include <string>
-#include <system_error>
-#include <thread>
 
+#include "both_at_once.h"
 #include "host/host_error.h"
 #include "xls/biff_constants.h"
 #include "xls/biff_record_writer.h"
@@ -307,27 +305,10 @@ SheetCells writeSheetCells(const Worksheet& sheet, SstWriter& sst) {
     const auto writeLower = [&] {
         sheet.forEachRowOfCells([&](int row, std::span<const CellFields> cells) { lower.addRow(row, cells); }, split, rows);
     };
-    std::exception_ptr lowerFailed;
-    std::thread worker;
-    try {
-        worker = std::thread([&] {
-            try {
-                writeLower();
-            } catch (...) {
-                lowerFailed = std::current_exception();
-            }
-        });
-    } catch (const std::system_error&) {
-        writeLower();  // no thread to be had: one after the other
-    }
-    try {
+    const auto writeUpper = [&] {
         sheet.forEachRowOfCells([&](int row, std::span<const CellFields> cells) { upper.addRow(row, cells); }, 0, split);
-    } catch (...) {
-        if (worker.joinable()) worker.join();
-        throw;
-    }
-    if (worker.joinable()) worker.join();
-    if (lowerFailed) std::rethrow_exception(lowerFailed);
+    };
+    bothAtOnce(writeUpper, writeLower);
 
     SheetCells cells = upper.finish();
     SheetCells below = lower.finish();
