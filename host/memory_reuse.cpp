@@ -7,6 +7,7 @@
 #include <sys/mman.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cstdint>
 #include <system_error>
@@ -33,7 +34,7 @@ void reuseFreedMemory() {
 #endif
 }
 
-HeapRoom::HeapRoom(std::size_t bytes) {
+HeapRoom::HeapRoom(std::size_t bytes, std::size_t callerFills) {
 #if defined(__GLIBC__) && defined(MADV_POPULATE_WRITE)
     // Below a megabyte the pages are few; above 32 MB the block would be a mapping of its own,
     // gone again when freed.
@@ -45,17 +46,27 @@ HeapRoom::HeapRoom(std::size_t bytes) {
     if (!block) return;
     const auto page = static_cast<std::uintptr_t>(sysconf(_SC_PAGESIZE));
     const auto from = reinterpret_cast<std::uintptr_t>(block);
-    const auto start = (from + page - 1) / page * page;
+    // The caller's first buffer lands at the block's start and is filled at once by the caller:
+    // faulting it in here as well would only make the two wait for each other.
+    const auto start = (from + std::min(callerFills, bytes) + page - 1) / page * page;
     const auto end = (from + bytes) / page * page;
+    // Whole 2 MB pages where the block spans them: one fault maps 512 small pages' worth, and
+    // where the machine maps guest memory in software each small page's first touch costs
+    // microseconds of its own.
+    constexpr std::uintptr_t kHugePage = std::uintptr_t{2} << 20;
+    const auto hugeStart = (from + kHugePage - 1) / kHugePage * kHugePage;
+    const auto hugeEnd = (from + bytes) / kHugePage * kHugePage;
+    if (hugeEnd > hugeStart) madvise(reinterpret_cast<void*>(hugeStart), hugeEnd - hugeStart, MADV_HUGEPAGE);
     // Freed at once, the block stays in the heap and the allocations to come are carved out of
     // it. Faulting its pages in changes no byte of them, so it may run while they are used.
     std::free(block);
     try {
-        filler_ = std::thread([start, end] { madvise(reinterpret_cast<void*>(start), end - start, MADV_POPULATE_WRITE); });
+        if (end > start) filler_ = std::thread([start, end] { madvise(reinterpret_cast<void*>(start), end - start, MADV_POPULATE_WRITE); });
     } catch (const std::system_error&) {
     }
 #else
     (void)bytes;
+    (void)callerFills;
 #endif
 }
 

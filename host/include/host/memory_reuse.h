@@ -11,15 +11,16 @@ namespace host {
 // Kept instead, the memory of one step serves the next. Called once, first thing in main.
 void reuseFreedMemory();
 
-// Room in the heap for about `bytes` of allocations about to come (the cells of a workbook
-// being opened, the records of its save), its pages faulted in by a thread of its own while
-// the caller goes on: a page fault per 4 KB, taken one by one as the cells arrive, costs more
-// than reading them. The room is free heap memory at once, for any allocation to use; the
+// Room in the heap for about `bytes` of allocations about to come (the workbook stream, the
+// cells of a workbook being opened, the records of its save), in 2 MB pages where the system
+// offers them, faulted in by a thread of its own while the caller goes on: a page fault per
+// 4 KB, taken one by one as the cells arrive, costs more than reading them. The room is free heap memory at once, for any allocation to use; the
 // object only waits for the thread when it goes. Does nothing unless reuseFreedMemory() was
 // called: otherwise a block this large is a mapping of its own, gone again when freed.
 class HeapRoom {
 public:
-    explicit HeapRoom(std::size_t bytes);
+    // The first `callerFills` bytes go to a buffer the caller fills at once; they are left to it.
+    explicit HeapRoom(std::size_t bytes, std::size_t callerFills = 0);
     ~HeapRoom();
     HeapRoom(const HeapRoom&) = delete;
     HeapRoom& operator=(const HeapRoom&) = delete;
