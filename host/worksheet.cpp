@@ -1062,6 +1062,14 @@ void Worksheet::clearContents(CellAddress at) {
     store_->recompute({at});
 }
 
+const FormulaCode* Worksheet::formulaAt(CellAddress at) const {
+    if (!validCell(at)) return nullptr;
+    const Store::Column* c = store_->columnIf(at.col);
+    if (!c || at.row >= c->size()) return nullptr;
+    const auto r = static_cast<std::size_t>(at.row);
+    return c->content[r] == Formula ? store_->formulas[c->slot[r]].code : nullptr;
+}
+
 CellView Worksheet::cell(CellAddress at) const {
     CellView v;
     v.at = at;

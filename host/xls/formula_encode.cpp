@@ -101,9 +101,10 @@ void putFunction(std::vector<std::uint8_t>& out, const Token& t) {
 }  // namespace
 
 void FormulaEncoder::encodeTokens(const FormulaCode& code, CellAddress owner, std::vector<std::uint8_t>& out,
-                                  std::vector<Patch>* patches, bool& allOnSheet) {
+                                  std::vector<Patch>* patches, bool& allOnSheet, bool shared) {
     allOnSheet = true;
     const auto field = [&](int value, bool isRow, const RefPart& part, bool relative) {
+        if (shared && relative) value = isRow ? part.row : part.col & 0xFF;   // an offset, wrapping
         const std::uint16_t stored = std::uint16_t(isRow ? value : columnField(value, part));
         if (patches && relative) {
             const std::int32_t delta = isRow ? part.row : part.col;
@@ -132,13 +133,14 @@ void FormulaEncoder::encodeTokens(const FormulaCode& code, CellAddress owner, st
             case TokenKind::Missing: out.push_back(kPtgMissArg); break;
             case TokenKind::Ref: {
                 const CellAddress a = t.a.resolve(owner);
-                if (!onSheet(a)) {
+                if (!shared && !onSheet(a)) {
                     allOnSheet = false;
                     out.push_back(kPtgRefErr | cls);
                     out.insert(out.end(), 4, 0);
                     break;
                 }
-                out.push_back(kPtgRef | cls);
+                const bool offsets = shared && (t.a.rowRelative || t.a.colRelative);
+                out.push_back((offsets ? kPtgRefN : kPtgRef) | cls);
                 field(a.row, true, t.a, t.a.rowRelative);
                 field(a.col, false, t.a, t.a.colRelative);
                 break;
@@ -146,13 +148,15 @@ void FormulaEncoder::encodeTokens(const FormulaCode& code, CellAddress owner, st
             case TokenKind::Area: {
                 const CellAddress a = t.a.resolve(owner);
                 const CellAddress b = t.b.resolve(owner);
-                if (!onSheet(a) || !onSheet(b)) {
+                if (!shared && (!onSheet(a) || !onSheet(b))) {
                     allOnSheet = false;
                     out.push_back(kPtgAreaErr | cls);
                     out.insert(out.end(), 8, 0);
                     break;
                 }
-                out.push_back(kPtgArea | cls);
+                const bool offsets =
+                    shared && (t.a.rowRelative || t.a.colRelative || t.b.rowRelative || t.b.colRelative);
+                out.push_back((offsets ? kPtgAreaN : kPtgArea) | cls);
                 field(a.row, true, t.a, t.a.rowRelative);
                 field(b.row, true, t.b, t.b.rowRelative);
                 field(a.col, false, t.a, t.a.colRelative);
@@ -221,6 +225,20 @@ const std::vector<std::uint8_t>& FormulaEncoder::encode(const FormulaCode& code,
     const int base[2] = {owner.col, owner.row};   // indexed, not branched on: rows and columns alternate
     for (const Patch& p : t->patches) store16(bytes + p.offset, std::uint16_t((base[p.row] + p.delta) | p.flags));
     return t->bytes;
+}
+
+bool FormulaEncoder::shareable(const FormulaCode& code, CellAddress at) {
+    if (code.opaque) return false;
+    const auto& recent = recent_[recentSlot(code)];
+    const Template* t = recent.first == &code ? recent.second : templateOf(code, at);
+    return t && at.row >= t->minRow && at.row <= t->maxRow && at.col >= t->minCol && at.col <= t->maxCol;
+}
+
+const std::vector<std::uint8_t>& FormulaEncoder::encodeShared(const FormulaCode& code) {
+    bool ignored = false;
+    rgce_.clear();
+    encodeTokens(code, CellAddress{0, 0}, rgce_, nullptr, ignored, true);
+    return rgce_;
 }
 
 }  // namespace host::xls

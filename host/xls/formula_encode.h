@@ -20,6 +20,15 @@ public:
     // until the next call.
     const std::vector<std::uint8_t>& encode(const FormulaCode& code, CellAddress owner);
 
+    // Whether `code` in the cell at `at` may be one cell of a shared formula: it is the
+    // engine's own code (not the bytes of a formula kept as it came) and none of its references
+    // falls off the sheet from there.
+    bool shareable(const FormulaCode& code, CellAddress at);
+    // The tokens of a shareable `code` as a SHRFMLA record holds them for all its cells:
+    // relative rows and columns as offsets from the cell (tRefN, tAreaN), absolute references
+    // as they are. Valid until the next call.
+    const std::vector<std::uint8_t>& encodeShared(const FormulaCode& code);
+
 private:
     // Where a relative row or column sits in a code's tokens, so that the same code in
     // another cell (cells of one shape share their code) is the same bytes with these fields
@@ -36,8 +45,10 @@ private:
         // The cells from which every reference stays on the sheet.
         int minRow = 0, maxRow = 0, minCol = 0, maxCol = 0;
     };
+    // With `shared`, references with a relative part become offsets (tRefN, tAreaN) and
+    // `owner` serves only their absolute parts.
     void encodeTokens(const FormulaCode& code, CellAddress owner, std::vector<std::uint8_t>& out,
-                      std::vector<Patch>* patches, bool& allOnSheet);
+                      std::vector<Patch>* patches, bool& allOnSheet, bool shared = false);
     void markFunctionArguments(const FormulaCode& code);
     Template* templateOf(const FormulaCode& code, CellAddress owner);
     static std::size_t recentSlot(const FormulaCode& code) {

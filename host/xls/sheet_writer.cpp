@@ -30,6 +30,10 @@ constexpr int kRowsForTwoWriters = 4096;
 constexpr std::size_t kFirstPart = std::size_t(1) << 16;
 constexpr std::size_t kLargestPart = std::size_t(1) << 22;
 constexpr std::size_t kRowRecordSize = 20;
+// A shared formula counts its cells in one byte: a longer run down a column is shared in
+// groups of this many rows.
+constexpr int kMostSharedCells = 255;
+constexpr std::uint16_t kSharedFormulaFlag = 0x0008;
 
 // The RK form of a constant number, for RK and MULRK records.
 bool rkOf(const CellFields& cell, std::uint32_t& rk) {
@@ -59,7 +63,8 @@ class CellRecordWriter {
 public:
     // With `sstFilled`, every text of the sheet is in the table already and is only looked up,
     // so writers of separate rows may share the table.
-    CellRecordWriter(SstWriter& sst, bool sstFilled) : sst_(sst), sstFilled_(sstFilled) {}
+    CellRecordWriter(const Worksheet& sheet, SstWriter& sst, bool sstFilled)
+        : sheet_(sheet), sst_(sst), sstFilled_(sstFilled) {}
 
     void addRow(int row, std::span<const CellFields> cells);
     SheetCells finish();
@@ -94,11 +99,30 @@ private:
     void writeRks(int row, std::span<const CellFields> run);
     void writeConstant(int row, const CellFields& cell, std::uint16_t xf);
     void writeFormula(int row, const CellFields& cell, std::uint16_t xf);
+
+    // The cells down one column that share one formula: a run of cells holding the same code
+    // (the same formula moved down a row each time), cut into groups of kMostSharedCells rows
+    // counted from the run's first row. Where a group lies follows from the sheet alone, so
+    // writers of separate rows agree on it. A group of one cell is a plain formula.
+    struct SharedGroup {
+        const FormulaCode* code = nullptr;
+        int runStart = 0;
+        int first = -1;
+        int last = -2;
+        bool shared = false;   // else its cells are written as plain formulas
+    };
+    const SharedGroup& sharedGroup(int row, int col, const FormulaCode& code);
+    bool sharesDown(int row, int col, const FormulaCode& code) {
+        return sheet_.formulaAt({row, col}) == &code && encoder_.shareable(code, {row, col});
+    }
+    void writeSharedFormula(const SharedGroup& group, int col);
     void writeBoolErr(int row, int col, std::uint16_t xf, std::uint8_t value, bool isError);
 
+    const Worksheet& sheet_;
     SstWriter& sst_;
     bool sstFilled_;
     FormulaEncoder encoder_;
+    SharedGroup groups_[kMaxColumns];   // by column: the group met last
     std::vector<BiffRecordWriter> parts_;
     BiffRecordWriter* out_ = nullptr;   // the last part, which the open block goes to
     // The open block starts with room for all its ROW records, filled as its rows come; what
@@ -182,18 +206,68 @@ void CellRecordWriter::writeConstant(int row, const CellFields& cell, std::uint1
     }
 }
 
+const CellRecordWriter::SharedGroup& CellRecordWriter::sharedGroup(int row, int col, const FormulaCode& code) {
+    SharedGroup& g = groups_[col];
+    if (g.code == &code && row >= g.first && row <= g.last) return g;
+    // The group before, in the same run, tells where the run starts; else it is looked for.
+    const bool sameRun = g.code == &code && g.last == row - 1 && g.last > g.first;
+    const int runStart = g.runStart;
+    g = SharedGroup{&code, row, row, row, false};
+    if (!encoder_.shareable(code, {row, col})) return g;
+    if (sameRun) {
+        g.runStart = runStart;
+    } else {
+        while (g.runStart > 0 && sharesDown(g.runStart - 1, col, code)) --g.runStart;
+    }
+    g.first = g.runStart + (row - g.runStart) / kMostSharedCells * kMostSharedCells;
+    const int end = std::min(g.first + kMostSharedCells - 1, kMaxRows - 1);
+    while (g.last < end && sharesDown(g.last + 1, col, code)) ++g.last;
+    // A shared formula too long for its record goes cell by cell, and is refused there.
+    g.shared = g.last > g.first && encoder_.encodeShared(code).size() <= kMaxFormulaTokenBytes;
+    return g;
+}
+
+void CellRecordWriter::writeSharedFormula(const SharedGroup& group, int col) {
+    const std::vector<std::uint8_t>& rgce = encoder_.encodeShared(*group.code);
+    std::uint8_t* p = out_->room(4 + 10 + rgce.size());
+    store16(p, kShrFmla);
+    store16(p + 2, std::uint16_t(10 + rgce.size()));
+    store16(p + 4, std::uint16_t(group.first));
+    store16(p + 6, std::uint16_t(group.last));
+    p[8] = std::uint8_t(col);
+    p[9] = std::uint8_t(col);
+    p[10] = 0;
+    p[11] = std::uint8_t(group.last - group.first + 1);   // the cells that use it
+    store16(p + 12, std::uint16_t(rgce.size()));
+    std::memcpy(p + 14, rgce.data(), rgce.size());
+}
+
 void CellRecordWriter::writeFormula(int row, const CellFields& cell, std::uint16_t xf) {
     const CellAddress at{row, cell.col};
-    const std::vector<std::uint8_t>& rgce = encoder_.encode(*cell.formula, at);
-    if (rgce.size() > kMaxFormulaTokenBytes)
-        throw HostError("The formula in " + formatAddress(at, false) + " is too long to save.");
-
-    std::uint8_t* p = cellRecord(kFormula, 22 + rgce.size(), row, cell.col, xf);
-    storeCachedResult(p, cell);
-    store16(p + 8, 0);   // no flags: not shared, computed normally
-    store32(p + 10, 0);
-    store16(p + 14, std::uint16_t(rgce.size()));
-    std::memcpy(p + 16, rgce.data(), rgce.size());
+    const SharedGroup& group = sharedGroup(row, cell.col, *cell.formula);
+    if (group.shared) {
+        // A cell of a shared formula points at the group's first cell, whose record the
+        // shared tokens follow.
+        std::uint8_t* p = cellRecord(kFormula, 22 + 5, row, cell.col, xf);
+        storeCachedResult(p, cell);
+        store16(p + 8, kSharedFormulaFlag);
+        store32(p + 10, 0);
+        store16(p + 14, 5);
+        p[16] = kPtgExp;
+        store16(p + 17, std::uint16_t(group.first));
+        store16(p + 19, std::uint16_t(cell.col));
+        if (row == group.first) writeSharedFormula(group, cell.col);
+    } else {
+        const std::vector<std::uint8_t>& rgce = encoder_.encode(*cell.formula, at);
+        if (rgce.size() > kMaxFormulaTokenBytes)
+            throw HostError("The formula in " + formatAddress(at, false) + " is too long to save.");
+        std::uint8_t* p = cellRecord(kFormula, 22 + rgce.size(), row, cell.col, xf);
+        storeCachedResult(p, cell);
+        store16(p + 8, 0);   // no flags: not shared, computed normally
+        store32(p + 10, 0);
+        store16(p + 14, std::uint16_t(rgce.size()));
+        std::memcpy(p + 16, rgce.data(), rgce.size());
+    }
 
     if (cell.valueKind == Value::Kind::Text && !cell.text.empty()) {
         ContinuedRecordWriter string(*out_, kString);
@@ -290,7 +364,7 @@ std::size_t SheetCells::size() const {
 SheetCells writeSheetCells(const Worksheet& sheet, SstWriter& sst) {
     const int rows = sheet.rowExtent();
     if (rows < kRowsForTwoWriters) {
-        CellRecordWriter writer(sst, false);
+        CellRecordWriter writer(sheet, sst, false);
         sheet.forEachRowOfCells([&](int row, std::span<const CellFields> cells) { writer.addRow(row, cells); });
         return writer.finish();
     }
@@ -300,8 +374,8 @@ SheetCells writeSheetCells(const Worksheet& sheet, SstWriter& sst) {
     // bytes are the same as one writer's.
     sheet.forEachConstantText([&](std::string_view text) { sst.add(text); });
     const int split = rows / 2 / kRowsPerBlock * kRowsPerBlock;
-    CellRecordWriter upper(sst, true);
-    CellRecordWriter lower(sst, true);
+    CellRecordWriter upper(sheet, sst, true);
+    CellRecordWriter lower(sheet, sst, true);
     const auto writeLower = [&] {
         sheet.forEachRowOfCells([&](int row, std::span<const CellFields> cells) { lower.addRow(row, cells); }, split, rows);
     };

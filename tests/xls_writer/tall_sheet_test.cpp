@@ -11,29 +11,15 @@
 #include "host/host_error.h"
 #include "host/workbook.h"
 #include "xls/biff_constants.h"
+#include "raw_records.h"
 #include "too_long_formula.h"
 #include "xls/workbook_writer.h"
 
 using namespace host::xls;
+using writer_test::RawRecord;
+using writer_test::records;
 
 namespace {
-
-struct RawRecord {
-    std::uint16_t type;
-    std::vector<std::uint8_t> data;
-    std::uint16_t u16(std::size_t at) const { return std::uint16_t(data.at(at) | data.at(at + 1) << 8); }
-    std::uint32_t u32(std::size_t at) const { return std::uint32_t(u16(at)) | std::uint32_t(u16(at + 2)) << 16; }
-};
-
-std::vector<RawRecord> records(const std::vector<std::uint8_t>& s) {
-    std::vector<RawRecord> out;
-    for (std::size_t pos = 0; pos + 4 <= s.size();) {
-        const std::size_t len = s[pos + 2] | s[pos + 3] << 8;
-        out.push_back({std::uint16_t(s[pos] | s[pos + 1] << 8), {s.begin() + pos + 4, s.begin() + pos + 4 + len}});
-        pos += 4 + len;
-    }
-    return out;
-}
 
 // The strings of an SST that fits one record, all of them compressed (these texts are ASCII).
 std::vector<std::string> sstStrings(const RawRecord& sst) {

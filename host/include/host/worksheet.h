@@ -69,6 +69,9 @@ public:
     Value value(CellAddress at) const;         // current value; a formula's result
     CellValue read(CellAddress at) const;      // value plus whether its format makes it a date
     std::string formulaText(CellAddress at) const;  // "=..." for a formula cell, else ""
+    // The formula's code in the cell, null when it holds none. Cells of one shape (the same
+    // formula moved down or across) share one code. Safe alongside the row walks below.
+    const FormulaCode* formulaAt(CellAddress at) const;
 
     // Every cell that has content or a style other than the default, in row-major order.
     void forEachCell(const std::function<void(const CellView&)>& visit) const;
