@@ -227,11 +227,14 @@ const std::vector<std::uint8_t>& FormulaEncoder::encode(const FormulaCode& code,
     return t->bytes;
 }
 
-bool FormulaEncoder::shareable(const FormulaCode& code, CellAddress at) {
+bool FormulaEncoder::shareable(const FormulaCode& code, CellAddress at, int& firstRow, int& lastRow) {
     if (code.opaque) return false;
     const auto& recent = recent_[recentSlot(code)];
     const Template* t = recent.first == &code ? recent.second : templateOf(code, at);
-    return t && at.row >= t->minRow && at.row <= t->maxRow && at.col >= t->minCol && at.col <= t->maxCol;
+    if (!t || at.row < t->minRow || at.row > t->maxRow || at.col < t->minCol || at.col > t->maxCol) return false;
+    firstRow = t->minRow;
+    lastRow = t->maxRow;
+    return true;
 }
 
 const std::vector<std::uint8_t>& FormulaEncoder::encodeShared(const FormulaCode& code) {

@@ -22,8 +22,8 @@ public:
 
     // Whether `code` in the cell at `at` may be one cell of a shared formula: it is the
     // engine's own code (not the bytes of a formula kept as it came) and none of its references
-    // falls off the sheet from there.
-    bool shareable(const FormulaCode& code, CellAddress at);
+    // falls off the sheet from there. Gives the rows of `at`'s column where the same holds.
+    bool shareable(const FormulaCode& code, CellAddress at, int& firstRow, int& lastRow);
     // The tokens of a shareable `code` as a SHRFMLA record holds them for all its cells:
     // relative rows and columns as offsets from the cell (tRefN, tAreaN), absolute references
     // as they are. Valid until the next call.

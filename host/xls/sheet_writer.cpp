@@ -112,9 +112,6 @@ private:
         bool shared = false;   // else its cells are written as plain formulas
     };
     const SharedGroup& sharedGroup(int row, int col, const FormulaCode& code);
-    bool sharesDown(int row, int col, const FormulaCode& code) {
-        return sheet_.formulaAt({row, col}) == &code && encoder_.shareable(code, {row, col});
-    }
     void writeSharedFormula(const SharedGroup& group, int col);
     void writeBoolErr(int row, int col, std::uint16_t xf, std::uint8_t value, bool isError);
 
@@ -213,15 +210,17 @@ const CellRecordWriter::SharedGroup& CellRecordWriter::sharedGroup(int row, int 
     const bool sameRun = g.code == &code && g.last == row - 1 && g.last > g.first;
     const int runStart = g.runStart;
     g = SharedGroup{&code, row, row, row, false};
-    if (!encoder_.shareable(code, {row, col})) return g;
+    int firstRow = 0, lastRow = 0;   // where the code may be shared in this column
+    if (!encoder_.shareable(code, {row, col}, firstRow, lastRow)) return g;
+    const auto holdsIt = [&](int r) { return sheet_.formulaAt({r, col}) == &code; };
     if (sameRun) {
         g.runStart = runStart;
     } else {
-        while (g.runStart > 0 && sharesDown(g.runStart - 1, col, code)) --g.runStart;
+        while (g.runStart > firstRow && holdsIt(g.runStart - 1)) --g.runStart;
     }
     g.first = g.runStart + (row - g.runStart) / kMostSharedCells * kMostSharedCells;
-    const int end = std::min(g.first + kMostSharedCells - 1, kMaxRows - 1);
-    while (g.last < end && sharesDown(g.last + 1, col, code)) ++g.last;
+    const int end = std::min(g.first + kMostSharedCells - 1, lastRow);
+    while (g.last < end && holdsIt(g.last + 1)) ++g.last;
     // A shared formula too long for its record goes cell by cell, and is refused there.
     g.shared = g.last > g.first && encoder_.encodeShared(code).size() <= kMaxFormulaTokenBytes;
     return g;
