@@ -1315,6 +1315,46 @@ void Worksheet::beginLoad() {
     store_->dropIndex();
 }
 
+void Worksheet::loadNumber(CellAddress at, double number, std::uint16_t styleIndex) {
+    Store::Column* c = store_->loading && validCell(at) && styleIndex < styles_->size() ? &store_->column(at.col) : nullptr;
+    if (c) c->ensure(at.row);
+    const auto r = static_cast<std::size_t>(at.row);
+    if (!c || c->content[r] != None) {
+        setNumber(at, number);
+        if (styleIndex) setStyleIndex(at, styleIndex);
+        return;
+    }
+    // An empty cell: no formula to drop, no text to let go.
+    c->changed(at.row);
+    c->kind[r] = static_cast<std::uint8_t>(Value::Kind::Number);
+    c->num[r] = number;
+    c->content[r] = Constant;
+    if (styleIndex) c->style[r] = styleIndex;
+}
+
+void Worksheet::loadFormula(CellAddress at, const FormulaPtr& code, const Value& cached, std::uint16_t styleIndex) {
+    Store::Column* c =
+        store_->loading && code && validCell(at) && styleIndex < styles_->size() ? &store_->column(at.col) : nullptr;
+    if (c) c->ensure(at.row);
+    const auto r = static_cast<std::size_t>(at.row);
+    if (!c || c->content[r] != None) {
+        setFormula(at, code, cached);
+        if (styleIndex) setStyleIndex(at, styleIndex);
+        return;
+    }
+    const FormulaCode* held = store_->holdCode(code);
+    store_->placeFormula(at, held);
+    if (held->opaque) {
+        store_->writeValue(at, cached);   // kept: the engine cannot compute it
+    } else {
+        c->changed(at.row);   // its value comes when loading ends
+        c->kind[r] = static_cast<std::uint8_t>(Value::Kind::Empty);
+        c->num[r] = 0;
+    }
+    c->content[r] = Formula;
+    if (styleIndex) c->style[r] = styleIndex;
+}
+
 void Worksheet::reserveForLoad(int rows, int cols) {
     if (!store_->loading) return;
     rows = std::clamp(rows, 0, kMaxRows);

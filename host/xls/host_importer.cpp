@@ -51,21 +51,24 @@ void HostImporter::sheetExtent(int rows, int cols) {
     if (sheet_) sheet_->reserveForLoad(rows, cols);
 }
 
-void HostImporter::applyStyle(CellAddress at, std::uint16_t xf) {
+std::uint16_t HostImporter::styleOf(std::uint16_t xf) {
     // An XF index with no XF record behind it gets the default style.
-    if (xf >= hostStyleOfXf_.size()) return;
+    if (xf >= hostStyleOfXf_.size()) return 0;
     int& index = hostStyleOfXf_[xf];
     if (index < 0) index = workbook_.styles().intern(xfStyles_[xf]);
-    if (index != 0) {
+    return static_cast<std::uint16_t>(index);
+}
+
+void HostImporter::applyStyle(CellAddress at, std::uint16_t xf) {
+    if (const std::uint16_t index = styleOf(xf)) {
         reserveRow(at);
-        sheet_->setStyleIndex(at, static_cast<std::uint16_t>(index));
+        sheet_->setStyleIndex(at, index);
     }
 }
 
 void HostImporter::number(CellAddress at, std::uint16_t xf, double value) {
     reserveRow(at);
-    sheet_->setNumber(at, value);
-    applyStyle(at, xf);
+    sheet_->loadNumber(at, value, styleOf(xf));
 }
 
 void HostImporter::text(CellAddress at, std::uint16_t xf, std::string_view value) {
@@ -119,11 +122,10 @@ void HostImporter::formula(CellAddress at, std::uint16_t xf, const FormulaTokens
     reserveRow(at);
     if (tokens.partOfArray) {
         ownCode_ = decodeFormula(tokens, at, names_);
-        sheet_->setFormula(at, ownCode_, cached);
+        sheet_->loadFormula(at, ownCode_, cached, styleOf(xf));
     } else {
-        sheet_->setFormula(at, tokens.shareKey ? sharedCode(tokens, at) : plainCode(tokens, at), cached);
+        sheet_->loadFormula(at, tokens.shareKey ? sharedCode(tokens, at) : plainCode(tokens, at), cached, styleOf(xf));
     }
-    applyStyle(at, xf);
 }
 
 void HostImporter::columnWidth(int firstCol, int lastCol, double width) {

@@ -37,6 +37,8 @@ public:
 
 private:
     void reserveRow(CellAddress at);
+    // The host's style for an XF index; 0, the default, for an index with no XF behind it.
+    std::uint16_t styleOf(std::uint16_t xf);
     void applyStyle(CellAddress at, std::uint16_t xf);
     const FormulaPtr& sharedCode(const FormulaTokens& tokens, CellAddress at);
     const FormulaPtr& plainCode(const FormulaTokens& tokens, CellAddress at);

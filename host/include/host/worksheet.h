@@ -122,6 +122,11 @@ public:
     // While loading: the rows and columns the cells to come will span, so the store takes its
     // room once instead of growing step by step. Only a hint; values are capped to the sheet.
     void reserveForLoad(int rows, int cols);
+    // While loading: a number, or a formula with the result the file gave, and the cell's
+    // style, in one step. A cell loaded twice, or anything out of the ordinary, takes the
+    // general way (setNumber, setFormula, setStyleIndex).
+    void loadNumber(CellAddress at, double number, std::uint16_t styleIndex);
+    void loadFormula(CellAddress at, const FormulaPtr& code, const Value& cached, std::uint16_t styleIndex);
     void recalculateAll();
     // How many formula computations this sheet has made: lets tests see that a change
     // recomputes only what depends on it.
