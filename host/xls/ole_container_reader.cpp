@@ -9,7 +9,6 @@
 #include <cstring>
 #include <new>
 
-#include "both_at_once.h"
 #include "host/host_error.h"
 #include "xls/biff_version.h"
 #include "xls/compound_file.h"
@@ -146,21 +145,13 @@ WorkbookStreamBytes readWorkbookStreamFromFile(const std::string& path) {
     };
     const StreamLayout layout = locateWorkbookStream(read, fileSize);
 
-    // A large stream is read in two halves at once, each on its own core.
+    // Read on this core alone: the other one is making room for the cells meanwhile (see
+    // HeapRoom), and a third thread would only take turns with the two.
     PrefaultedBuffer buffer = streamBuffer(layout.size, false);
-    const std::size_t half = layout.size >= kTwoThreadsBytes ? layout.size / 2 : layout.size;
-    StreamPart first{0, half};
-    StreamPart second{half, layout.size};
-    if (second.from < second.to) {
-        bothAtOnce([&] { readStreamPart(file.fd, layout.runs, buffer, first); },
-                   [&] { readStreamPart(file.fd, layout.runs, buffer, second); });
-    } else {
-        readStreamPart(file.fd, layout.runs, buffer, first);
-    }
-    for (const StreamPart* part : {&first, &second}) {
-        if (part->error) throw cannotRead(part->error);
-        if (part->cutShort) throw HostError("the workbook is damaged: its workbook stream cannot be read to the end");
-    }
+    StreamPart whole{0, layout.size};
+    readStreamPart(file.fd, layout.runs, buffer, whole);
+    if (whole.error) throw cannotRead(whole.error);
+    if (whole.cutShort) throw HostError("the workbook is damaged: its workbook stream cannot be read to the end");
     const std::span<const std::uint8_t> bytes(buffer.data(), layout.size);
     return WorkbookStreamBytes(std::move(buffer), bytes);
 }

@@ -32,7 +32,7 @@ private:
 WorkbookStreamBytes readWorkbookStream(std::span<const std::uint8_t> file);
 
 // The same from the file at `path`: only the container's tables and the stream's own sectors
-// are read, straight into the stream's memory (a large stream in two halves at once). The file
+// are read, straight into the stream's memory. The file
 // is read, not mapped, so a file changed or cut short by another program meanwhile can only
 // give damaged bytes, never a crash. Also throws "cannot open ..." and "cannot read ...".
 WorkbookStreamBytes readWorkbookStreamFromFile(const std::string& path);
