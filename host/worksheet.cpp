@@ -660,7 +660,15 @@ struct Worksheet::Store final : formula::EvalContext {
         if (rpn.size() != 3 || rpn[0].kind != TokenKind::Ref || rpn[1].kind != TokenKind::Ref) return false;
         if (!numberForFormula(rpn[0].a.resolve(at), a) || !numberForFormula(rpn[1].a.resolve(at), b)) return false;
         double r = 0;
-        switch (rpn[2].kind) {
+        if (!operateOnNumbers(rpn[2].kind, a, b, r)) return false;
+        writeNumber(at, r, markChanged);
+        return true;
+    }
+
+    // a op b for the four arithmetic operators, when the result is a finite number (a zero
+    // without its sign); the evaluator answers the rest (#DIV/0!, overflow, other operators).
+    static bool operateOnNumbers(TokenKind op, double a, double b, double& r) {
+        switch (op) {
             case TokenKind::Add: r = a + b; break;
             case TokenKind::Sub: r = a - b; break;
             case TokenKind::Mul: r = a * b; break;
@@ -671,7 +679,7 @@ struct Worksheet::Store final : formula::EvalContext {
             default: return false;
         }
         if (!std::isfinite(r)) return false;
-        writeNumber(at, r == 0 ? 0.0 : r, markChanged);
+        if (r == 0) r = 0.0;
         return true;
     }
 
@@ -684,26 +692,54 @@ struct Worksheet::Store final : formula::EvalContext {
     // of a column with formulas is marked changed.
     static constexpr std::size_t kHalvesFrom = std::size_t{1} << 14;
 
-    bool settledInHalf(const FormulaCell& fc, std::uint32_t lo, std::uint32_t hi, const std::uint8_t* state,
-                       std::uint8_t done) const {
-        const CellAddress owner = fc.at();
-        const Column& own = cols[static_cast<std::size_t>(owner.col)];
-        // A text is dropped when a number replaces it: that is the walk's business.
-        if (own.kind[static_cast<std::size_t>(owner.row)] == static_cast<std::uint8_t>(Value::Kind::Text)) return false;
-        for (const Token& t : fc.code->rpn) {
-            if (t.kind != TokenKind::Ref) continue;
-            const std::uint32_t s = slotAt(t.a.resolve(owner));
+    // The number in `a` for a formula of the half [lo, hi): a constant or nothing, or a
+    // formula of the same half computed already; false for anything else.
+    bool numberInHalf(CellAddress a, std::uint32_t lo, std::uint32_t hi, const std::uint8_t* state,
+                      std::uint8_t done, double& out) const {
+        if (!validCell(a)) return false;
+        const Column* c = columnIf(a.col);
+        if (!c || a.row >= c->size()) {
+            out = 0;
+            return true;
+        }
+        const auto r = static_cast<std::size_t>(a.row);
+        if (c->formulaCount) {
+            const std::uint32_t s = c->slot[r];
             if (s && (s < lo || s >= hi || state[s] != done)) return false;
         }
-        return true;
+        switch (static_cast<Value::Kind>(c->kind[r])) {
+            case Value::Kind::Number: out = c->num[r]; return true;
+            case Value::Kind::Empty: out = 0; return true;
+            default: return false;
+        }
     }
 
+    // The shapes computeOnNumbers takes, each cell they read looked at once.
     void computeHalf(std::uint32_t lo, std::uint32_t hi, std::uint8_t* state, std::uint8_t done, std::uint64_t& count) {
         std::uint64_t computed = 0;  // counted here: the two halves' counts share a cache line
         for (std::uint32_t s = lo; s < hi; ++s) {
             const FormulaCell& fc = formulas[s];
-            if (!fc.code || fc.code->opaque || !settledInHalf(fc, lo, hi, state, done)) continue;
-            if (!computeOnNumbers(*fc.code, fc.at(), false)) continue;
+            if (state[s] == done || !fc.code || fc.code->opaque) continue;
+            const CellAddress at = fc.at();
+            Column& own = cols[static_cast<std::size_t>(at.col)];
+            const auto row = static_cast<std::size_t>(at.row);
+            // A text is dropped when a number replaces it: that is the walk's business.
+            if (own.kind[row] == static_cast<std::uint8_t>(Value::Kind::Text)) continue;
+            const std::vector<Token>& rpn = fc.code->rpn;
+            double a = 0, b = 0, r = 0;
+            if (rpn.size() == 1 && rpn[0].kind == TokenKind::Ref) {
+                if (!numberInHalf(rpn[0].a.resolve(at), lo, hi, state, done, r)) continue;
+            } else if (rpn.size() == 3 && rpn[0].kind == TokenKind::Ref && rpn[1].kind == TokenKind::Ref) {
+                if (!numberInHalf(rpn[0].a.resolve(at), lo, hi, state, done, a) ||
+                    !numberInHalf(rpn[1].a.resolve(at), lo, hi, state, done, b) ||
+                    !operateOnNumbers(rpn[2].kind, a, b, r)) {
+                    continue;
+                }
+            } else {
+                continue;
+            }
+            own.kind[row] = static_cast<std::uint8_t>(Value::Kind::Number);
+            own.num[row] = r;
             state[s] = done;
             ++computed;
         }
