@@ -625,6 +625,11 @@ struct Worksheet::Store final : formula::EvalContext {
     // evaluator's operand stack. Anything else (texts, booleans, errors, a division by zero, a
     // result that is not finite) goes to the evaluator.
     bool numberForFormula(CellAddress a, double& out) const {
+        return numberAt(a, out, [](std::uint32_t) { return true; });
+    }
+    // The same, taking a formula's cell only when `formulaReady(slot)` says so.
+    template <class FormulaReady>
+    bool numberAt(CellAddress a, double& out, FormulaReady formulaReady) const {
         if (!validCell(a)) return false;
         const Column* c = columnIf(a.col);
         if (!c || a.row >= c->size()) {
@@ -632,6 +637,7 @@ struct Worksheet::Store final : formula::EvalContext {
             return true;
         }
         const auto r = static_cast<std::size_t>(a.row);
+        if (c->formulaCount && c->slot[r] && !formulaReady(c->slot[r])) return false;
         switch (static_cast<Value::Kind>(c->kind[r])) {
             case Value::Kind::Number: out = c->num[r]; return true;
             case Value::Kind::Empty: out = 0; return true;
@@ -696,22 +702,7 @@ struct Worksheet::Store final : formula::EvalContext {
     // formula of the same half computed already; false for anything else.
     bool numberInHalf(CellAddress a, std::uint32_t lo, std::uint32_t hi, const std::uint8_t* state,
                       std::uint8_t done, double& out) const {
-        if (!validCell(a)) return false;
-        const Column* c = columnIf(a.col);
-        if (!c || a.row >= c->size()) {
-            out = 0;
-            return true;
-        }
-        const auto r = static_cast<std::size_t>(a.row);
-        if (c->formulaCount) {
-            const std::uint32_t s = c->slot[r];
-            if (s && (s < lo || s >= hi || state[s] != done)) return false;
-        }
-        switch (static_cast<Value::Kind>(c->kind[r])) {
-            case Value::Kind::Number: out = c->num[r]; return true;
-            case Value::Kind::Empty: out = 0; return true;
-            default: return false;
-        }
+        return numberAt(a, out, [&](std::uint32_t s) { return s >= lo && s < hi && state[s] == done; });
     }
 
     // The shapes computeOnNumbers takes, each cell they read looked at once.
