@@ -91,27 +91,37 @@ private:
         return h;
     }
 
+    // The number records, a sheet's commonest, are read field by field at fixed places once
+    // their length is checked.
+    static Header headerAt(const std::uint8_t* p) {
+        Header h;
+        h.at.row = loadU16(p);
+        h.at.col = loadU16(p + 2);
+        h.xf = loadU16(p + 4);
+        h.valid = h.at.col < kMaxColumns;
+        return h;
+    }
     void number(const BiffRecord& rec) {
-        ByteReader r(rec.data, "a NUMBER record is damaged");
-        const Header h = header(r);
-        const double v = r.f64();
-        if (h.valid) sink_.number(h.at, h.xf, v);
+        if (rec.data.size() < 14) throwDamaged("a NUMBER record is damaged");
+        const Header h = headerAt(rec.data.data());
+        if (h.valid) sink_.number(h.at, h.xf, loadF64(rec.data.data() + 6));
     }
     void rk(const BiffRecord& rec) {
-        ByteReader r(rec.data, "an RK record is damaged");
-        const Header h = header(r);
-        const double v = decodeRk(r.u32());
-        if (h.valid) sink_.number(h.at, h.xf, v);
+        if (rec.data.size() < 10) throwDamaged("an RK record is damaged");
+        const Header h = headerAt(rec.data.data());
+        if (h.valid) sink_.number(h.at, h.xf, decodeRk(loadU32(rec.data.data() + 6)));
     }
     void mulRk(const BiffRecord& rec) {
-        ByteReader r(rec.data, "a MULRK record is damaged");
-        const int row = r.u16();
-        const int first = r.u16();
-        if (r.remaining() < 2) throwDamaged("a MULRK record is damaged");
-        const std::size_t count = (r.remaining() - 2) / 6;
-        for (std::size_t i = 0; i < count; ++i) {
-            const std::uint16_t xf = r.u16();
-            const double v = decodeRk(r.u32());
+        // Row, first column, six bytes a cell (XF, RK), last column.
+        if (rec.data.size() < 6) throwDamaged("a MULRK record is damaged");
+        const std::uint8_t* p = rec.data.data();
+        const int row = loadU16(p);
+        const int first = loadU16(p + 2);
+        const std::size_t count = (rec.data.size() - 6) / 6;
+        p += 4;
+        for (std::size_t i = 0; i < count; ++i, p += 6) {
+            const std::uint16_t xf = loadU16(p);
+            const double v = decodeRk(loadU32(p + 2));
             const int col = first + static_cast<int>(i);
             if (col < kMaxColumns) sink_.number({row, col}, xf, v);
         }
@@ -191,14 +201,15 @@ private:
     // the tokens and any array constants. Held back until the records that complete it
     // (STRING, SHRFMLA, ARRAY) have been seen.
     void formula(const BiffRecord& rec) {
-        ByteReader r(rec.data, "a FORMULA record is damaged");
-        const Header h = header(r);
-        const auto result = r.take(8);
-        r.u16();  // flags: fShrFmla is redundant with the tExp token
-        r.u32();
-        const std::uint16_t count = r.u16();
-        pending_.tokens = r.take(count);
-        pending_.extra = r.rest();
+        // The cell, the result at 6, flags at 14 (fShrFmla is redundant with the tExp token), a
+        // cache id at 16, the token count at 20, the tokens from 22.
+        const std::span<const std::uint8_t> d = rec.data;
+        if (d.size() < 22 || loadU16(d.data() + 20) > d.size() - 22) throwDamaged("a FORMULA record is damaged");
+        const Header h = headerAt(d.data());
+        const std::uint8_t* result = d.data() + 6;
+        const std::uint16_t count = loadU16(d.data() + 20);
+        pending_.tokens = d.subspan(22, count);
+        pending_.extra = d.subspan(22 + std::size_t{count});
         pending_.at = h.at;
         pending_.xf = h.xf;
         pending_.active = h.valid;
@@ -218,7 +229,7 @@ private:
             }
         } else {
             cached.kind = Value::Kind::Number;
-            cached.number = loadF64(result.data());
+            cached.number = loadF64(result);
         }
     }
     void stringResult(RecordStream& records, const BiffRecord& rec) {
