@@ -645,6 +645,15 @@ struct Worksheet::Store final : formula::EvalContext {
         }
     }
 
+    // While loading, the column of `at` when the cell is still empty, so that a loaded value
+    // goes into it in one step; null for a cell that goes the general way.
+    Column* emptyCellToLoad(CellAddress at) {
+        if (!loading || !validCell(at)) return nullptr;
+        Column& c = column(at.col);
+        c.ensure(at.row);
+        return c.content[static_cast<std::size_t>(at.row)] == None ? &c : nullptr;
+    }
+
     // Without `markChanged` the caller sees to the column's block summaries itself.
     void writeNumber(CellAddress at, double n, bool markChanged = true) {
         Column& c = cols[static_cast<std::size_t>(at.col)];
@@ -1343,15 +1352,14 @@ void Worksheet::beginLoad() {
 }
 
 void Worksheet::loadNumber(CellAddress at, double number, std::uint16_t styleIndex) {
-    Store::Column* c = store_->loading && validCell(at) && styleIndex < styles_->size() ? &store_->column(at.col) : nullptr;
-    if (c) c->ensure(at.row);
-    const auto r = static_cast<std::size_t>(at.row);
-    if (!c || c->content[r] != None) {
+    Store::Column* c = styleIndex < styles_->size() ? store_->emptyCellToLoad(at) : nullptr;
+    if (!c) {
         setNumber(at, number);
         if (styleIndex) setStyleIndex(at, styleIndex);
         return;
     }
     // An empty cell: no formula to drop, no text to let go.
+    const auto r = static_cast<std::size_t>(at.row);
     c->changed(at.row);
     c->kind[r] = static_cast<std::uint8_t>(Value::Kind::Number);
     c->num[r] = number;
@@ -1360,15 +1368,13 @@ void Worksheet::loadNumber(CellAddress at, double number, std::uint16_t styleInd
 }
 
 void Worksheet::loadFormula(CellAddress at, const FormulaPtr& code, const Value& cached, std::uint16_t styleIndex) {
-    Store::Column* c =
-        store_->loading && code && validCell(at) && styleIndex < styles_->size() ? &store_->column(at.col) : nullptr;
-    if (c) c->ensure(at.row);
-    const auto r = static_cast<std::size_t>(at.row);
-    if (!c || c->content[r] != None) {
+    Store::Column* c = code && styleIndex < styles_->size() ? store_->emptyCellToLoad(at) : nullptr;
+    if (!c) {
         setFormula(at, code, cached);
         if (styleIndex) setStyleIndex(at, styleIndex);
         return;
     }
+    const auto r = static_cast<std::size_t>(at.row);
     const FormulaCode* held = store_->holdCode(code);
     store_->placeFormula(at, held);
     if (held->opaque) {

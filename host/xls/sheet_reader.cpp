@@ -82,25 +82,17 @@ private:
         std::uint16_t xf;
         bool valid;
     };
-    static Header header(ByteReader& r) {
-        Header h;
-        h.at.row = r.u16();
-        h.at.col = r.u16();
-        h.xf = r.u16();
-        h.valid = h.at.col < kMaxColumns;  // columns past IV are not part of a BIFF8 sheet
-        return h;
-    }
-
-    // The number records, a sheet's commonest, are read field by field at fixed places once
-    // their length is checked.
+    // The row, column and XF that open a cell record, at `p` once the length is checked: the
+    // number and formula records, a sheet's commonest, read their fields at fixed places.
     static Header headerAt(const std::uint8_t* p) {
         Header h;
         h.at.row = loadU16(p);
         h.at.col = loadU16(p + 2);
         h.xf = loadU16(p + 4);
-        h.valid = h.at.col < kMaxColumns;
+        h.valid = h.at.col < kMaxColumns;  // columns past IV are not part of a BIFF8 sheet
         return h;
     }
+    static Header header(ByteReader& r) { return headerAt(r.take(6).data()); }
     void number(const BiffRecord& rec) {
         if (rec.data.size() < 14) throwDamaged("a NUMBER record is damaged");
         const Header h = headerAt(rec.data.data());
