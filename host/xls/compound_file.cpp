@@ -94,12 +94,13 @@ private:
         }
     }
 
-    // The whole sector `s`, which must lie in the file.
-    void readSector(std::uint32_t s, std::uint8_t* into) const {
-        if (s >= sectorCount_) damagedContainer();
-        const std::uint64_t offset = (std::uint64_t{s} + 1) * sectorSize_;
-        if (read_(offset, into, sectorSize_) != sectorSize_) damagedContainer();
+    // The whole sectors `first` to `first + count - 1`, which must lie in the file.
+    void readSectors(std::uint32_t first, std::size_t count, std::uint8_t* into) const {
+        if (first >= sectorCount_ || count > sectorCount_ - first) damagedContainer();
+        const std::uint64_t offset = (std::uint64_t{first} + 1) * sectorSize_;
+        if (read_(offset, into, count * sectorSize_) != count * sectorSize_) damagedContainer();
     }
+    void readSector(std::uint32_t s, std::uint8_t* into) const { readSectors(s, 1, into); }
 
     void readFat() {
         std::vector<std::uint8_t> sector(sectorSize_);
@@ -118,25 +119,37 @@ private:
             }
             next = loadU32(sector.data() + 4 * (perSector - 1));
         }
+        // Writers keep the FAT's sectors together: each run of neighbouring ones is one read,
+        // straight into the table.
         fat_.resize(fatSectors_.size() * perSector);
-        for (std::size_t i = 0; i < fatSectors_.size(); ++i) {
-            readSector(fatSectors_[i], sector.data());
-            for (std::size_t j = 0; j < perSector; ++j) fat_[i * perSector + j] = loadU32(sector.data() + 4 * j);
+        auto* bytes = reinterpret_cast<std::uint8_t*>(fat_.data());
+        for (std::size_t i = 0, j = 0; i < fatSectors_.size(); i = j) {
+            for (j = i + 1; j < fatSectors_.size() && fatSectors_[j] == fatSectors_[j - 1] + 1; ++j) {}
+            readSectors(fatSectors_[i], j - i, bytes + i * sectorSize_);
         }
+        for (std::size_t i = 0; i < fat_.size(); ++i) fat_[i] = loadU32(bytes + 4 * i);
     }
 
     // The sectors of the chain that starts at `start`, at most `limit` of them. Each must be a
     // sector the table describes, below `sectors`, and none may come twice.
+    // Calls `visit` with each, and returns how many there were.
+    template <typename Visit>
+    static std::size_t walkChain(std::uint32_t start, std::size_t limit, const std::vector<std::uint32_t>& table,
+                                 std::uint64_t sectors, Visit&& visit) {
+        std::vector<bool> seen(table.size());
+        std::size_t count = 0;
+        for (std::uint32_t s = start; s != kEndOfChain && count < limit; ++count) {
+            if (s >= table.size() || s >= sectors || seen[s]) damagedContainer();
+            seen[s] = true;
+            visit(s);
+            s = table[s];
+        }
+        return count;
+    }
     static std::vector<std::uint32_t> chain(std::uint32_t start, std::size_t limit, const std::vector<std::uint32_t>& table,
                                             std::uint64_t sectors) {
         std::vector<std::uint32_t> out;
-        std::vector<bool> seen(table.size());
-        for (std::uint32_t s = start; s != kEndOfChain && out.size() < limit;) {
-            if (s >= table.size() || s >= sectors || seen[s]) damagedContainer();
-            seen[s] = true;
-            out.push_back(s);
-            s = table[s];
-        }
+        walkChain(start, limit, table, sectors, [&out](std::uint32_t s) { out.push_back(s); });
         return out;
     }
 
@@ -191,14 +204,15 @@ private:
 
     void bigStreamRuns(std::uint32_t start, StreamLayout& layout) const {
         const std::size_t count = (layout.size + sectorSize_ - 1) / sectorSize_;
-        const auto sectors = chain(start, count, fat_, sectorCount_);
-        if (sectors.size() < count) streamCutShort();
+        // A large stream has thousands of sectors, mostly in a row: they go into the layout as
+        // they are found, as runs.
         std::size_t left = layout.size;
-        for (const std::uint32_t s : sectors) {
+        const std::size_t found = walkChain(start, count, fat_, sectorCount_, [&](std::uint32_t s) {
             const std::size_t n = std::min(left, sectorSize_);
             addRun(layout, (std::uint64_t{s} + 1) * sectorSize_, n);
             left -= n;
-        }
+        });
+        if (found < count) streamCutShort();
     }
 
     // A small stream lies in the mini stream: 64-byte sectors inside the root entry's own
