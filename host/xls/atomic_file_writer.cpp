@@ -9,11 +9,10 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <system_error>
-#include <thread>
 #include <vector>
 
 #include "host/host_error.h"
+#include "xls/replaced_file_release.h"
 
 namespace host::xls {
 namespace {
@@ -64,16 +63,6 @@ int holdReplaced(const std::string& path, bool exists) {
 #endif
 }
 
-// Lets the replaced file go in the background, once the save is complete.
-void releaseInBackground(int fd) {
-    if (fd < 0) return;
-    try {
-        std::thread([fd] { close(fd); }).detach();
-    } catch (const std::system_error&) {
-        close(fd);
-    }
-}
-
 }  // namespace
 
 void writeFileAtomically(const std::string& givenPath, const std::function<bool(int fd)>& write) {
@@ -117,7 +106,7 @@ void writeFileAtomically(const std::string& givenPath, const std::function<bool(
     }
     // The replaced file goes while the folder is synced: letting go of a large file's blocks
     // takes milliseconds of its own.
-    releaseInBackground(replaced);
+    releaseReplacedFile(replaced);
     syncFolder(folder);
 }
 

@@ -8,8 +8,8 @@ namespace host::xls {
 
 // Calls `write` with the descriptor of a temporary file in the target's folder; `write`
 // returns false, errno saying why, when it failed. Throws HostError, with a message a person can read, when the file cannot be
-// written; no temporary file is left behind then. The file replaced is released (its space
-// and cached pages freed) on a background thread once the new one is in place.
+// written; no temporary file is left behind then. The file replaced is let go (its space
+// and cached pages freed) after the new one is in place, see host/replaced_files.h.
 void writeFileAtomically(const std::string& path, const std::function<bool(int fd)>& write);
 
 }  // namespace host::xls

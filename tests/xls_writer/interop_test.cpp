@@ -2,15 +2,23 @@
 // read back by xlrd (with formatting), LibreOffice (which recomputes every formula) and
 // Gnumeric (which shows the cached results).
 #include <gtest/gtest.h>
+#include <poll.h>
+#include <spawn.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
+#include <chrono>
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <map>
+#include <optional>
 #include <sstream>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "host/application.h"
@@ -511,4 +519,84 @@ TEST_F(WriterInterop, TheCommandLineCopyRewritesAWorkbookAndRefusesWhatItCannotD
     EXPECT_EQ(r.status, 2);
     EXPECT_TRUE(oneLine(r.output)) << r.output;
     EXPECT_FALSE(fs::exists(dir + "/out.xls"));
+}
+
+namespace {
+// Whether any process (of those this one may look at) has the file `dev`:`ino` open.
+bool someProcessHolds(dev_t dev, ino_t ino) {
+    std::error_code ec;
+    for (const auto& process : fs::directory_iterator("/proc", ec)) {
+        const std::string pid = process.path().filename().string();
+        if (pid.find_first_not_of("0123456789") != std::string::npos) continue;
+        std::error_code gone;   // processes come and go meanwhile
+        for (const auto& fd : fs::directory_iterator(process.path() / "fd", gone)) {
+            struct stat st {};
+            if (stat(fd.path().c_str(), &st) == 0 && st.st_dev == dev && st.st_ino == ino) return true;
+        }
+    }
+    return false;
+}
+
+// Runs `argv` with its output into a pipe; the output, once the pipe's every writer has
+// closed it, or nullopt when that takes longer than `limit`. Its exit status in `status`.
+std::optional<std::string> outputOf(const std::vector<std::string>& argv, std::chrono::seconds limit, int& status) {
+    int out[2];
+    if (pipe(out) != 0) return std::nullopt;
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_adddup2(&actions, out[1], 1);
+    posix_spawn_file_actions_adddup2(&actions, out[1], 2);
+    posix_spawn_file_actions_addclose(&actions, out[0]);
+    std::vector<char*> args;
+    for (const auto& a : argv) args.push_back(const_cast<char*>(a.c_str()));
+    args.push_back(nullptr);
+    pid_t pid = -1;
+    const int spawned = posix_spawn(&pid, args[0], &actions, nullptr, args.data(), environ);
+    posix_spawn_file_actions_destroy(&actions);
+    close(out[1]);
+    std::string output;
+    bool ended = spawned != 0;
+    const auto deadline = std::chrono::steady_clock::now() + limit;
+    while (!ended && std::chrono::steady_clock::now() < deadline) {
+        pollfd p{out[0], POLLIN, 0};
+        if (poll(&p, 1, 100) <= 0) continue;
+        char buffer[4096];
+        const ssize_t n = read(out[0], buffer, sizeof buffer);
+        if (n > 0) output.append(buffer, std::size_t(n));
+        else ended = true;
+    }
+    close(out[0]);
+    int raw = 0;
+    if (spawned == 0) waitpid(pid, &raw, 0);
+    status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+    if (!ended) return std::nullopt;
+    return output;
+}
+}  // namespace
+
+// Freeing a large file's blocks takes the file system milliseconds, which the copy leaves to a
+// small process of its own once it has ended. That process must not keep the caller's pipe
+// open, nor hold the replaced file for long.
+TEST_F(WriterInterop, TheCommandLineCopyLetsTheFileItReplacedGoOnceItHasEnded) {
+    const std::string cli = std::string(TALLOMER_BINARY_DIR) + "/tools/tallomer-cli";
+    const std::string target = dir + "/replaced.xls";
+    fs::copy_file(mixedPath, target, fs::copy_options::overwrite_existing);
+    struct stat old {};
+    ASSERT_EQ(stat(target.c_str(), &old), 0);
+
+    int status = -1;
+    const auto output = outputOf({cli, "copy", statsPath, target}, std::chrono::seconds(60), status);
+    ASSERT_TRUE(output.has_value()) << "the copy's output pipe was still open after a minute";
+    EXPECT_EQ(*output, "");
+    EXPECT_EQ(status, 0);
+    struct stat now {};
+    ASSERT_EQ(stat(target.c_str(), &now), 0);
+    EXPECT_NE(now.st_ino, old.st_ino);
+
+    bool held = true;
+    for (int tries = 0; tries < 1000 && held; ++tries) {
+        held = someProcessHolds(old.st_dev, old.st_ino);
+        if (held) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    EXPECT_FALSE(held) << "the replaced file was still open ten seconds after the copy";
 }
