@@ -19,10 +19,14 @@ file="$work/stats_32764.xls"
 mv "$work/lo-made/generated.xls" "$file"
 echo "workbook: $(stat -c %s "$file") bytes"
 
-seconds() {   # runs a command, prints its wall time in seconds
-    local start=$EPOCHREALTIME
-    "$@" >/dev/null 2>&1
-    awk -v a="$start" -v b="$EPOCHREALTIME" 'BEGIN { printf "%.4f\n", b - a }'
+# Whole processes are timed by hyperfine, which starts them itself, without a shell: timed from
+# bash, each run would also count bash copying itself to start it (about 2 ms here, as much as
+# the copy's own start-up).
+seconds() {   # runs a command N times, prints each run's wall time in seconds
+    local n=$1; shift
+    hyperfine -N --runs "$n" --style none --export-json "$work/run.json" -- "$(printf '%q ' "$@")" >/dev/null 2>&1
+    "$python" -c 'import json, sys
+for t in json.load(open(sys.argv[1]))["results"][0]["times"]: print("%.4f" % t)' "$work/run.json"
 }
 median() { sort -g | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'; }
 
@@ -34,8 +38,9 @@ start = time.perf_counter(); xlrd.open_workbook(sys.argv[1]); print("%.4f" % (ti
 # The three take turns, round after round, so that a machine that speeds up or slows down
 # meanwhile touches each of them alike.
 for round in 1 2 3; do
-    for i in 1 2 3 4 5; do seconds "$cli" copy "$file" "$work/copy.xls"; done >>"$work/copy.times"
-    seconds lo --convert-to 'xls:MS Excel 97' --outdir "$work/lo-out" "$file" >>"$work/office.times"
+    seconds 5 "$cli" copy "$file" "$work/copy.xls" >>"$work/copy.times"
+    seconds 1 soffice --headless "-env:UserInstallation=file://$work/lo-profile" --convert-to 'xls:MS Excel 97' \
+        --outdir "$work/lo-out" "$file" >>"$work/office.times"
     sync   # LibreOffice's output goes to disk now, not during the next copy's save
     xlrd_once >>"$work/xlrd.times"
 done
