@@ -157,6 +157,44 @@ TEST(ContainerReader, WhatCannotBeReadIsSaid) {
     }
 }
 
+// The FAT's sectors are read a run of neighbours at a time; writers may place them anywhere,
+// in any order: one moved to the file's end, two in swapped order.
+TEST(ContainerReader, FatSectorsAnywhereInTheFileAreReadInTheOrderListed) {
+    const TempDir dir;
+    const Bytes stream = patterned((std::size_t(2) << 20) + 777);
+    const Bytes good = xls_test::compoundFile(stream);
+    const auto u32 = [](const Bytes& b, std::size_t at) {
+        return std::uint32_t(b[at] | b[at + 1] << 8 | b[at + 2] << 16 | std::uint32_t(b[at + 3]) << 24);
+    };
+    const auto put32 = [](Bytes& b, std::size_t at, std::uint32_t v) {
+        for (int i = 0; i < 4; ++i) b[at + i] = std::uint8_t(v >> (8 * i));
+    };
+    const auto sectorAt = [](std::uint32_t s) { return (std::size_t{s} + 1) * 512; };
+    const std::uint32_t fatCount = u32(good, 44);
+    ASSERT_GE(fatCount, 8u);
+    const std::size_t k = fatCount / 2;   // header entry of a FAT sector in the middle
+
+    Bytes moved = good;   // its copy at a new sector past the old end; the old place scrambled
+    const auto newSector = static_cast<std::uint32_t>(moved.size() / 512 - 1);
+    const std::uint32_t old = u32(good, 76 + 4 * k);
+    moved.insert(moved.end(), good.begin() + sectorAt(old), good.begin() + sectorAt(old) + 512);
+    std::fill(moved.begin() + sectorAt(old), moved.begin() + sectorAt(old) + 512, 0xAB);
+    put32(moved, 76 + 4 * k, newSector);
+
+    Bytes swapped = good;   // two neighbours listed the other way round, their contents too
+    const std::uint32_t a = u32(good, 76 + 4 * k), b = u32(good, 76 + 4 * (k + 1));
+    std::copy(good.begin() + sectorAt(a), good.begin() + sectorAt(a) + 512, swapped.begin() + sectorAt(b));
+    std::copy(good.begin() + sectorAt(b), good.begin() + sectorAt(b) + 512, swapped.begin() + sectorAt(a));
+    put32(swapped, 76 + 4 * k, b);
+    put32(swapped, 76 + 4 * (k + 1), a);
+
+    for (const Bytes* file : {&moved, &swapped}) {
+        ASSERT_EQ(gsfWorkbookStream(*file), stream) << "libgsf's own reading";
+        EXPECT_EQ(asBytes(host::xls::readWorkbookStream(*file).bytes()), stream);
+        EXPECT_EQ(asBytes(host::xls::readWorkbookStreamFromFile(dir.write("book.xls", *file)).bytes()), stream);
+    }
+}
+
 TEST(ContainerReader, DamagedTablesAreRefusedNotFollowed) {
     const Bytes good = xls_test::compoundFile(patterned(20000));
     auto patched = [&](std::size_t at, std::uint32_t value) {
