@@ -104,8 +104,8 @@ void writeFileAtomically(const std::string& givenPath, const std::function<bool(
         unlink(tempName.c_str());
         fail(givenPath, std::strerror(error) + std::string("."));
     }
-    // The replaced file goes while the folder is synced: letting go of a large file's blocks
-    // takes milliseconds of its own.
+    // The replaced file is handed over before the folder is synced: letting go of a large
+    // file's blocks takes milliseconds of its own.
     releaseReplacedFile(replaced);
     syncFolder(folder);
 }

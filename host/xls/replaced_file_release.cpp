@@ -88,7 +88,7 @@ bool releaseAfterExit(int fd) {
     }
     auto* top = static_cast<char*>(stack) + kStack;
     auto* release = reinterpret_cast<Release*>(top - 64);
-    *release = Release{fd, gate[0], static_cast<int>(std::max(sysconf(_SC_OPEN_MAX), 1024L))};
+    *release = Release{fd, gate[0], static_cast<int>(std::clamp(sysconf(_SC_OPEN_MAX), 1024L, 65536L))};
     // Sharing the memory spares the copy of its page tables; the program's memory, too, is
     // then taken apart by that process rather than by the program's exit.
     const int pid = clone(releaseAfterProgram, release, CLONE_VM | SIGCHLD, release);
