@@ -10,11 +10,12 @@ cli="$build/tools/tallomer-cli"
 python=/usr/bin/python3
 work=$(mktemp -d /tmp/tallomer-copy-bench-XXXXXX)
 trap 'rm -rf "$work"' EXIT
-lo() { soffice --headless "-env:UserInstallation=file://$work/lo-profile" "$@" >/dev/null 2>&1; }
+# LibreOffice headless with a profile of its own, converting to Excel 97-2003.
+office=(soffice --headless "-env:UserInstallation=file://$work/lo-profile" --convert-to 'xls:MS Excel 97')
 
 # The workbook: generated with xlwt, then saved by LibreOffice (which also warms its profile).
 "$python" "$here/make_stats_workbook.py" 32764 "$work/generated.xls"
-lo --convert-to 'xls:MS Excel 97' --outdir "$work/lo-made" "$work/generated.xls"
+"${office[@]}" --outdir "$work/lo-made" "$work/generated.xls" >/dev/null 2>&1
 file="$work/stats_32764.xls"
 mv "$work/lo-made/generated.xls" "$file"
 echo "workbook: $(stat -c %s "$file") bytes"
@@ -39,8 +40,7 @@ start = time.perf_counter(); xlrd.open_workbook(sys.argv[1]); print("%.4f" % (ti
 # meanwhile touches each of them alike.
 for round in 1 2 3; do
     seconds 5 "$cli" copy "$file" "$work/copy.xls" >>"$work/copy.times"
-    seconds 1 soffice --headless "-env:UserInstallation=file://$work/lo-profile" --convert-to 'xls:MS Excel 97' \
-        --outdir "$work/lo-out" "$file" >>"$work/office.times"
+    seconds 1 "${office[@]}" --outdir "$work/lo-out" "$file" >>"$work/office.times"
     sync   # LibreOffice's output goes to disk now, not during the next copy's save
     xlrd_once >>"$work/xlrd.times"
 done
