@@ -132,6 +132,7 @@ Workbook& Application::openWorkbook(const std::string& path) {
     if (!wb) throw HostError("The workbook \"" + path + "\" could not be read.");
     if (wb->sheetCount() == 0) throw HostError("The workbook \"" + path + "\" has no sheets.");
     wb->setPath(path);
+    wb->setFileFingerprint(fingerprintFile(path));
     workbooks_.push_back(std::move(wb));
     active_ = static_cast<int>(workbooks_.size()) - 1;
     closed_.reset();
@@ -169,6 +170,7 @@ void Application::saveActiveWorkbook() {
     Workbook& wb = *workbooks_[static_cast<std::size_t>(active_)];
     if (wb.path().empty()) throw HostError("The workbook has no file yet; save it under a name first.");
     saveWorkbookFile(wb, wb.path());
+    wb.setFileFingerprint(fingerprintFile(wb.path()));
 }
 
 void Application::saveActiveWorkbookAs(const std::string& path) {
@@ -178,6 +180,7 @@ void Application::saveActiveWorkbookAs(const std::string& path) {
     Workbook& wb = *workbooks_[static_cast<std::size_t>(active_)];
     saveWorkbookFile(wb, path);
     wb.setPath(path);
+    wb.setFileFingerprint(fingerprintFile(path));
 }
 
 void Application::selectSheet(int oneBased) {

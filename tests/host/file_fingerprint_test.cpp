@@ -38,3 +38,26 @@ TEST(FileFingerprint, ChangesWithTheBytesEvenAtTheSameSizeAndTime) {
 }
 
 }  // namespace
+
+#include "host/application.h"
+
+namespace {
+
+TEST(FileFingerprint, AWorkbookKnowsTheFileAsItLastReadOrWroteIt) {
+    const auto dir = std::filesystem::temp_directory_path() / ("fingerprint-wb-" + std::to_string(::getpid()));
+    std::filesystem::create_directories(dir);
+    const std::string path = (dir / "stats.xls").string();
+    host::Application app;
+    host::Workbook& made = app.addWorkbook();
+    EXPECT_FALSE(made.fileFingerprint().has_value());
+    app.saveActiveWorkbookAs(path);
+    ASSERT_TRUE(made.fileFingerprint().has_value());
+    EXPECT_EQ(made.fileFingerprint(), host::fingerprintFile(path));
+
+    app.closeActiveWorkbook();
+    host::Workbook& opened = app.openWorkbook(path);
+    EXPECT_EQ(opened.fileFingerprint(), host::fingerprintFile(path));
+    std::filesystem::remove_all(dir);
+}
+
+}  // namespace

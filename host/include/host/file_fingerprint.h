@@ -1,4 +1,5 @@
 #pragma once
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -11,7 +12,7 @@ namespace host {
 struct FileFingerprint {
     std::uint64_t size = 0;
     std::int64_t modifiedNs = 0;   // st_mtim, nanoseconds since the epoch
-    std::uint64_t checksum = 0;    // FNV-1a over the whole file
+    std::uint64_t checksum = 0;    // fingerprintChecksum of the whole file
 
     bool operator==(const FileFingerprint&) const = default;
 };

@@ -4,6 +4,9 @@
 #include <string>
 #include <vector>
 
+#include <optional>
+
+#include "host/file_fingerprint.h"
 #include "host/style.h"
 #include "host/worksheet.h"
 
@@ -44,11 +47,18 @@ public:
     const std::string& path() const { return path_; }
     void setPath(std::string path) { path_ = std::move(path); }
 
+    // The file as this workbook last read or wrote it (Workbooks.Open, Save, SaveAs), so that a
+    // caller can tell whether another program has changed it since; nullopt for a workbook
+    // that has no file yet.
+    const std::optional<FileFingerprint>& fileFingerprint() const { return fileFingerprint_; }
+    void setFileFingerprint(std::optional<FileFingerprint> print) { fileFingerprint_ = print; }
+
 private:
     StyleTable styles_;
     std::vector<std::unique_ptr<Worksheet>> sheets_;
     int activeSheet_ = 0;
     std::string path_;
+    std::optional<FileFingerprint> fileFingerprint_;
 };
 
 }  // namespace host
