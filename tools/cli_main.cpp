@@ -6,7 +6,6 @@
 
 #include "commands.h"
 #include "host/memory_reuse.h"
-#include "host/replaced_files.h"
 
 namespace {
 int usage() {
@@ -19,7 +18,6 @@ int usage() {
 
 int main(int argc, char** argv) {
     host::reuseFreedMemory();
-    host::releaseReplacedFilesAfterExit();
     if (argc < 2) return usage();
     const std::string command = argv[1];
     const std::vector<std::string> args(argv + 2, argv + argc);

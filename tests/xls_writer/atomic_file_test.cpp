@@ -1,18 +1,22 @@
 // Replacing a file atomically: a failed save leaves the old file byte for byte and no
 // temporary file. The read-only folder and the full disk are real: small tmpfs mounts.
 #include <gtest/gtest.h>
+#include <fcntl.h>
+#include <sys/file.h>
 #include <sys/mount.h>
+#include <sys/wait.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
-#include <chrono>
+#include <csignal>
+#include <ctime>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <set>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "host/host_error.h"
@@ -97,9 +101,8 @@ TEST_F(AtomicFile, ReplacesAnExistingFileKeepingItsPermissions) {
     EXPECT_EQ(entries(dir), std::set<std::string>{"book.xls"});
 }
 
-// The replaced file is held until the rename is done and then let go in the background:
-// nothing of it may stay open.
-TEST_F(AtomicFile, ReplacedFilesAreLetGo) {
+// Nothing of a save stays open: neither the new file nor the one it replaced.
+TEST_F(AtomicFile, RepeatedSavesLeaveNoFileOpen) {
     const auto openFiles = [] {
         std::size_t n = 0;
         for ([[maybe_unused]] const auto& e : fs::directory_iterator("/proc/self/fd")) ++n;
@@ -111,8 +114,6 @@ TEST_F(AtomicFile, ReplacedFilesAreLetGo) {
     for (int i = 1; i <= 20; ++i) writeFileAtomically(target.string(), writer("v" + std::to_string(i)));
     EXPECT_EQ(readAll(target), "v20");
     EXPECT_EQ(entries(dir), std::set<std::string>{"book.xls"});
-    for (int tries = 0; tries < 500 && openFiles() > before; ++tries)
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
     EXPECT_EQ(openFiles(), before);
 }
 
@@ -176,4 +177,115 @@ TEST_F(AtomicFile, AReadOnlyFolderFailsCleanly) {
     EXPECT_THROW(writeFileAtomically((mountPoint / "other.xls").string(), writer("new")), HostError);
     EXPECT_EQ(readAll(target), "precious");
     EXPECT_EQ(entries(mountPoint), std::set<std::string>{"book.xls"});
+}
+
+// A save killed while it writes: the old file stays, and no temporary file is left beside it.
+TEST_F(AtomicFile, AKilledSaveLeavesTheOldFileAndNothingElse) {
+    const fs::path target = dir / "book.xls";
+    writeAll(target, "precious");
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        try {
+            writeFileAtomically(target.string(), [](int fd) {
+                const std::string half(1 << 20, 'x');
+                if (write(fd, half.data(), half.size()) < 0) _exit(3);
+                raise(SIGKILL);
+                return true;
+            });
+        } catch (...) {
+        }
+        _exit(4);
+    }
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFSIGNALED(status)) << "the save was not killed: " << status;
+    EXPECT_EQ(readAll(target), "precious");
+    EXPECT_EQ(entries(dir), std::set<std::string>{"book.xls"});
+}
+
+// Temporary files of our naming that nothing writes any more go before a save; a fresh one, a
+// locked one (a save at work) and other names stay.
+TEST_F(AtomicFile, StaleTemporaryFilesAreRemovedBeforeASave) {
+    const auto make = [&](const std::string& name, int hoursOld) {
+        writeAll(dir / name, std::string(1000, 'x'));
+        const timespec when[2] = {{time(nullptr) - hoursOld * 3600, 0}, {time(nullptr) - hoursOld * 3600, 0}};
+        utimensat(AT_FDCWD, (dir / name).c_str(), when, 0);
+    };
+    make(".tallomer-save-Old123", 2);
+    make(".tallomer-save-Fresh1", 0);
+    make(".tallomer-save-Locked", 2);
+    make(".tallomer-save-longer-name", 2);
+    make("notes.txt", 2);
+    fs::create_symlink(dir / "notes.txt", dir / ".tallomer-save-Link12");
+    const int held = open((dir / ".tallomer-save-Locked").c_str(), O_RDONLY);
+    ASSERT_GE(held, 0);
+    ASSERT_EQ(flock(held, LOCK_EX), 0);
+
+    writeFileAtomically((dir / "book.xls").string(), writer("new"));
+    close(held);
+    EXPECT_EQ(entries(dir), (std::set<std::string>{"book.xls", ".tallomer-save-Fresh1", ".tallomer-save-Locked",
+                                                   ".tallomer-save-longer-name", "notes.txt",
+                                                   ".tallomer-save-Link12"}));
+}
+
+// Runs `body` as the user nobody (when the test runs as root) in a child process; returns its
+// exit status, or -1 when the child could not become nobody.
+int asNobody(const std::function<int()>& body) {
+    const pid_t child = fork();
+    if (child == 0) {
+        if (geteuid() == 0 && (setgid(65534) != 0 || setuid(65534) != 0)) _exit(100);
+        _exit(body());
+    }
+    int status = 0;
+    if (child < 0 || waitpid(child, &status, 0) != child || !WIFEXITED(status)) return -1;
+    return WEXITSTATUS(status) == 100 ? -1 : WEXITSTATUS(status);
+}
+
+// A read-only file is not replaced, although its folder would allow it; root may replace it.
+TEST_F(AtomicFile, AReadOnlyFileIsRefusedExceptForRoot) {
+    const fs::path folder = dir / "home";
+    fs::create_directory(folder);
+    chmod(dir.c_str(), 0755);
+    const fs::path target = folder / "book.xls";
+    writeAll(target, "precious");
+    chmod(target.c_str(), 0444);
+    if (geteuid() == 0) {
+        ASSERT_EQ(chown(folder.c_str(), 65534, 65534), 0);
+        ASSERT_EQ(chown(target.c_str(), 65534, 65534), 0);
+    }
+    const int status = asNobody([&] {
+        try {
+            writeFileAtomically(target.string(), writer("new"));
+            return 1;
+        } catch (const HostError& e) {
+            return std::string(e.what()) == "book.xls is read-only." ? 0 : 2;
+        }
+    });
+    ASSERT_NE(status, -1) << "could not become the user nobody";
+    EXPECT_EQ(status, 0) << (status == 1 ? "replaced" : "refused with another message");
+    EXPECT_EQ(readAll(target), "precious");
+    EXPECT_EQ(entries(folder), std::set<std::string>{"book.xls"});
+
+    if (geteuid() == 0) {
+        writeFileAtomically(target.string(), writer("new"));
+        EXPECT_EQ(readAll(target), "new");
+        EXPECT_EQ(fs::status(target).permissions(), fs::perms(0444));
+    }
+}
+
+// Root saving another user's file keeps its owner and group, so that user can still write it.
+TEST_F(AtomicFile, TheReplacedFilesOwnerAndGroupAreKept) {
+    if (geteuid() != 0) GTEST_SKIP() << "giving a file to another user needs root";
+    const fs::path target = dir / "book.xls";
+    writeAll(target, "old");
+    ASSERT_EQ(chown(target.c_str(), 65534, 65534), 0);
+    chmod(target.c_str(), 0664);
+    writeFileAtomically(target.string(), writer("new"));
+    struct stat after {};
+    ASSERT_EQ(stat(target.c_str(), &after), 0);
+    EXPECT_EQ(after.st_uid, 65534u);
+    EXPECT_EQ(after.st_gid, 65534u);
+    EXPECT_EQ(after.st_mode & 07777, 0664u);
+    EXPECT_EQ(readAll(target), "new");
 }
