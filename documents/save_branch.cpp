@@ -1,5 +1,6 @@
 #include "documents/documents.h"
 #include "documents/file_dialog_branches.h"
+#include "documents/save_target_check.h"
 #include "host/application.h"
 
 namespace tallomer {
@@ -11,6 +12,11 @@ constexpr const char* kSaveFailed = "Error in saving file.\nPlease check the fil
 
 void saveBranch(Documents& d, const std::string& path) {
     try {
+        if (!mayWriteTo(d, path)) {   // refused or cancelled: nothing written, nothing changed
+            d.main.showWindow();
+            d.main.setProcessingVisible(false);
+            return;
+        }
         d.state.xlApp->setDisplayAlerts(false);
         d.state.xlApp->saveActiveWorkbookAs(path);
         d.state.Saved = "True";

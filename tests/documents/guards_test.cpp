@@ -330,13 +330,14 @@ TEST_F(Commands, OpenGuardThenSaveAsThenNoShowsOpenModeButTheButtonSaves) {
     EXPECT_EQ(state.Named, "True");
 }
 
-TEST_F(Commands, OpenThenSaveBeforeChoosingSavesDirectlyAndFailsQuietlyWithoutAFile) {
+TEST_F(Commands, OpenThenSaveBeforeChoosingSavesDirectlyAndSaysItFailsWithoutAFile) {
     Form1_Command5_Click(*docs);
     ASSERT_EQ(state.Named, "True");
     docs->form4.show();
     window.visible = false;
     Form1_Command3_Click(*docs);  // Named: a direct save, but the workbook has no file yet
-    EXPECT_TRUE(window.messages.empty()) << "the direct save shows no message";
+    ASSERT_EQ(window.messages.size(), 1u) << "a save that did not happen says so";
+    EXPECT_EQ(window.messages[0].rfind("Error in saving file.\n", 0), 0u) << window.messages[0];
     EXPECT_TRUE(window.visible);
     EXPECT_EQ(waitWindowHidden, 1);
     EXPECT_FALSE(docs->form4.isVisible());

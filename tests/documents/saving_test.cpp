@@ -97,9 +97,11 @@ TEST_F(Saving, AFailedSaveIntoAReadOnlyFolderLeavesTheOldFileByteForByte) {
         EXPECT_EQ(window.messages[0], "Error in saving file.\nPlease check the file name.");
         EXPECT_EQ(state.Saved, "False");
 
-        // The direct Save fails too, quietly.
+        // The direct Save fails too, and says so with the reason.
         Form1_Command3_Click(*docs);
-        EXPECT_EQ(window.messages.size(), 1u);
+        ASSERT_EQ(window.messages.size(), 2u);
+        EXPECT_EQ(window.messages[1].rfind("Error in saving file.\nCannot save \"" + path.toStdString() + "\": ", 0), 0u)
+            << window.messages[1];
         EXPECT_EQ(state.Saved, "False");
     }
     EXPECT_EQ(readBytes(path), before) << how;
