@@ -90,13 +90,14 @@ NewFile createNewFile(const std::string& folder) {
 }
 
 // Links the finished unnamed file into the folder under a temporary name of our own; the
-// rename over the target follows at once.
+// rename over the target follows at once. A save killed between the two leaves that complete
+// file behind, unlocked, and the next save into the folder removes it.
 bool nameNewFile(NewFile& file, const std::string& folder) {
     static constexpr char kLetters[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
     std::minstd_rand random(std::random_device{}());
     const std::string self = "/proc/self/fd/" + std::to_string(file.fd);
     for (int attempt = 0; attempt < 100; ++attempt) {
-        std::string name = folder + "/" + kSaveFilePrefix;
+        std::string name = folder + "/" + kFinishedSaveFilePrefix;
         for (int i = 0; i < 6; ++i) name += kLetters[random() % (sizeof kLetters - 1)];
         if (linkat(AT_FDCWD, self.c_str(), AT_FDCWD, name.c_str(), AT_SYMLINK_FOLLOW) == 0) {
             file.name = std::move(name);
@@ -136,13 +137,13 @@ void writeFileAtomically(const std::string& givenPath, const std::function<bool(
     if (stat(folder.c_str(), &folderStat) != 0 || !S_ISDIR(folderStat.st_mode))
         fail(givenPath, "the folder \"" + folder + "\" does not exist.");
 
-    // What killed saves of an older kind left would otherwise eat the room this one needs.
+    // What killed saves left would otherwise eat the room this one needs.
     removeStaleSaveFiles(folder);
 
     NewFile file = createNewFile(folder);
     if (file.fd < 0) fail(givenPath, std::strerror(errno) + std::string("."));
-    // Held until the file has the target's name: it tells the stale-file removal that this
-    // one is being written.
+    // Held until the file has the target's name (taken before an unnamed file has any): it
+    // tells the stale-file removal that this one is being written.
     flock(file.fd, LOCK_EX | LOCK_NB);
 
     int error = 0;

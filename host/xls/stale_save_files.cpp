@@ -14,15 +14,15 @@ namespace {
 
 constexpr std::time_t kStaleAfterSeconds = 60 * 60;
 
-bool isOurs(const char* name) {
-    const std::size_t prefix = std::strlen(kSaveFilePrefix);
-    return std::strncmp(name, kSaveFilePrefix, prefix) == 0 && std::strlen(name) == prefix + 6;
+bool named(const char* name, const char* prefix) {
+    const std::size_t length = std::strlen(prefix);
+    return std::strncmp(name, prefix, length) == 0 && std::strlen(name) == length + 6;
 }
 
-void removeIfStale(int folder, const char* name, std::time_t now) {
+void removeIfStale(int folder, const char* name, bool mayBeYoung, std::time_t now) {
     struct stat seen {};
     if (fstatat(folder, name, &seen, AT_SYMLINK_NOFOLLOW) != 0 || !S_ISREG(seen.st_mode)) return;
-    if (now - seen.st_mtim.tv_sec < kStaleAfterSeconds) return;
+    if (!mayBeYoung && now - seen.st_mtim.tv_sec < kStaleAfterSeconds) return;
     const int fd = openat(folder, name, O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) return;
     // The lock tells a file some save is still writing from one it left behind; and the name
@@ -43,7 +43,11 @@ void removeStaleSaveFiles(const std::string& folder) {
     if (dir == nullptr) return;
     const std::time_t now = std::time(nullptr);
     while (const dirent* entry = readdir(dir)) {
-        if (isOurs(entry->d_name)) removeIfStale(dirfd(dir), entry->d_name, now);
+        if (named(entry->d_name, kFinishedSaveFilePrefix)) {
+            removeIfStale(dirfd(dir), entry->d_name, true, now);
+        } else if (named(entry->d_name, kSaveFilePrefix)) {
+            removeIfStale(dirfd(dir), entry->d_name, false, now);
+        }
     }
     closedir(dir);
 }

@@ -5,12 +5,17 @@
 
 namespace host::xls {
 
-// The start of every temporary file's name; six characters follow.
+// The start of a temporary file's name; six characters follow. A file named so from its
+// creation (where the system has no unnamed files):
 inline constexpr const char* kSaveFilePrefix = ".tallomer-save-";
+// A complete file, given its name just before the rename over the target, and locked by its
+// save from before it had a name until the rename:
+inline constexpr const char* kFinishedSaveFilePrefix = ".tallomer-saved-";
 
-// Removes from `folder` the temporary files of our own naming that no save is writing: older
-// than an hour and not locked (a save holds a lock on its file from its creation until the
-// rename). Anything it cannot remove is left; it never fails.
+// Removes from `folder` the temporary files of our own naming that no save is writing: not
+// locked (a save holds a lock on its file until the rename) and, for a file named from its
+// creation, which is not yet locked in its first instant, older than an hour. Anything it
+// cannot remove is left; it never fails.
 void removeStaleSaveFiles(const std::string& folder);
 
 }  // namespace host::xls

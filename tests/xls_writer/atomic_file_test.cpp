@@ -204,8 +204,8 @@ TEST_F(AtomicFile, AKilledSaveLeavesTheOldFileAndNothingElse) {
     EXPECT_EQ(entries(dir), std::set<std::string>{"book.xls"});
 }
 
-// Temporary files of our naming that nothing writes any more go before a save; a fresh one, a
-// locked one (a save at work) and other names stay.
+// Temporary files of our naming that nothing writes any more go before a save; a fresh one
+// named from its creation, a locked one (a save at work) and other names stay.
 TEST_F(AtomicFile, StaleTemporaryFilesAreRemovedBeforeASave) {
     const auto make = [&](const std::string& name, int hoursOld) {
         writeAll(dir / name, std::string(1000, 'x'));
@@ -215,16 +215,22 @@ TEST_F(AtomicFile, StaleTemporaryFilesAreRemovedBeforeASave) {
     make(".tallomer-save-Old123", 2);
     make(".tallomer-save-Fresh1", 0);
     make(".tallomer-save-Locked", 2);
+    make(".tallomer-saved-Done12", 0);   // complete and unlocked: its save was killed before the rename
+    make(".tallomer-saved-Held12", 0);
     make(".tallomer-save-longer-name", 2);
     make("notes.txt", 2);
     fs::create_symlink(dir / "notes.txt", dir / ".tallomer-save-Link12");
     const int held = open((dir / ".tallomer-save-Locked").c_str(), O_RDONLY);
     ASSERT_GE(held, 0);
     ASSERT_EQ(flock(held, LOCK_EX), 0);
+    const int finishing = open((dir / ".tallomer-saved-Held12").c_str(), O_RDONLY);
+    ASSERT_EQ(flock(finishing, LOCK_EX), 0);
 
     writeFileAtomically((dir / "book.xls").string(), writer("new"));
     close(held);
+    close(finishing);
     EXPECT_EQ(entries(dir), (std::set<std::string>{"book.xls", ".tallomer-save-Fresh1", ".tallomer-save-Locked",
+                                                   ".tallomer-saved-Held12",
                                                    ".tallomer-save-longer-name", "notes.txt",
                                                    ".tallomer-save-Link12"}));
 }
