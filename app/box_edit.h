@@ -16,8 +16,14 @@ public:
     // The room the text has inside the frame and margins.
     int textRoom() const;
 
+    // A display box: the program writes it and never reads it back. It still takes typing;
+    // assistive technology is told it is read-only.
+    void setDisplayBox(bool display) { displayBox_ = display; }
+    bool isDisplayBox() const { return displayBox_; }
+
 private:
     void fitText();
+    bool displayBox_ = false;
 };
 
 // The font of the boxes and buttons, and the narrow face a long figure switches to.

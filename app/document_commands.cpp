@@ -45,6 +45,9 @@ void wireDocumentCommands(Program& program) {
     on(&Form1::saveAsRequested, Form1_Command6_Click);
     QObject::connect(&form1, &Form1::closeRequested, &form1, [&docs] { docs.closeRequested(); });
     program.placeSecondaryWindows = [&docs](Program&) { docs.placeWindowsAtStartUp(); };
+    program.openGivenFile = [&docs](const std::string& path) {
+        docs.run([&path](Documents& d) { OpenGivenFile(d, path); });
+    };
 }
 
 }  // namespace tallomer

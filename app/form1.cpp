@@ -7,9 +7,11 @@
 #include <QPainter>
 #include <QPushButton>
 
+#include "app/accessibility.h"
 #include "app/background_picture.h"
 #include "app/box_edit.h"
 #include "app/message_box.h"
+#include "app/processing_label.h"
 #include "app/twips.h"
 #include "workbook/daily_record.h"
 #include "workbook/window_layout.h"
@@ -28,6 +30,7 @@ Form1::Form1(QWidget* parent) : QWidget(parent, Qt::Window), background_(drawBac
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QStringLiteral("Tallomer"));
     setFixedSize(px(kClientWidth), px(kClientHeight));
+    installAccessibleInterfaces();
     QPalette palette = this->palette();
     palette.setColor(QPalette::Window, kWindowGrey);
     setPalette(palette);
@@ -40,6 +43,8 @@ void Form1::makeControls() {
         auto* box = new BoxEdit(this);
         box->setObjectName(QStringLiteral("Text%1").arg(place.box));
         box->setGeometry(pxRect(place.left, place.top, kBoxWidth, kBoxHeight));
+        box->setDisplayBox(display);  // before the name: naming may already ask for the interface
+        box->setAccessibleName(accessibleBoxName(place));
         if (display) {
             QPalette palette = box->palette();
             palette.setColor(QPalette::Base, kDisplayGrey);
@@ -64,7 +69,7 @@ void Form1::makeControls() {
     connect(command_[5], &QPushButton::clicked, this, &Form1::openRequested);
     connect(command_[6], &QPushButton::clicked, this, &Form1::saveAsRequested);
 
-    label13_ = new QLabel(QStringLiteral("Processing ..."), this);
+    label13_ = new ProcessingLabel(this);
     label13_->setObjectName(QStringLiteral("Label13"));
     label13_->setGeometry(pxRect(kProcessingLeft, kProcessingTop, kProcessingWidth, kProcessingHeight));
     label13_->setAlignment(Qt::AlignCenter);

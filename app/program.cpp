@@ -1,6 +1,7 @@
 #include "app/program.h"
 
 #include <QApplication>
+#include <QFileInfo>
 
 #include "app/message_box.h"
 #include "app/place_window.h"
@@ -76,10 +77,13 @@ void Program::end(int status) {
     QCoreApplication::exit(status);
 }
 
-int runProgram(QApplication& qt) {
+int runProgram(QApplication& qt, const std::string& file) {
     Program program;
     wireDocumentCommands(program);
     if (!program.Form1_Form_Load()) return program.exitStatus();
+    if (!file.empty() && program.openGivenFile) {
+        program.openGivenFile(QFileInfo(QString::fromStdString(file)).absoluteFilePath().toStdString());
+    }
     if (qEnvironmentVariableIsSet("TALLOMER_EXIT_WHEN_READY")) exitWhenReady(program);
     const int status = qt.exec();
     return program.ended() ? program.exitStatus() : status;

@@ -1,6 +1,7 @@
 #pragma once
 #include <functional>
 #include <memory>
+#include <string>
 
 #include "app/form1.h"
 #include "app/form2.h"
@@ -37,6 +38,10 @@ public:
     // file dialog Form7 by fileDialogPlacement with height 4290, all from the screen size in
     // shared(), all staying hidden. The document commands set it (wireDocumentCommands).
     std::function<void(Program&)> placeSecondaryWindows;
+    // Opens a workbook given on the command line once start-up is over, as the file dialog's
+    // Open button would; a file that cannot be opened leaves the new sheet. Set by
+    // wireDocumentCommands.
+    std::function<void(const std::string& path)> openGivenFile;
 
     // Ends the run: the host is asked to quit, every window closes, and the event loop (if it
     // runs) returns `status`.
@@ -57,7 +62,8 @@ private:
 // the document commands, and sets placeSecondaryWindows. Called once, before start-up.
 void wireDocumentCommands(Program& program);
 
-// Starts the program and runs its event loop; returns the exit status.
-int runProgram(QApplication& qt);
+// Starts the program, opens `file` when one is given, and runs the event loop; returns the
+// exit status.
+int runProgram(QApplication& qt, const std::string& file = {});
 
 }  // namespace tallomer

@@ -15,6 +15,8 @@ void Form1_Command5_Click(Documents& d);
 void Form4_Command1_Click(Documents& d);
 void Form4_Command2_Click(Documents& d);
 std::string ShowOpenDialog(Documents& d);
+// A workbook named on the command line, opened as the file dialog's Open button opens one.
+void OpenGivenFile(Documents& d, const std::string& path);
 
 // Quit, and the quit guard's Go back and Continue.
 void Form1_Command4_Click(Documents& d);

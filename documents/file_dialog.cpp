@@ -1,5 +1,6 @@
 #include "documents/file_dialog.h"
 
+#include <QAbstractItemView>
 #include <QApplication>
 #include <QEvent>
 #include <QLabel>
@@ -44,6 +45,9 @@ QString deepestDriveHolding(const DriveList& drives, const QString& folder) {
 
 Form7::Form7(DriveList::DriveSource drives) {
     setWindowFlags(Qt::Window | Qt::MSWindowsFixedSizeDialogHint);
+    // Save and Open set the caption each time they show the dialog; until then it carries the
+    // save mode's, as start-up places it for that mode.
+    setWindowTitle(QStringLiteral("Save"));
     setFixedSize(twipsToPixels(kClientWidth), twipsToPixels(kClientHeight));
     setFont(dialogFont());
 
@@ -57,7 +61,7 @@ Form7::Form7(DriveList::DriveSource drives) {
     Dir1->setGeometry(twipsRect(180, 1155, 2385, 1665));
     File1 = new FileList(this);
     File1->setGeometry(twipsRect(2880, 420, 2850, 2430));
-    Command1 = new QPushButton(this);
+    Command1 = new QPushButton(QStringLiteral("Save"), this);
     Command1->setGeometry(twipsRect(2880, 3000, 2820, 330));
     // As on the system the program comes from, Enter presses the focused button.
     Command1->setAutoDefault(true);
@@ -68,6 +72,18 @@ Form7::Form7(DriveList::DriveSource drives) {
     Label2 = makeLabel(this, "Directory", twipsRect(180, 915, 2355, 255));
     Label3 = makeLabel(this, "File Name (*.xls)", twipsRect(180, 3015, 2355, 255));
     Label4 = makeLabel(this, "Existing Files", twipsRect(2880, 180, 2355, 255));
+
+    // For screen readers: each control named for what it holds (the labels keep their own
+    // text as names, so the two differ), each label tied to its control.
+    Drive1->setAccessibleName(QStringLiteral("Drive list"));
+    Drive1->view()->setAccessibleName(QStringLiteral("Drives"));
+    Dir1->setAccessibleName(QStringLiteral("Directory list"));
+    Text1->setAccessibleName(QStringLiteral("File name box"));
+    File1->setAccessibleName(QStringLiteral("Existing files list"));
+    Label1->setBuddy(Drive1);
+    Label2->setBuddy(Dir1);
+    Label3->setBuddy(Text1);
+    Label4->setBuddy(File1);
 
     setTabOrder(Drive1, Dir1);
     setTabOrder(Dir1, File1);

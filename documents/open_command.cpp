@@ -6,6 +6,7 @@
 #include "documents/directory_list.h"
 #include "documents/document_commands.h"
 #include "documents/documents.h"
+#include "documents/file_dialog_branches.h"
 #include "documents/file_list.h"
 #include "documents/window_geometry.h"
 
@@ -52,6 +53,12 @@ std::string ShowOpenDialog(Documents& d) {
     dialog.raise();
     dialog.activateWindow();
     return {};
+}
+
+void OpenGivenFile(Documents& d, const std::string& path) {
+    d.main.showWindow();
+    d.main.setProcessingVisible(true);
+    openBranch(d, path);
 }
 
 }  // namespace tallomer

@@ -1,28 +1,57 @@
 // tallomer-cli: command-line companion to Tallomer's workbooks.
-#include <cstring>
 #include <iostream>
 #include <string>
 #include <vector>
 
-#include "commands.h"
+#include "cli_help.h"
+#include "command_table.h"
 #include "host/memory_reuse.h"
+#include "host/replaced_files.h"
 
 namespace {
-int usage() {
-    std::cerr << "usage: tallomer-cli dump FILE\n"
-                 "       tallomer-cli copy FILE NEWFILE\n"
-                 "       tallomer-cli show FILE\n";
-    return 1;
+
+int help(const std::vector<std::string>& args) {
+    if (args.empty()) {
+        cli::printUsage(std::cout);
+        return 0;
+    }
+    const cli::CommandRow* row = args.size() == 1 ? cli::findCommand(args[0]) : nullptr;
+    if (!row) {
+        std::cerr << "tallomer-cli: no command named " << args[0] << "; see tallomer-cli --help\n";
+        return 1;
+    }
+    cli::printCommandHelp(std::cout, *row);
+    return 0;
 }
+
 }  // namespace
 
 int main(int argc, char** argv) {
-    host::reuseFreedMemory();
-    if (argc < 2) return usage();
+    if (argc < 2) {
+        cli::printUsage(std::cerr);
+        return 1;
+    }
     const std::string command = argv[1];
     const std::vector<std::string> args(argv + 2, argv + argc);
-    if (command == "dump") return cli::dump(args);
-    if (command == "copy") return cli::copy(args);
-    if (command == "show") return cli::show(args);
-    return usage();
+    if (command == "--help" || command == "-h") return help({});
+    if (command == "help") return help(args);
+    if (command == "--version") {
+        cli::printVersion(std::cout);
+        return 0;
+    }
+    if (command == "--commands") {
+        cli::printCommandNames(std::cout);
+        return 0;
+    }
+    if (command == "--man") {
+        cli::printManPage(std::cout);
+        return 0;
+    }
+    const cli::CommandRow* row = cli::findCommand(command);
+    if (!row) {
+        std::cerr << "tallomer-cli: unknown command " << command << "; see tallomer-cli --help\n";
+        return 1;
+    }
+    host::reuseFreedMemory();
+    return row->run(args);
 }
