@@ -12,7 +12,8 @@ namespace {
 int usage() {
     std::cerr << "usage: tallomer-cli dump FILE\n"
                  "       tallomer-cli copy FILE NEWFILE\n"
-                 "       tallomer-cli show FILE\n";
+                 "       tallomer-cli show FILE\n"
+              << "       " << cli::kAddUsage << "       " << cli::kImportUsage << "       " << cli::kExportUsage;
     return 1;
 }
 }  // namespace
@@ -26,5 +27,8 @@ int main(int argc, char** argv) {
     if (command == "dump") return cli::dump(args);
     if (command == "copy") return cli::copy(args);
     if (command == "show") return cli::show(args);
+    if (command == "add") return cli::add(args);
+    if (command == "import") return cli::import(args);
+    if (command == "export") return cli::exportCsv(args);
     return usage();
 }
