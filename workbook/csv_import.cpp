@@ -72,7 +72,17 @@ std::array<int, kEntryFieldCount> findColumns(const CsvTable& csv, const ImportO
     return columns;
 }
 
-std::string quoted(std::string_view text) { return " (\"" + std::string(text) + "\")"; }
+// The field as the message shows it, on one line: line breaks and tabs as \r, \n, \t.
+std::string quoted(std::string_view text) {
+    std::string out = " (\"";
+    for (char c : text) {
+        if (c == '\r') out += "\\r";
+        else if (c == '\n') out += "\\n";
+        else if (c == '\t') out += "\\t";
+        else out.push_back(c);
+    }
+    return out + "\")";
+}
 }  // namespace
 
 std::string describe(const BadRow& bad) { return "line " + std::to_string(bad.line) + ": " + bad.fault; }
