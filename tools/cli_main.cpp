@@ -6,7 +6,6 @@
 #include "cli_help.h"
 #include "command_table.h"
 #include "host/memory_reuse.h"
-#include "host/replaced_files.h"
 
 namespace {
 

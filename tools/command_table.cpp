@@ -19,6 +19,22 @@ const CommandRow kCommands[] = {
      "Prints what the main window shows after opening FILE: each display box with its label and "
      "text, or \"File does not contain any records.\"",
      show},
+    {"add", "[--new] FILE DATE ORDERS VALUE REFUNDS REFUND_VALUE VISITORS",
+     "Adds one day to FILE exactly as Submit would with those six figures typed (DATE day first, "
+     "dd/mm/yyyy), saves FILE in its own format and prints the new last record. --new makes a new "
+     "statistics workbook when FILE does not exist. A refused entry, or a FILE another program "
+     "changed meanwhile, leaves FILE untouched and exits with status 2.",
+     add},
+    {"import", "[--new] [--map FIELD=HEADER,...] [--dates dmy|mdy|ymd] [--skip-bad] [--allow-repeats] FILE CSV",
+     "Adds every row of CSV to FILE as Submit would, then saves FILE. Columns are found by their "
+     "headers (--map names them: date, orders, order_value, refunds, refund_value, visitors). When "
+     "any row is bad nothing is imported and the bad rows are listed; --skip-bad imports the good "
+     "rows. Dates already in FILE or repeated in CSV are bad rows unless --allow-repeats is given.",
+     import},
+    {"export", "FILE CSV",
+     "Writes the entries of FILE to CSV (- for standard output): a header line with the sheet's "
+     "column headers, then the eleven columns' values of each data row, dates as yyyy-mm-dd.",
+     exportCsv},
 };
 }  // namespace
 

@@ -8,6 +8,7 @@
 #include "workbook/cell_cursor.h"
 #include "workbook/display_forms.h"
 #include "workbook/entries_count.h"
+#include "workbook/entry_texts.h"
 #include "workbook/int16.h"
 #include "workbook/main_window.h"
 #include "workbook/sheet_failure.h"
@@ -111,19 +112,25 @@ void refuse(MainWindow& window) {
 }
 }  // namespace
 
-bool EntryIsValid(const MainWindow& window) {
+std::optional<EntryFault> FindEntryFault(const MainWindow& window) {
+    constexpr const char* kNotADate = "not a date as day/month/year in figures";
+    Entry e;
     try {
-        const Entry e = readEntry(window);
-        bool valid = true;
-        for (const std::string* text : {&e.date[0], &e.date[1], &e.date[2], &e.orders, &e.value,
-                                        &e.refunds, &e.refundValue, &e.visitors}) {
-            valid = valid && host::isNumeric(*text);
-        }
-        return valid;
+        e = readEntry(window);
     } catch (const SheetFailure&) {
-        return false;  // a date with more than 100 "/" is no date
+        return EntryFault{kDate, kNotADate};  // a date with more than 100 "/" is no date
     }
+    for (int piece = 0; piece < 3; ++piece) {
+        if (!host::isNumeric(e.date[piece])) return EntryFault{kDate, kNotADate};
+    }
+    const std::string* figures[] = {&e.orders, &e.value, &e.refunds, &e.refundValue, &e.visitors};
+    for (int field = kOrders; field <= kVisitors; ++field) {
+        if (!host::isNumeric(*figures[field - kOrders])) return EntryFault{field, "not a number"};
+    }
+    return std::nullopt;
 }
+
+bool EntryIsValid(const MainWindow& window) { return !FindEntryFault(window).has_value(); }
 
 void Form1_Command1_Click(SharedState& state, MainWindow& window) {
     window.setProcessingVisible(true);

@@ -1,4 +1,6 @@
 #pragma once
+#include <optional>
+#include <string>
 
 namespace tallomer {
 
@@ -17,5 +19,13 @@ void Form1_Command1_Click(SharedState& state, MainWindow& window);
 
 // The entry check alone: the first three "/"-pieces of the date and the five figures numeric.
 bool EntryIsValid(const MainWindow& window);
+
+// The same check, saying which input it refuses first, in box order: the field (an
+// EntryField, entry_texts.h) and why ("not a number"). nullopt when the entry is valid.
+struct EntryFault {
+    int field = 0;
+    std::string why;
+};
+std::optional<EntryFault> FindEntryFault(const MainWindow& window);
 
 }  // namespace tallomer
