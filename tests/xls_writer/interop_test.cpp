@@ -574,9 +574,8 @@ std::optional<std::string> outputOf(const std::vector<std::string>& argv, std::c
 }
 }  // namespace
 
-// Freeing a large file's blocks takes the file system milliseconds, which the copy leaves to a
-// small process of its own once it has ended. That process must not keep the caller's pipe
-// open, nor hold the replaced file for long.
+// Once the copy has ended, nothing of it keeps the caller's pipe open or holds the file it
+// replaced.
 TEST_F(WriterInterop, TheCommandLineCopyLetsTheFileItReplacedGoOnceItHasEnded) {
     const std::string cli = std::string(TALLOMER_BINARY_DIR) + "/tools/tallomer-cli";
     const std::string target = dir + "/replaced.xls";
