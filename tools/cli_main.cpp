@@ -12,12 +12,15 @@ namespace {
 int usage() {
     std::cerr << "usage: tallomer-cli dump FILE\n"
                  "       tallomer-cli copy FILE NEWFILE\n"
-                 "       tallomer-cli show FILE\n";
+                 "       tallomer-cli show FILE\n"
+              << cli::kSummaryUsage << cli::kChartUsage;
     return 1;
 }
 }  // namespace
 
 int main(int argc, char** argv) {
+    // The chart needs Qt, which this program is built without: the drawing program takes over.
+    if (argc >= 2 && std::strcmp(argv[1], "chart") == 0) return cli::chart(argv);
     host::reuseFreedMemory();
     host::releaseReplacedFilesAfterExit();
     if (argc < 2) return usage();
@@ -26,5 +29,6 @@ int main(int argc, char** argv) {
     if (command == "dump") return cli::dump(args);
     if (command == "copy") return cli::copy(args);
     if (command == "show") return cli::show(args);
+    if (command == "summary") return cli::summary(args);
     return usage();
 }
