@@ -36,7 +36,10 @@ void wireDocumentCommands(Program& program) {
     Documents& docs = *owner->documents;
 
     const auto on = [&form1, &docs](auto signal, void (*command)(Documents&)) {
-        QObject::connect(&form1, signal, &form1, [&docs, command] { docs.run(command); });
+        QObject::connect(&form1, signal, &form1, [&form1, &docs, command] {
+            docs.run(command);
+            emit form1.sheetChanged();
+        });
     };
     on(&Form1::newRequested, Form1_Command2_Click);
     on(&Form1::saveRequested, Form1_Command3_Click);

@@ -6,6 +6,7 @@
 #include <QLabel>
 #include <QPainter>
 #include <QPushButton>
+#include <QShortcut>
 
 #include "app/accessibility.h"
 #include "app/background_picture.h"
@@ -68,6 +69,8 @@ void Form1::makeControls() {
     connect(command_[4], &QPushButton::clicked, this, &Form1::quitRequested);
     connect(command_[5], &QPushButton::clicked, this, &Form1::openRequested);
     connect(command_[6], &QPushButton::clicked, this, &Form1::saveAsRequested);
+    connect(new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_T), this), &QShortcut::activated, this,
+            &Form1::trendsRequested);
 
     label13_ = new ProcessingLabel(this);
     label13_->setObjectName(QStringLiteral("Label13"));
@@ -116,7 +119,10 @@ void Form1::showWindow() {
 
 void Form1::message(const std::string& text) { showMessageBox(this, qt(text)); }
 
-void Form1::Form1_Command1_Click() { tallomer::Form1_Command1_Click(state_, *this); }
+void Form1::Form1_Command1_Click() {
+    tallomer::Form1_Command1_Click(state_, *this);
+    emit sheetChanged();
+}
 
 void Form1::paintEvent(QPaintEvent*) {
     QPainter painter(this);

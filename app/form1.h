@@ -50,6 +50,10 @@ signals:
     void openRequested();     // Command5, "Open"
     void saveAsRequested();   // Command6, "Save As"
     void closeRequested();    // the window system's close control
+    // The sheet may now hold other figures: after Submit, and after New and Open (which the
+    // document commands announce here too).
+    void sheetChanged();
+    void trendsRequested();   // Ctrl+T, View > Trends...
 
 protected:
     void paintEvent(QPaintEvent* event) override;

@@ -6,6 +6,7 @@
 #include "app/message_box.h"
 #include "app/place_window.h"
 #include "app/startup_probe.h"
+#include "app/trends_window.h"
 #include "host/application.h"
 #include "workbook/stats_sheet.h"
 #include "workbook/window_layout.h"
@@ -15,9 +16,26 @@ namespace tallomer {
 
 Program::Program(HostFactory makeHost) : makeHost_(std::move(makeHost)) {
     if (!makeHost_) makeHost_ = [] { return std::make_unique<host::Application>(); };
+    QObject::connect(&form1_, &Form1::trendsRequested, &form1_, [this] { showTrends(); });
+    QObject::connect(&form1_, &Form1::sheetChanged, &form1_, [this] {
+        if (trends_ && trends_->isVisible()) trends_->refresh(host_ ? host_->activeWorkbook() : nullptr);
+    });
 }
 
 Program::~Program() = default;
+
+TrendsWindow& Program::trends() {
+    if (!trends_) trends_ = std::make_unique<TrendsWindow>();
+    return *trends_;
+}
+
+void Program::showTrends() {
+    TrendsWindow& window = trends();
+    window.refresh(host_ ? host_->activeWorkbook() : nullptr);
+    window.show();
+    window.raise();
+    window.activateWindow();
+}
 
 Form2& Program::form2() {
     if (!form2_) form2_ = std::make_unique<Form2>();
@@ -74,6 +92,7 @@ void Program::end(int status) {
     if (host_ && !host_->hasQuit()) host_->quit();
     form1_.hide();
     if (form2_) form2_->hide();
+    if (trends_) trends_->hide();
     QCoreApplication::exit(status);
 }
 

@@ -8,6 +8,8 @@
 
 class QApplication;
 
+namespace tallomer { class TrendsWindow; }
+
 namespace host { class Application; }
 
 namespace tallomer {
@@ -31,6 +33,10 @@ public:
     // The wait window; created on first use (its load event centres it).
     Form2& form2();
     SharedState& shared() { return form1_.shared(); }
+    // The Trends window; created on first use, then shown and hidden. It follows the sheet
+    // through Form1::sheetChanged.
+    TrendsWindow& trends();
+    void showTrends();
     host::Application* xlApp() { return host_.get(); }
 
     // Start-up steps 6 and 7 call this: it places the three unsaved-data dialogs Form4 (4155 x
@@ -53,6 +59,7 @@ private:
     HostFactory makeHost_;
     Form1 form1_;
     std::unique_ptr<Form2> form2_;
+    std::unique_ptr<TrendsWindow> trends_;
     std::unique_ptr<host::Application> host_;
     bool ended_ = false;
     int exitStatus_ = 0;

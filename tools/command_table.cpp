@@ -35,6 +35,16 @@ const CommandRow kCommands[] = {
      "Writes the entries of FILE to CSV (- for standard output): a header line with the sheet's "
      "column headers, then the eleven columns' values of each data row, dates as yyyy-mm-dd.",
      exportCsv},
+    {"summary", "FILE [--by week|month|year]",
+     "Prints the statistics sheet's entries summed by week (Monday to Sunday), month (the default) "
+     "or year: a header line, then one tab-separated line per period in date order, then the rows "
+     "left out as \"undated\" or \"not numbers\".",
+     summary},
+    {"chart", "FILE --out PICTURE [--series NAME] [--from yyyy-mm-dd] [--to yyyy-mm-dd]",
+     "Draws the Trends chart into PICTURE, SVG or PNG by its extension: one point per day with 7-day "
+     "and 30-day moving averages. NAME is net_value (the default), net_orders, visitors, orders, "
+     "net_orders_per_visitor or net_value_per_visitor.",
+     chart},
 };
 }  // namespace
 

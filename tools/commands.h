@@ -16,4 +16,11 @@ int exportCsv(const std::vector<std::string>& args);
 extern const char* const kAddUsage;
 extern const char* const kImportUsage;
 extern const char* const kExportUsage;
+int summary(const std::vector<std::string>& args);  // summary FILE [--by week|month|year]
+// chart FILE --out PICTURE ...: replaces this process with tallomer-chart, found beside it,
+// passing it FILE and the options.
+int chart(const std::vector<std::string>& args);
+// Usage texts of the commands above that have their own.
+extern const char* const kSummaryUsage;
+extern const char* const kChartUsage;
 }  // namespace cli
