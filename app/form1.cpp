@@ -119,6 +119,9 @@ void Form1::message(const std::string& text) { showMessageBox(this, qt(text)); }
 void Form1::Form1_Command1_Click() { tallomer::Form1_Command1_Click(state_, *this); }
 
 void Form1::paintEvent(QPaintEvent*) {
+    if (!qFuzzyCompare(background_.devicePixelRatio(), devicePixelRatioF())) {
+        background_ = drawBackgroundPicture(devicePixelRatioF());
+    }
     QPainter painter(this);
     painter.drawImage(0, 0, background_);
 }
