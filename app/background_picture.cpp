@@ -70,10 +70,10 @@ void drawTitle(QPainter& p, QPointF baseline) {
 }
 
 void drawRules(QPainter& p) {
-    p.setPen(QPen(Qt::white, 1));
-    p.drawLine(19, 38, 521, 38);
-    p.drawLine(19, 295, 521, 295);
-    p.drawLine(255, 38, 255, 295);
+    // As filled pixel rows and columns, so they stay on the same pixels at any pixel ratio.
+    p.fillRect(19, 38, 521 - 19 + 1, 1, Qt::white);
+    p.fillRect(19, 295, 521 - 19 + 1, 1, Qt::white);
+    p.fillRect(255, 38, 1, 295 - 38 + 1, Qt::white);
 }
 
 void drawGroupTitles(QPainter& p) {
@@ -121,8 +121,11 @@ void drawLabels(QPainter& p) {
 }
 }  // namespace
 
-QImage drawBackgroundPicture() {
-    QImage picture(kPictureWidth, kPictureHeight, QImage::Format_RGB32);
+QImage drawBackgroundPicture(qreal pixelRatio) {
+    // Drawn at the screen's own pixels, so a high-DPI screen shows it sharp, not scaled up.
+    QImage picture(qRound(kPictureWidth * pixelRatio), qRound(kPictureHeight * pixelRatio),
+                   QImage::Format_RGB32);
+    picture.setDevicePixelRatio(pixelRatio);
     QPainter p(&picture);
     p.setRenderHint(QPainter::Antialiasing);
     p.setRenderHint(QPainter::TextAntialiasing);

@@ -125,6 +125,9 @@ void Form1::Form1_Command1_Click() {
 }
 
 void Form1::paintEvent(QPaintEvent*) {
+    if (!qFuzzyCompare(background_.devicePixelRatio(), devicePixelRatioF())) {
+        background_ = drawBackgroundPicture(devicePixelRatioF());
+    }
     QPainter painter(this);
     painter.drawImage(0, 0, background_);
 }

@@ -1,6 +1,7 @@
 #include "documents/documents.h"
 
 #include <QApplication>
+#include <QLineEdit>
 #include <QPushButton>
 #include <exception>
 
@@ -46,6 +47,13 @@ Documents::Documents(MainWindow& mainWindow, SharedState& shared, DocumentHooks 
     on(form5.Command2, Form5_Command2_Click);
     on(form6.Command1, Form6_Command1_Click);
     on(form6.Command2, Form6_Command2_Click);
+    // In open mode a double-click or Enter on a file opens it, as the button would; in save
+    // mode the name comes only from the name box, so the list's files do nothing.
+    QObject::connect(&form7, &Form7::fileActivated, &form7, [this] {
+        if (state.ToDo == "Open" && form7.isVisible() && form7.Text1->isHidden()) {
+            run(Form7_Command1_Click);
+        }
+    });
     QObject::connect(&form7, &Form7::activated, &form7, [this] { run(Form7_Form_Activate); });
     QObject::connect(form7.Drive1, &DriveList::changed, &form7, [this] { run(Form7_Drive1_Change); });
     QObject::connect(form7.Dir1, &DirectoryList::changed, &form7, [this] { run(Form7_Dir1_Change); });

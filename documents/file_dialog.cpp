@@ -6,6 +6,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QShortcut>
 #include <utility>
 
 #include "documents/dialog_font.h"
@@ -84,6 +85,17 @@ Form7::Form7(DriveList::DriveSource drives) {
     Label2->setBuddy(Dir1);
     Label3->setBuddy(Text1);
     Label4->setBuddy(File1);
+
+    // The keyboard, as in every file dialog: Enter in the name box presses the button, and
+    // Escape closes the dialog as its close control does (hidden, no branch run, no flag
+    // changed). A file activated in the list is announced; open mode answers it.
+    connect(Text1, &QLineEdit::returnPressed, Command1, &QPushButton::click);
+    auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+    connect(escape, &QShortcut::activated, this, &QWidget::close);
+    // A double-click gives both signals; the first one's open hides the dialog, so the second
+    // finds nothing to do.
+    connect(File1, &QListWidget::itemActivated, this, &Form7::fileActivated);
+    connect(File1, &QListWidget::itemDoubleClicked, this, &Form7::fileActivated);
 
     setTabOrder(Drive1, Dir1);
     setTabOrder(Dir1, File1);

@@ -36,6 +36,8 @@ signals:
     // Form_Activate: each time the dialog becomes the active window. Coming back from one of
     // the program's message boxes is not an activation: the user never left the dialog.
     void activated();
+    // A file of the list double-clicked, or Enter pressed on it.
+    void fileActivated();
 
 protected:
     bool event(QEvent* event) override;

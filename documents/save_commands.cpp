@@ -35,6 +35,8 @@ void showSaveDialog(Documents& d, const QString& caption) {
     dialog.show();
     dialog.raise();
     dialog.activateWindow();
+    // The name is what the user came to type.
+    dialog.Text1->setFocus(Qt::OtherFocusReason);
 }
 
 }  // namespace

@@ -115,3 +115,21 @@ TEST(BackgroundPicture, GradientRulesAndTitles) {
     EXPECT_GT(sphere.red(), 150);
     EXPECT_LT(sphere.blue(), 100);
 }
+
+// On a high-DPI screen the picture is drawn at the screen's own pixels: twice as many each way,
+// the same picture, not a blurred enlargement.
+TEST(BackgroundPicture, DrawnSharpAtTwiceThePixels) {
+    const QImage normal = drawBackgroundPicture(1.0);
+    const QImage sharp = drawBackgroundPicture(2.0);
+    EXPECT_EQ(sharp.size(), normal.size() * 2);
+    EXPECT_EQ(sharp.devicePixelRatio(), 2.0);
+    // The white rule across row 38 is one logical pixel: two device rows, white both, and the
+    // gradient right above and below it.
+    EXPECT_EQ(sharp.pixelColor(200, 76), QColor(Qt::white));
+    EXPECT_EQ(sharp.pixelColor(200, 77), QColor(Qt::white));
+    EXPECT_NE(sharp.pixelColor(200, 78), QColor(Qt::white));
+    EXPECT_EQ(normal.pixelColor(100, 38), QColor(Qt::white));
+    // Same colours where both are flat: the gradient's left edge, halfway down.
+    const QColor a = normal.pixelColor(5, 200), b = sharp.pixelColor(10, 400);
+    EXPECT_NEAR(a.blue(), b.blue(), 3);
+}
