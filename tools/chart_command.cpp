@@ -19,17 +19,22 @@ const char* const kChartUsage =
     "  orders, net_orders_per_visitor or net_value_per_visitor.\n";
 
 namespace {
-std::string besideThisProgram(const char* name) {
+// The drawing program stands beside this one in a build tree, and in libexec/tallomer/ of the
+// prefix once installed (it is no command of its own for a user to type).
+std::string findDrawer(const char* name) {
     std::string self(4096, '\0');
     const ssize_t length = readlink("/proc/self/exe", self.data(), self.size() - 1);
     if (length <= 0) return name;
     self.resize(static_cast<std::size_t>(length));
-    return self.substr(0, self.rfind('/') + 1) + name;
+    const std::string folder = self.substr(0, self.rfind('/') + 1);
+    const std::string beside = folder + name;
+    if (access(beside.c_str(), X_OK) == 0) return beside;
+    return folder + "../libexec/tallomer/" + name;
 }
 }  // namespace
 
 int chart(const std::vector<std::string>& args) {
-    const std::string drawer = besideThisProgram("tallomer-chart");
+    const std::string drawer = findDrawer("tallomer-chart");
     // The drawing program gets its own name, then FILE and the options.
     std::vector<char*> argv{const_cast<char*>(drawer.c_str())};
     for (const std::string& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));

@@ -61,4 +61,6 @@ out=$("$cli" dump "$workbook" 2>&1) || fail "installed tallomer-cli dump exits $
 echo "$out" | grep -qP '^B1\t' || fail "dump printed no B1: $out"
 "$cli" copy "$workbook" "$work/copy.xls" || fail "installed tallomer-cli copy"
 [ -s "$work/copy.xls" ] || fail "copy wrote nothing"
+"$cli" chart "$workbook" --out "$work/chart.svg" || fail "installed tallomer-cli chart"
+grep -q "<svg" "$work/chart.svg" 2>/dev/null || fail "chart wrote no SVG"
 finish
