@@ -3,7 +3,7 @@
 #include "host/host_error.h"
 #include "host/memory_reuse.h"
 #include "host/workbook_files.h"
-#include "xls/host_importer.h"
+#include "host/workbook_importer.h"
 #include "xls/load_workbook_bytes.h"
 #include "xls/ole_container_reader.h"
 #include "xls/workbook_reader.h"
@@ -15,8 +15,8 @@ namespace xls {
 namespace {
 std::unique_ptr<Workbook> workbookFromStream(std::span<const std::uint8_t> stream) {
     auto workbook = std::make_unique<Workbook>();
-    HostImporter importer(*workbook);
-    readWorkbook(stream, importer);
+    WorkbookImporter importer(*workbook);
+    readWorkbook(stream, importer, &workbook->xlsLinkRecords);
     return workbook;
 }
 }  // namespace
