@@ -5,7 +5,6 @@
 
 #include "app/command_line.h"
 #include "app/program.h"
-#include "host/memory_reuse.h"
 
 namespace {
 int answerInText(const tallomer::CommandLine& line) {
@@ -30,7 +29,6 @@ int main(int argc, char** argv) {
             return answerInText(line);
         }
     }
-    host::reuseFreedMemory();
     QApplication qt(argc, argv);
     const tallomer::CommandLine line = tallomer::parseCommandLine({argv + 1, argv + argc});
     if (line.action != tallomer::CommandLine::Action::Run) return answerInText(line);

@@ -5,7 +5,6 @@
 
 #include "cli_help.h"
 #include "command_table.h"
-#include "host/memory_reuse.h"
 
 namespace {
 
@@ -51,6 +50,5 @@ int main(int argc, char** argv) {
         std::cerr << "tallomer-cli: unknown command " << command << "; see tallomer-cli --help\n";
         return 1;
     }
-    host::reuseFreedMemory();
     return row->run(args);
 }
