@@ -1,6 +1,7 @@
 #include "app/program.h"
 
 #include <QApplication>
+#include <QMenuBar>
 
 #include "app/message_box.h"
 #include "app/place_window.h"
@@ -35,8 +36,10 @@ bool Program::Form1_Form_Load() {
                                           Form2::kWidth, Form2::kHeight));
     form2().show();
 
+    // The outer height grows by the menu bar's: centred with the real outer size.
+    const int menuBarHeight = form1_.menuBar()->sizeHint().height() * 15;
     placeWindow(form1_, centredPlacement(state.lScreenWidth, state.lScreenHeight,
-                                         kMainWindowWidth, kMainWindowHeight));
+                                         kMainWindowWidth, kMainWindowHeight + menuBarHeight));
     if (placeSecondaryWindows) placeSecondaryWindows(*this);
 
     form1_.setProcessingVisible(false);

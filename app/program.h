@@ -4,6 +4,7 @@
 
 #include "app/form1.h"
 #include "app/form2.h"
+#include "app/sheet_events.h"
 
 class QApplication;
 
@@ -31,6 +32,8 @@ public:
     Form2& form2();
     SharedState& shared() { return form1_.shared(); }
     host::Application* xlApp() { return host_.get(); }
+    // Says "the sheet has changed" after every command that changes it.
+    SheetEvents& sheetEvents() { return sheetEvents_; }
 
     // Start-up steps 6 and 7 call this: it places the three unsaved-data dialogs Form4 (4155 x
     // 1650), Form5 (4515 x 2115), Form6 (3975 x 1965) by centredPlacement, width first, and the
@@ -47,6 +50,7 @@ public:
 private:
     HostFactory makeHost_;
     Form1 form1_;
+    SheetEvents sheetEvents_;
     std::unique_ptr<Form2> form2_;
     std::unique_ptr<host::Application> host_;
     bool ended_ = false;
@@ -54,7 +58,8 @@ private:
 };
 
 // Connects the main window's New, Save, Quit, Open and Save As buttons and its close control to
-// the document commands, and sets placeSecondaryWindows. Called once, before start-up.
+// the document commands, sets placeSecondaryWindows, and builds the menu bar. Called once,
+// before start-up.
 void wireDocumentCommands(Program& program);
 
 // Starts the program and runs its event loop; returns the exit status.
