@@ -16,6 +16,11 @@ public:
     // The room the text has inside the frame and margins.
     int textRoom() const;
 
+protected:
+    // Ctrl+Z (and the redo keys) belong to the box only while it has typing to undo (redo);
+    // otherwise they reach the menu bar's Undo Last Entry and Redo Entry.
+    bool event(QEvent* event) override;
+
 private:
     void fitText();
 };

@@ -5,6 +5,8 @@
 
 #include "documents/document_commands.h"
 #include "documents/documents.h"
+#include "workbook/daily_record.h"
+#include "app/main_menu.h"
 
 namespace tallomer {
 
@@ -31,15 +33,13 @@ void wireDocumentCommands(Program& program) {
         for (QWidget* window : QApplication::topLevelWidgets()) window->hide();
         program.end(0);
     };
+    hooks.workbookReplaced = [&program](const std::string&) { program.sheetEvents().announceChange(); };
     auto* owner = new DocumentsOwner(
         &form1, std::make_unique<Documents>(form1, program.shared(), std::move(hooks)));
     Documents& docs = *owner->documents;
 
     const auto on = [&form1, &docs](auto signal, void (*command)(Documents&)) {
-        QObject::connect(&form1, signal, &form1, [&form1, &docs, command] {
-            docs.run(command);
-            emit form1.sheetChanged();
-        });
+        QObject::connect(&form1, signal, &form1, [&docs, command] { docs.run(command); });
     };
     on(&Form1::newRequested, Form1_Command2_Click);
     on(&Form1::saveRequested, Form1_Command3_Click);
@@ -48,6 +48,10 @@ void wireDocumentCommands(Program& program) {
     on(&Form1::saveAsRequested, Form1_Command6_Click);
     QObject::connect(&form1, &Form1::closeRequested, &form1, [&docs] { docs.closeRequested(); });
     program.placeSecondaryWindows = [&docs](Program&) { docs.placeWindowsAtStartUp(); };
+    form1.submitHandler = [&program] {
+        if (Form1_Command1_Click(program.shared(), program.form1())) program.sheetEvents().announceChange();
+    };
+    installMainMenu(program);
 }
 
 }  // namespace tallomer

@@ -1,6 +1,7 @@
 #include "app/program.h"
 
 #include <QApplication>
+#include <QMenuBar>
 
 #include "app/message_box.h"
 #include "app/place_window.h"
@@ -15,8 +16,7 @@ namespace tallomer {
 
 Program::Program(HostFactory makeHost) : makeHost_(std::move(makeHost)) {
     if (!makeHost_) makeHost_ = [] { return std::make_unique<host::Application>(); };
-    QObject::connect(&form1_, &Form1::trendsRequested, &form1_, [this] { showTrends(); });
-    QObject::connect(&form1_, &Form1::sheetChanged, &form1_, [this] {
+    QObject::connect(&sheetEvents_, &SheetEvents::sheetChanged, &form1_, [this] {
         if (trends_ && trends_->isVisible()) trends_->refresh(host_ ? host_->activeWorkbook() : nullptr);
     });
 }
@@ -53,8 +53,10 @@ bool Program::Form1_Form_Load() {
                                           Form2::kWidth, Form2::kHeight));
     form2().show();
 
+    // The outer height grows by the menu bar's: centred with the real outer size.
+    const int menuBarHeight = form1_.menuBar()->sizeHint().height() * 15;
     placeWindow(form1_, centredPlacement(state.lScreenWidth, state.lScreenHeight,
-                                         kMainWindowWidth, kMainWindowHeight));
+                                         kMainWindowWidth, kMainWindowHeight + menuBarHeight));
     if (placeSecondaryWindows) placeSecondaryWindows(*this);
 
     form1_.setProcessingVisible(false);

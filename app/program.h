@@ -4,6 +4,7 @@
 
 #include "app/form1.h"
 #include "app/form2.h"
+#include "app/sheet_events.h"
 
 class QApplication;
 
@@ -33,10 +34,12 @@ public:
     Form2& form2();
     SharedState& shared() { return form1_.shared(); }
     // The Trends window; created on first use, then shown and hidden. It follows the sheet
-    // through Form1::sheetChanged.
+    // through sheetEvents().
     TrendsWindow& trends();
     void showTrends();
     host::Application* xlApp() { return host_.get(); }
+    // Says "the sheet has changed" after every command that changes it.
+    SheetEvents& sheetEvents() { return sheetEvents_; }
 
     // Start-up steps 6 and 7 call this: it places the three unsaved-data dialogs Form4 (4155 x
     // 1650), Form5 (4515 x 2115), Form6 (3975 x 1965) by centredPlacement, width first, and the
@@ -53,6 +56,7 @@ public:
 private:
     HostFactory makeHost_;
     Form1 form1_;
+    SheetEvents sheetEvents_;
     std::unique_ptr<Form2> form2_;
     std::unique_ptr<TrendsWindow> trends_;
     std::unique_ptr<host::Application> host_;
@@ -61,7 +65,8 @@ private:
 };
 
 // Connects the main window's New, Save, Quit, Open and Save As buttons and its close control to
-// the document commands, and sets placeSecondaryWindows. Called once, before start-up.
+// the document commands, sets placeSecondaryWindows, and builds the menu bar. Called once,
+// before start-up.
 void wireDocumentCommands(Program& program);
 
 // Starts the program and runs its event loop; returns the exit status.

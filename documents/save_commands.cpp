@@ -43,6 +43,7 @@ void Form1_Command3_Click(Documents& d) {
         } else {
             d.state.xlApp->saveActiveWorkbook();
             d.state.Saved = "True";
+            if (d.hooks.workbookSaved) d.hooks.workbookSaved(d.state.xlApp->activeWorkbook()->path());
         }
     } catch (...) {
         // No message here: the user is simply back at the main window.

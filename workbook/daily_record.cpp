@@ -125,11 +125,11 @@ bool EntryIsValid(const MainWindow& window) {
     }
 }
 
-void Form1_Command1_Click(SharedState& state, MainWindow& window) {
+bool Form1_Command1_Click(SharedState& state, MainWindow& window) {
     window.setProcessingVisible(true);
     if (!EntryIsValid(window)) {
         refuse(window);
-        return;
+        return false;
     }
     const Entry entry = readEntry(window);
 
@@ -154,13 +154,14 @@ void Form1_Command1_Click(SharedState& state, MainWindow& window) {
             }
         }
         refuse(window);
-        return;
+        return false;
     }
 
     for (int box = 1; box <= 6; ++box) window.setBoxText(box, "");
     state.Saved = "False";
     window.setProcessingVisible(false);
     window.focusDateBox();
+    return true;
 }
 
 }  // namespace tallomer
