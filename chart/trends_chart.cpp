@@ -1,6 +1,7 @@
 #include "chart/trends_chart.h"
 
 #include <algorithm>
+#include <chrono>
 
 #include <QFileInfo>
 #include <QGraphicsScene>
@@ -63,6 +64,11 @@ void TrendsChart::draw(const std::vector<DayFigures>& daily, SeriesKind kind, st
     if (!points_.empty()) {
         from = std::max(from, points_.front().day);
         to = std::min(to, points_.back().day);
+    } else {
+        // Nothing to draw: an empty week ending today rather than the whole calendar.
+        to = static_cast<std::int32_t>(
+            std::chrono::floor<std::chrono::days>(std::chrono::system_clock::now()).time_since_epoch().count());
+        from = to - 6;
     }
     if (from > to) to = from;
     setDateTicks(from, to);
