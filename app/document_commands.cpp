@@ -5,7 +5,6 @@
 
 #include "documents/document_commands.h"
 #include "documents/documents.h"
-#include "workbook/daily_record.h"
 #include "app/main_menu.h"
 
 namespace tallomer {
@@ -33,10 +32,14 @@ void wireDocumentCommands(Program& program) {
         for (QWidget* window : QApplication::topLevelWidgets()) window->hide();
         program.end(0);
     };
-    hooks.workbookReplaced = [&program](const std::string&) { program.sheetEvents().announceChange(); };
+    hooks.workbookReplaced = [&program](const std::string&) {
+        program.entries().forgetRun();
+        program.sheetEvents().announceChange();
+    };
     auto* owner = new DocumentsOwner(
         &form1, std::make_unique<Documents>(form1, program.shared(), std::move(hooks)));
     Documents& docs = *owner->documents;
+    program.setDocuments(&docs);
 
     const auto on = [&form1, &docs](auto signal, void (*command)(Documents&)) {
         QObject::connect(&form1, signal, &form1, [&docs, command] { docs.run(command); });
@@ -49,7 +52,7 @@ void wireDocumentCommands(Program& program) {
     QObject::connect(&form1, &Form1::closeRequested, &form1, [&docs] { docs.closeRequested(); });
     program.placeSecondaryWindows = [&docs](Program&) { docs.placeWindowsAtStartUp(); };
     form1.submitHandler = [&program] {
-        if (Form1_Command1_Click(program.shared(), program.form1())) program.sheetEvents().announceChange();
+        if (program.entries().submit()) program.sheetEvents().announceChange();
     };
     installMainMenu(program);
 }

@@ -5,6 +5,7 @@
 #include "app/form1.h"
 #include "app/form2.h"
 #include "app/sheet_events.h"
+#include "workbook/entry_history.h"
 
 class QApplication;
 
@@ -13,6 +14,8 @@ namespace tallomer { class TrendsWindow; }
 namespace host { class Application; }
 
 namespace tallomer {
+
+class Documents;
 
 // The program: the main window, the wait window and the spreadsheet host, and start-up
 // (Form1_Form_Load). Owns them for the whole run.
@@ -40,6 +43,13 @@ public:
     host::Application* xlApp() { return host_.get(); }
     // Says "the sheet has changed" after every command that changes it.
     SheetEvents& sheetEvents() { return sheetEvents_; }
+    // Submit, Undo and Redo with the run's undo history. An importer adds each entry with
+    // entries().addEntry(texts) (the same code as Submit, recorded in the history and the
+    // journal) and then calls sheetEvents().announceChange().
+    EntryHistory& entries() { return entries_; }
+    // The document commands and windows; null until wireDocumentCommands.
+    Documents* documents() { return documents_; }
+    void setDocuments(Documents* documents) { documents_ = documents; }
 
     // Start-up steps 6 and 7 call this: it places the three unsaved-data dialogs Form4 (4155 x
     // 1650), Form5 (4515 x 2115), Form6 (3975 x 1965) by centredPlacement, width first, and the
@@ -57,6 +67,8 @@ private:
     HostFactory makeHost_;
     Form1 form1_;
     SheetEvents sheetEvents_;
+    EntryHistory entries_{form1_.shared(), form1_};
+    Documents* documents_ = nullptr;
     std::unique_ptr<Form2> form2_;
     std::unique_ptr<TrendsWindow> trends_;
     std::unique_ptr<host::Application> host_;
