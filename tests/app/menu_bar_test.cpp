@@ -62,7 +62,7 @@ protected:
 TEST_F(MenuBarTest, MenusWithMnemonicsAndStandardShortcuts) {
     QStringList titles;
     for (QAction* action : form().menuBar()->actions()) titles << action->text();
-    EXPECT_EQ(titles, QStringList({"&File", "&Edit", "&Help"}));
+    EXPECT_EQ(titles, QStringList({"&File", "&Edit", "&View", "&Help"}));
 
     const struct {
         const char* menu;
