@@ -7,6 +7,7 @@
 #include "documents/documents.h"
 #include "app/main_menu.h"
 #include "app/unsaved_entries.h"
+#include "app/message_box.h"
 
 namespace tallomer {
 
@@ -40,6 +41,10 @@ void wireDocumentCommands(Program& program) {
     };
     hooks.workbookSaved = [&program](const std::string& path) { restartJournal(program, path); };
     wireJournal(program);
+    hooks.askReplace = [&form1](const std::string& text) {
+        return askQuestion(&form1, QStringLiteral("Tallomer"), QString::fromStdString(text),
+                           {QStringLiteral("Replace"), QStringLiteral("Cancel")}, 1);
+    };
     auto* owner = new DocumentsOwner(
         &form1, std::make_unique<Documents>(form1, program.shared(), std::move(hooks)));
     Documents& docs = *owner->documents;
