@@ -6,6 +6,8 @@
 #include "documents/document_commands.h"
 #include "documents/documents.h"
 #include "app/main_menu.h"
+#include "app/unsaved_entries.h"
+#include "app/message_box.h"
 
 namespace tallomer {
 
@@ -32,9 +34,16 @@ void wireDocumentCommands(Program& program) {
         for (QWidget* window : QApplication::topLevelWidgets()) window->hide();
         program.end(0);
     };
-    hooks.workbookReplaced = [&program](const std::string&) {
+    hooks.workbookReplaced = [&program](const std::string& path) {
         program.entries().forgetRun();
+        restartJournal(program, path);
         program.sheetEvents().announceChange();
+    };
+    hooks.workbookSaved = [&program](const std::string& path) { restartJournal(program, path); };
+    wireJournal(program);
+    hooks.askReplace = [&form1](const std::string& text) {
+        return askQuestion(&form1, QStringLiteral("Tallomer"), QString::fromStdString(text),
+                           {QStringLiteral("Replace"), QStringLiteral("Cancel")}, 1);
     };
     auto* owner = new DocumentsOwner(
         &form1, std::make_unique<Documents>(form1, program.shared(), std::move(hooks)));

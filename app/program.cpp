@@ -2,19 +2,21 @@
 
 #include <QApplication>
 #include <QMenuBar>
+#include <QTimer>
 
 #include "app/message_box.h"
 #include "app/place_window.h"
 #include "app/startup_probe.h"
 #include "app/trends_window.h"
 #include "host/application.h"
+#include "workbook/state_folder.h"
 #include "workbook/stats_sheet.h"
 #include "workbook/window_layout.h"
 #include "workbook/window_placement.h"
 
 namespace tallomer {
 
-Program::Program(HostFactory makeHost) : makeHost_(std::move(makeHost)) {
+Program::Program(HostFactory makeHost) : makeHost_(std::move(makeHost)), journal_(stateFolder()) {
     if (!makeHost_) makeHost_ = [] { return std::make_unique<host::Application>(); };
     QObject::connect(&sheetEvents_, &SheetEvents::sheetChanged, &form1_, [this] {
         if (trends_ && trends_->isVisible()) trends_->refresh(host_ ? host_->activeWorkbook() : nullptr);
@@ -90,6 +92,7 @@ bool Program::Form1_Form_Load() {
 void Program::end(int status) {
     ended_ = true;
     exitStatus_ = status;
+    journal_.remove();  // with or without saving, the run is over
     if (host_ && !host_->hasQuit()) host_->quit();
     form1_.hide();
     if (form2_) form2_->hide();
@@ -102,6 +105,7 @@ int runProgram(QApplication& qt) {
     wireDocumentCommands(program);
     if (!program.Form1_Form_Load()) return program.exitStatus();
     if (qEnvironmentVariableIsSet("TALLOMER_EXIT_WHEN_READY")) exitWhenReady(program);
+    QTimer::singleShot(0, &program.form1(), [&program] { offerUnsavedEntries(program); });
     const int status = qt.exec();
     return program.ended() ? program.exitStatus() : status;
 }

@@ -6,6 +6,7 @@
 #include "app/form2.h"
 #include "app/sheet_events.h"
 #include "workbook/entry_history.h"
+#include "workbook/entry_journal.h"
 
 class QApplication;
 
@@ -47,6 +48,8 @@ public:
     // entries().addEntry(texts) (the same code as Submit, recorded in the history and the
     // journal) and then calls sheetEvents().announceChange().
     EntryHistory& entries() { return entries_; }
+    // The journal of this run's unsaved entries.
+    EntryJournal& journal() { return journal_; }
     // The document commands and windows; null until wireDocumentCommands.
     Documents* documents() { return documents_; }
     void setDocuments(Documents* documents) { documents_ = documents; }
@@ -69,6 +72,7 @@ private:
     SheetEvents sheetEvents_;
     EntryHistory entries_{form1_.shared(), form1_};
     Documents* documents_ = nullptr;
+    EntryJournal journal_;
     std::unique_ptr<Form2> form2_;
     std::unique_ptr<TrendsWindow> trends_;
     std::unique_ptr<host::Application> host_;
@@ -80,6 +84,10 @@ private:
 // the document commands, sets placeSecondaryWindows, and builds the menu bar. Called once,
 // before start-up.
 void wireDocumentCommands(Program& program);
+
+// At start-up, once the main window is ready: offers each journal left by a program that is no
+// longer running, one after the other ("Restore Unsaved Entries"), and restores or removes it.
+void offerUnsavedEntries(Program& program);
 
 // Starts the program and runs its event loop; returns the exit status.
 int runProgram(QApplication& qt);

@@ -20,6 +20,9 @@ struct DocumentHooks {
     // file, and when it has been saved to `path`.
     std::function<void(const std::string& path)> workbookReplaced;
     std::function<void(const std::string& path)> workbookSaved;
+    // Asks the Save As question with `text` in a window titled "Tallomer": 0 Replace, else
+    // Cancel. By default a message box with Cancel as its default button.
+    std::function<int(const std::string& text)> askReplace;
 };
 
 // The document windows (the file dialog and the three unsaved-data guards), created once for
