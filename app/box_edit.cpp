@@ -1,6 +1,7 @@
 #include "app/box_edit.h"
 
 #include <QFontMetrics>
+#include <QKeyEvent>
 
 namespace tallomer {
 
@@ -23,6 +24,22 @@ BoxEdit::BoxEdit(QWidget* parent) : QLineEdit(parent) {
     setFont(boxFont());
     setTextMargins(0, 0, 0, 0);
     connect(this, &QLineEdit::textChanged, this, &BoxEdit::fitText);
+}
+
+bool BoxEdit::event(QEvent* event) {
+    if (event->type() == QEvent::ShortcutOverride) {
+        auto* key = static_cast<QKeyEvent*>(event);
+        const QKeyCombination combination = key->keyCombination();
+        const bool undoKey = key->matches(QKeySequence::Undo);
+        const bool redoKey = key->matches(QKeySequence::Redo) ||
+                             combination == QKeyCombination(Qt::ControlModifier | Qt::ShiftModifier, Qt::Key_Z) ||
+                             combination == QKeyCombination(Qt::ControlModifier, Qt::Key_Y);
+        if ((undoKey && !isUndoAvailable()) || (redoKey && !isRedoAvailable())) {
+            event->ignore();
+            return false;
+        }
+    }
+    return QLineEdit::event(event);
 }
 
 int BoxEdit::textRoom() const {

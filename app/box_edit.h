@@ -21,6 +21,11 @@ public:
     void setDisplayBox(bool display) { displayBox_ = display; }
     bool isDisplayBox() const { return displayBox_; }
 
+protected:
+    // Ctrl+Z (and the redo keys) belong to the box only while it has typing to undo (redo);
+    // otherwise they reach the menu bar's Undo Last Entry and Redo Entry.
+    bool event(QEvent* event) override;
+
 private:
     void fitText();
     bool displayBox_ = false;

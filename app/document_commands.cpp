@@ -5,6 +5,9 @@
 
 #include "documents/document_commands.h"
 #include "documents/documents.h"
+#include "app/main_menu.h"
+#include "app/unsaved_entries.h"
+#include "app/message_box.h"
 
 namespace tallomer {
 
@@ -31,15 +34,24 @@ void wireDocumentCommands(Program& program) {
         for (QWidget* window : QApplication::topLevelWidgets()) window->hide();
         program.end(0);
     };
+    hooks.workbookReplaced = [&program](const std::string& path) {
+        program.entries().forgetRun();
+        restartJournal(program, path);
+        program.sheetEvents().announceChange();
+    };
+    hooks.workbookSaved = [&program](const std::string& path) { restartJournal(program, path); };
+    wireJournal(program);
+    hooks.askReplace = [&form1](const std::string& text) {
+        return askQuestion(&form1, QStringLiteral("Tallomer"), QString::fromStdString(text),
+                           {QStringLiteral("Replace"), QStringLiteral("Cancel")}, 1);
+    };
     auto* owner = new DocumentsOwner(
         &form1, std::make_unique<Documents>(form1, program.shared(), std::move(hooks)));
     Documents& docs = *owner->documents;
+    program.setDocuments(&docs);
 
     const auto on = [&form1, &docs](auto signal, void (*command)(Documents&)) {
-        QObject::connect(&form1, signal, &form1, [&form1, &docs, command] {
-            docs.run(command);
-            emit form1.sheetChanged();
-        });
+        QObject::connect(&form1, signal, &form1, [&docs, command] { docs.run(command); });
     };
     on(&Form1::newRequested, Form1_Command2_Click);
     on(&Form1::saveRequested, Form1_Command3_Click);
@@ -51,6 +63,10 @@ void wireDocumentCommands(Program& program) {
     program.openGivenFile = [&docs](const std::string& path) {
         docs.run([&path](Documents& d) { OpenGivenFile(d, path); });
     };
+    form1.submitHandler = [&program] {
+        if (program.entries().submit()) program.sheetEvents().announceChange();
+    };
+    installMainMenu(program);
 }
 
 }  // namespace tallomer

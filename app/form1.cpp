@@ -4,13 +4,14 @@
 
 #include <QCloseEvent>
 #include <QLabel>
-#include <QPainter>
+#include <QMenuBar>
+#include <QVBoxLayout>
 #include <QPushButton>
-#include <QShortcut>
 
 #include "app/accessibility.h"
 #include "app/background_picture.h"
 #include "app/box_edit.h"
+#include "app/client_area.h"
 #include "app/message_box.h"
 #include "app/processing_label.h"
 #include "app/twips.h"
@@ -27,21 +28,31 @@ const QColor kNavy(0, 0, 128);
 QString qt(const std::string& text) { return QString::fromStdString(text); }
 }  // namespace
 
-Form1::Form1(QWidget* parent) : QWidget(parent, Qt::Window), background_(drawBackgroundPicture()) {
+Form1::Form1(QWidget* parent) : QWidget(parent, Qt::Window) {
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QStringLiteral("Tallomer"));
-    setFixedSize(px(kClientWidth), px(kClientHeight));
     installAccessibleInterfaces();
     QPalette palette = this->palette();
     palette.setColor(QPalette::Window, kWindowGrey);
     setPalette(palette);
+    // The menu bar on top, the client area at its fixed size under it: the window's height is
+    // the client area's plus the menu bar's.
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    layout->setSizeConstraint(QLayout::SetFixedSize);
+    menuBar_ = new QMenuBar(this);
+    layout->setMenuBar(menuBar_);
+    client_ = new ClientArea(this, drawBackgroundPicture());
+    client_->setFixedSize(px(kClientWidth), px(kClientHeight));
+    layout->addWidget(client_);
     makeControls();
     setTabOrder();
 }
 
 void Form1::makeControls() {
     auto makeBox = [this](const BoxSpec& place, bool display) {
-        auto* box = new BoxEdit(this);
+        auto* box = new BoxEdit(client_);
         box->setObjectName(QStringLiteral("Text%1").arg(place.box));
         box->setGeometry(pxRect(place.left, place.top, kBoxWidth, kBoxHeight));
         box->setDisplayBox(display);  // before the name: naming may already ask for the interface
@@ -57,7 +68,7 @@ void Form1::makeControls() {
     for (const BoxSpec& place : displayBoxes()) makeBox(place, true);
 
     for (const ButtonSpec& place : commandButtons()) {
-        auto* button = new QPushButton(QString::fromUtf8(place.caption), this);
+        auto* button = new QPushButton(QString::fromUtf8(place.caption), client_);
         button->setObjectName(QStringLiteral("Command%1").arg(place.command));
         button->setGeometry(pxRect(place.left, place.top, kButtonWidth, kButtonHeight));
         button->setFont(boxFont());
@@ -69,10 +80,8 @@ void Form1::makeControls() {
     connect(command_[4], &QPushButton::clicked, this, &Form1::quitRequested);
     connect(command_[5], &QPushButton::clicked, this, &Form1::openRequested);
     connect(command_[6], &QPushButton::clicked, this, &Form1::saveAsRequested);
-    connect(new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_T), this), &QShortcut::activated, this,
-            &Form1::trendsRequested);
 
-    label13_ = new ProcessingLabel(this);
+    label13_ = new ProcessingLabel(client_);
     label13_->setObjectName(QStringLiteral("Label13"));
     label13_->setGeometry(pxRect(kProcessingLeft, kProcessingTop, kProcessingWidth, kProcessingHeight));
     label13_->setAlignment(Qt::AlignCenter);
@@ -120,17 +129,14 @@ void Form1::showWindow() {
 void Form1::message(const std::string& text) { showMessageBox(this, qt(text)); }
 
 void Form1::Form1_Command1_Click() {
-    tallomer::Form1_Command1_Click(state_, *this);
-    emit sheetChanged();
+    if (submitHandler) {
+        submitHandler();
+    } else {
+        tallomer::Form1_Command1_Click(state_, *this);
+    }
 }
 
-void Form1::paintEvent(QPaintEvent*) {
-    if (!qFuzzyCompare(background_.devicePixelRatio(), devicePixelRatioF())) {
-        background_ = drawBackgroundPicture(devicePixelRatioF());
-    }
-    QPainter painter(this);
-    painter.drawImage(0, 0, background_);
-}
+QWidget* Form1::clientArea() const { return client_; }
 
 void Form1::closeEvent(QCloseEvent* event) {
     // The close control takes the orderly way out; whoever answers closeRequested decides.

@@ -1,5 +1,6 @@
 #pragma once
 #include <array>
+#include <functional>
 
 #include <QImage>
 #include <QWidget>
@@ -8,11 +9,13 @@
 
 class QLabel;
 class QLineEdit;
+class QMenuBar;
 class QPushButton;
 
 namespace tallomer {
 
 class BoxEdit;
+class ClientArea;
 
 // The main window: six input boxes, twenty display boxes, six command buttons, the
 // "Processing ..." label and the background picture. Owns the run-wide shared state. Submit is
@@ -39,9 +42,15 @@ public:
     QLineEdit* Text(int box) const { return text_.at(box); }
     QPushButton* Command(int command) const { return command_.at(command); }
     QLabel* Label13() const { return label13_; }
+    // The menu bar above the client area, and the client area (8040 x 6795 twips) that holds
+    // every control; places are measured inside it.
+    QMenuBar* menuBar() const { return menuBar_; }
+    QWidget* clientArea() const;
 
-    // Form1_Command1_Click: Submit.
+    // Form1_Command1_Click: Submit. Runs `submitHandler` when the program has set one (it adds
+    // the undo history, the journal and the change notice around the sheet's own Submit).
     void Form1_Command1_Click();
+    std::function<void()> submitHandler;
 
 signals:
     void newRequested();      // Command2, "New"
@@ -50,13 +59,8 @@ signals:
     void openRequested();     // Command5, "Open"
     void saveAsRequested();   // Command6, "Save As"
     void closeRequested();    // the window system's close control
-    // The sheet may now hold other figures: after Submit, and after New and Open (which the
-    // document commands announce here too).
-    void sheetChanged();
-    void trendsRequested();   // Ctrl+T, View > Trends...
 
 protected:
-    void paintEvent(QPaintEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
 
 private:
@@ -64,7 +68,8 @@ private:
     void setTabOrder();
 
     SharedState state_;
-    QImage background_;
+    QMenuBar* menuBar_ = nullptr;
+    ClientArea* client_ = nullptr;
     std::array<QLineEdit*, 27> text_{};  // index 1..26
     std::array<QPushButton*, 7> command_{};  // index 1..6
     QLabel* label13_ = nullptr;

@@ -2,22 +2,24 @@
 
 #include <QApplication>
 #include <QFileInfo>
+#include <QMenuBar>
+#include <QTimer>
 
 #include "app/message_box.h"
 #include "app/place_window.h"
 #include "app/startup_probe.h"
 #include "app/trends_window.h"
 #include "host/application.h"
+#include "workbook/state_folder.h"
 #include "workbook/stats_sheet.h"
 #include "workbook/window_layout.h"
 #include "workbook/window_placement.h"
 
 namespace tallomer {
 
-Program::Program(HostFactory makeHost) : makeHost_(std::move(makeHost)) {
+Program::Program(HostFactory makeHost) : makeHost_(std::move(makeHost)), journal_(stateFolder()) {
     if (!makeHost_) makeHost_ = [] { return std::make_unique<host::Application>(); };
-    QObject::connect(&form1_, &Form1::trendsRequested, &form1_, [this] { showTrends(); });
-    QObject::connect(&form1_, &Form1::sheetChanged, &form1_, [this] {
+    QObject::connect(&sheetEvents_, &SheetEvents::sheetChanged, &form1_, [this] {
         if (trends_ && trends_->isVisible()) trends_->refresh(host_ ? host_->activeWorkbook() : nullptr);
     });
 }
@@ -54,8 +56,10 @@ bool Program::Form1_Form_Load() {
                                           Form2::kWidth, Form2::kHeight));
     form2().show();
 
+    // The outer height grows by the menu bar's: centred with the real outer size.
+    const int menuBarHeight = form1_.menuBar()->sizeHint().height() * 15;
     placeWindow(form1_, centredPlacement(state.lScreenWidth, state.lScreenHeight,
-                                         kMainWindowWidth, kMainWindowHeight));
+                                         kMainWindowWidth, kMainWindowHeight + menuBarHeight));
     if (placeSecondaryWindows) placeSecondaryWindows(*this);
 
     form1_.setProcessingVisible(false);
@@ -89,6 +93,7 @@ bool Program::Form1_Form_Load() {
 void Program::end(int status) {
     ended_ = true;
     exitStatus_ = status;
+    journal_.remove();  // with or without saving, the run is over
     if (host_ && !host_->hasQuit()) host_->quit();
     form1_.hide();
     if (form2_) form2_->hide();
@@ -104,6 +109,7 @@ int runProgram(QApplication& qt, const std::string& file) {
         program.openGivenFile(QFileInfo(QString::fromStdString(file)).absoluteFilePath().toStdString());
     }
     if (qEnvironmentVariableIsSet("TALLOMER_EXIT_WHEN_READY")) exitWhenReady(program);
+    QTimer::singleShot(0, &program.form1(), [&program] { offerUnsavedEntries(program); });
     const int status = qt.exec();
     return program.ended() ? program.exitStatus() : status;
 }

@@ -5,6 +5,9 @@
 
 #include "app/form1.h"
 #include "app/form2.h"
+#include "app/sheet_events.h"
+#include "workbook/entry_history.h"
+#include "workbook/entry_journal.h"
 
 class QApplication;
 
@@ -13,6 +16,8 @@ namespace tallomer { class TrendsWindow; }
 namespace host { class Application; }
 
 namespace tallomer {
+
+class Documents;
 
 // The program: the main window, the wait window and the spreadsheet host, and start-up
 // (Form1_Form_Load). Owns them for the whole run.
@@ -34,10 +39,21 @@ public:
     Form2& form2();
     SharedState& shared() { return form1_.shared(); }
     // The Trends window; created on first use, then shown and hidden. It follows the sheet
-    // through Form1::sheetChanged.
+    // through sheetEvents().
     TrendsWindow& trends();
     void showTrends();
     host::Application* xlApp() { return host_.get(); }
+    // Says "the sheet has changed" after every command that changes it.
+    SheetEvents& sheetEvents() { return sheetEvents_; }
+    // Submit, Undo and Redo with the run's undo history. An importer adds each entry with
+    // entries().addEntry(texts) (the same code as Submit, recorded in the history and the
+    // journal) and then calls sheetEvents().announceChange().
+    EntryHistory& entries() { return entries_; }
+    // The journal of this run's unsaved entries.
+    EntryJournal& journal() { return journal_; }
+    // The document commands and windows; null until wireDocumentCommands.
+    Documents* documents() { return documents_; }
+    void setDocuments(Documents* documents) { documents_ = documents; }
 
     // Start-up steps 6 and 7 call this: it places the three unsaved-data dialogs Form4 (4155 x
     // 1650), Form5 (4515 x 2115), Form6 (3975 x 1965) by centredPlacement, width first, and the
@@ -58,6 +74,10 @@ public:
 private:
     HostFactory makeHost_;
     Form1 form1_;
+    SheetEvents sheetEvents_;
+    EntryHistory entries_{form1_.shared(), form1_};
+    Documents* documents_ = nullptr;
+    EntryJournal journal_;
     std::unique_ptr<Form2> form2_;
     std::unique_ptr<TrendsWindow> trends_;
     std::unique_ptr<host::Application> host_;
@@ -66,8 +86,13 @@ private:
 };
 
 // Connects the main window's New, Save, Quit, Open and Save As buttons and its close control to
-// the document commands, and sets placeSecondaryWindows. Called once, before start-up.
+// the document commands, sets placeSecondaryWindows, and builds the menu bar. Called once,
+// before start-up.
 void wireDocumentCommands(Program& program);
+
+// At start-up, once the main window is ready: offers each journal left by a program that is no
+// longer running, one after the other ("Restore Unsaved Entries"), and restores or removes it.
+void offerUnsavedEntries(Program& program);
 
 // Starts the program, opens `file` when one is given, and runs the event loop; returns the
 // exit status.

@@ -1,6 +1,7 @@
 #include "chart/trends_chart.h"
 
 #include <algorithm>
+#include <chrono>
 
 #include <QFileInfo>
 #include <QGraphicsScene>
@@ -35,6 +36,31 @@ TrendsChart::TrendsChart()
     setMargins(QMargins(4, 4, 12, 4));
 }
 
+namespace {
+
+// A line of more points than the chart has pixels across draws as a smear of overlapping
+// segments at great cost; each run of `run` points is drawn as its lowest and its highest point
+// (in their order), which draws the same band.
+QList<QPointF> drawable(const QList<QPointF>& line, qsizetype most = 1600) {
+    if (line.size() <= most) return line;
+    const qsizetype run = (line.size() + most / 2 - 1) / (most / 2);
+    QList<QPointF> kept;
+    kept.reserve(most + 2);
+    for (qsizetype first = 0; first < line.size(); first += run) {
+        const qsizetype end = std::min(first + run, line.size());
+        qsizetype low = first, high = first;
+        for (qsizetype i = first + 1; i < end; ++i) {
+            if (line[i].y() < line[low].y()) low = i;
+            if (line[i].y() > line[high].y()) high = i;
+        }
+        kept.append(line[std::min(low, high)]);
+        if (low != high) kept.append(line[std::max(low, high)]);
+    }
+    return kept;
+}
+
+}  // namespace
+
 void TrendsChart::draw(const std::vector<DayFigures>& daily, SeriesKind kind, std::int32_t from, std::int32_t to) {
     points_ = tallomer::daySeries(daily, kind, from, to);
     QList<QPointF> day, mean7, mean30;
@@ -56,13 +82,18 @@ void TrendsChart::draw(const std::vector<DayFigures>& daily, SeriesKind kind, st
         if (p.hasMean7) mean7.append(QPointF(p.day, p.mean7));
         if (p.hasMean30) mean30.append(QPointF(p.day, p.mean30));
     }
-    day_->replace(day);
-    mean7_->replace(mean7);
-    mean30_->replace(mean30);
+    day_->replace(drawable(day));
+    mean7_->replace(drawable(mean7));
+    mean30_->replace(drawable(mean30));
     setTitle(QString::fromUtf8(seriesTitle(kind)));
     if (!points_.empty()) {
         from = std::max(from, points_.front().day);
         to = std::min(to, points_.back().day);
+    } else {
+        // Nothing to draw: an empty week ending today rather than the whole calendar.
+        to = static_cast<std::int32_t>(
+            std::chrono::floor<std::chrono::days>(std::chrono::system_clock::now()).time_since_epoch().count());
+        from = to - 6;
     }
     if (from > to) to = from;
     setDateTicks(from, to);

@@ -16,6 +16,13 @@ struct DocumentHooks {
     // Ends the program: every window closes and the event loop stops. By default hides every
     // top-level window and leaves the event loop.
     std::function<void()> endProgram;
+    // Told when the workbook at hand has been replaced by a new sheet (path empty) or an opened
+    // file, and when it has been saved to `path`.
+    std::function<void(const std::string& path)> workbookReplaced;
+    std::function<void(const std::string& path)> workbookSaved;
+    // Asks the Save As question with `text` in a window titled "Tallomer": 0 Replace, else
+    // Cancel. By default a message box with Cancel as its default button.
+    std::function<int(const std::string& text)> askReplace;
 };
 
 // The document windows (the file dialog and the three unsaved-data guards), created once for

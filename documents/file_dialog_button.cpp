@@ -7,10 +7,17 @@
 #include "documents/file_dialog_branches.h"
 #include "documents/file_list.h"
 #include "documents/full_path.h"
+#include "documents/replace_question.h"
 
 namespace tallomer {
 
 void Form7_Command1_Click(Documents& d) {
+    if (d.state.ToDo == "Save As" &&
+        !mayReplace(d, fullPath(d.form7.Dir1->path(), d.form7.Text1->text()).toStdString())) {
+        d.form7.Text1->setFocus();  // Cancel: the dialog stays, the name selected
+        d.form7.Text1->selectAll();
+        return;
+    }
     d.main.showWindow();
     d.main.setProcessingVisible(true);
     d.form7.hide();

@@ -28,6 +28,7 @@ void Form1_Command2_Click(Documents& d) {
     d.state.Saved = "True";
     d.state.Named = "False";
     d.main.setCaption("Tallomer");
+    if (d.hooks.workbookReplaced) d.hooks.workbookReplaced({});
 }
 
 void Form6_Command1_Click(Documents& d) {
@@ -44,6 +45,7 @@ void Form6_Command2_Click(Documents& d) {
     d.main.setCaption("Tallomer");
     d.state.Saved = "True";
     d.state.Named = "False";
+    if (d.hooks.workbookReplaced) d.hooks.workbookReplaced({});
 }
 
 }  // namespace tallomer

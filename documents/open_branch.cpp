@@ -65,6 +65,7 @@ void openBranch(Documents& d, const std::string& path) {
         d.main.message("File does not contain any records.");
     }
     completeFileOperation(d, path);
+    if (d.hooks.workbookReplaced) d.hooks.workbookReplaced(path);
 }
 
 }  // namespace tallomer

@@ -28,6 +28,7 @@ void saveBranch(Documents& d, const std::string& path) {
         return;
     }
     completeFileOperation(d, path);
+    if (d.hooks.workbookSaved) d.hooks.workbookSaved(path);
 }
 
 }  // namespace tallomer

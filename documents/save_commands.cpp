@@ -56,6 +56,7 @@ void Form1_Command3_Click(Documents& d) {
             if (workbook != nullptr && !mayWriteTo(d, workbook->path())) return;
             d.state.xlApp->saveActiveWorkbook();
             d.state.Saved = "True";
+            if (d.hooks.workbookSaved) d.hooks.workbookSaved(d.state.xlApp->activeWorkbook()->path());
             return;
         } catch (const std::exception& e) {
             failure = e.what();

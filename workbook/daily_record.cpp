@@ -14,6 +14,7 @@
 #include "workbook/sheet_failure.h"
 #include "workbook/sheet_snapshot.h"
 #include "workbook/split_text.h"
+#include "workbook/totals_row.h"
 
 namespace tallomer {
 
@@ -80,23 +81,7 @@ void storeEntry(host::Application& xlApp, MainWindow& window, const Entry& entry
 
     MoveColumns(xlApp, -10);
     MoveRows(xlApp, 1);
-    write(xlApp, "Total");
-    constexpr struct {
-        char column;
-        int box;
-        bool rounded;
-    } kTotals[] = {{'B', 17, false}, {'C', 18, false}, {'D', 19, false}, {'E', 20, false},
-                   {'F', 21, false}, {'G', 22, false}, {'H', 23, false}, {'I', 24, true},
-                   {'J', 25, true}};
-    for (const auto& total : kTotals) {
-        MoveColumns(xlApp, 1);
-        const std::string c(1, total.column);
-        write(xlApp, "=sum(" + c + "3:" + c + R + ")");
-        window.setBoxText(total.box, total.rounded ? roundedHere(xlApp) : valueHere(xlApp));
-    }
-    MoveColumns(xlApp, 1);
-    write(xlApp, "=average(K3:K" + R + ")");
-    window.setBoxText(26, roundedHere(xlApp));
+    WriteTotalsRow(xlApp, &window, R);
 
     // T is R + 1 as a 16-bit integer: the row MoveRows just reached.
     const std::int16_t T = ReadCursorPosition(xlApp).row;
@@ -132,11 +117,11 @@ std::optional<EntryFault> FindEntryFault(const MainWindow& window) {
 
 bool EntryIsValid(const MainWindow& window) { return !FindEntryFault(window).has_value(); }
 
-void Form1_Command1_Click(SharedState& state, MainWindow& window) {
+bool Form1_Command1_Click(SharedState& state, MainWindow& window) {
     window.setProcessingVisible(true);
     if (!EntryIsValid(window)) {
         refuse(window);
-        return;
+        return false;
     }
     const Entry entry = readEntry(window);
 
@@ -161,13 +146,14 @@ void Form1_Command1_Click(SharedState& state, MainWindow& window) {
             }
         }
         refuse(window);
-        return;
+        return false;
     }
 
     for (int box = 1; box <= 6; ++box) window.setBoxText(box, "");
     state.Saved = "False";
     window.setProcessingVisible(false);
     window.focusDateBox();
+    return true;
 }
 
 }  // namespace tallomer

@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenuBar>
 #include <QPushButton>
 #include <QTest>
 
@@ -129,7 +130,11 @@ TEST_F(MainWindowTest, TabOrderFollowsTheTabIndexes) {
 }
 
 TEST_F(MainWindowTest, ControlsStandWhereTheLayoutSays) {
-    EXPECT_EQ(form().size(), QSize(536, 453));
+    // The client area keeps its size; the window is the menu bar taller.
+    EXPECT_EQ(form().clientArea()->size(), QSize(536, 453));
+    EXPECT_EQ(form().clientArea()->pos(), QPoint(0, form().menuBar()->height()));
+    EXPECT_GT(form().menuBar()->height(), 10);
+    EXPECT_EQ(form().size(), QSize(536, 453 + form().menuBar()->height()));
     EXPECT_EQ(form().minimumSize(), form().maximumSize());
     for (const BoxSpec& place : inputBoxes()) {
         EXPECT_EQ(form().Text(place.box)->geometry(), QRect(place.left / 15, place.top / 15, 67, 19)) << place.box;

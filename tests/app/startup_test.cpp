@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <QMenuBar>
+
 #include <QGuiApplication>
 #include <QLabel>
 #include <QScreen>
@@ -33,7 +35,9 @@ TEST(StartUp, MeasuresTheScreenAndCentresTheWindows) {
     const QRect screen = QGuiApplication::primaryScreen()->geometry();
     EXPECT_EQ(program.shared().lScreenWidth, screen.width() * 15);
     EXPECT_EQ(program.shared().lScreenHeight, screen.height() * 15);
-    const double left = (screen.width() * 15 - 8205) / 2.0 / 15, top = (screen.height() * 15 - 7275) / 2.0 / 15;
+    // Centred with the real outer size: the menu bar adds to the height.
+    const int outerHeight = 7275 + program.form1().menuBar()->sizeHint().height() * 15;
+    const double left = (screen.width() * 15 - 8205) / 2.0 / 15, top = (screen.height() * 15 - outerHeight) / 2.0 / 15;
     EXPECT_NEAR(program.form1().pos().x(), std::max(left, 0.0), 0.51);
     EXPECT_NEAR(program.form1().pos().y(), std::max(top, 0.0), 0.51);
     EXPECT_NEAR(program.form2().pos().x(), std::max((screen.width() * 15 - 4800) / 30.0, 0.0), 0.51);

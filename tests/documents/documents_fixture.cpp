@@ -20,6 +20,10 @@ void DocumentsTest::SetUp() {
     DocumentHooks hooks;
     hooks.hideWaitWindow = [this] { ++waitWindowHidden; };
     hooks.endProgram = [this] { ++programEnded; };
+    hooks.askReplace = [this](const std::string& text) {
+        replaceQuestions.push_back(text);
+        return replaceAnswer;
+    };
     docs = std::make_unique<Documents>(window, state, hooks);
     docs->placeWindowsAtStartUp();
     NewStatsSheet(app, window);

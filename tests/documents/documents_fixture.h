@@ -7,6 +7,7 @@
 #include <QString>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "documents/document_commands.h"
 #include "documents/documents.h"
@@ -45,6 +46,10 @@ protected:
     SharedState state;
     std::unique_ptr<Documents> docs;
     int programEnded = 0;
+    // The Save As question before replacing another file: what it asked, and the answer
+    // (0 Replace, 1 Cancel).
+    std::vector<std::string> replaceQuestions;
+    int replaceAnswer = 0;
     int waitWindowHidden = 0;
 };
 

@@ -4,6 +4,7 @@
 
 #include "documents/directory_list.h"
 #include "documents_fixture.h"
+#include "workbook/stats_sheet.h"
 #include "host/workbook_files.h"
 #include "read_only_folder.h"
 
@@ -52,14 +53,40 @@ TEST_F(Saving, ANamedWorkbookIsSavedStraightToItsFile) {
     EXPECT_EQ(back->sheet(0).value({0, 1}).number, 1);
 }
 
-TEST_F(Saving, SavingOverAnExistingFileReplacesItWithoutAQuestion) {
+TEST_F(Saving, SavingOverAnotherFileAsksFirst) {
     const QString path = documentsFolder() + "/old.xls";
     writeBytes(path, "not a workbook at all");
     submit("1/2/2001", "10", "250", "2", "50", "100");
+
+    // Cancel: the file stays byte for byte, the dialog stays up with the name selected.
+    replaceAnswer = 1;
     saveAsThroughDialog(documentsFolder(), "old.xls");
+    ASSERT_EQ(replaceQuestions, std::vector<std::string>{"old.xls already exists and is not a statistics workbook. Replace it?"});
+    EXPECT_EQ(readBytes(path), "not a workbook at all");
+    EXPECT_TRUE(docs->form7.isVisible());
+    EXPECT_EQ(docs->form7.Text1->selectedText(), "old.xls");
+    EXPECT_EQ(state.Saved, "False");
+
+    // Replace: saved as before the question existed, without a message.
+    replaceAnswer = 0;
+    saveAsThroughDialog(documentsFolder(), "old.xls");
+    EXPECT_EQ(replaceQuestions.size(), 2u);
     EXPECT_TRUE(window.messages.empty());
-    const auto back = host::loadWorkbookFile(path.toStdString());
-    EXPECT_EQ(back->sheet(0).value({2, 1}).number, 10);
+    EXPECT_EQ(host::loadWorkbookFile(path.toStdString())->sheet(0).value({2, 1}).number, 10);
+
+    // The workbook's own file: no question, by Save As or Save.
+    submit("2/2/2001", "20", "500", "0", "0", "100");
+    saveAsThroughDialog(documentsFolder(), "old.xls");
+    Form1_Command3_Click(*docs);
+    EXPECT_EQ(replaceQuestions.size(), 2u);
+
+    // A statistics workbook says how many entries it holds.
+    replaceAnswer = 1;
+    NewStatsSheet(app, window);
+    saveAsThroughDialog(documentsFolder(), "old.xls");
+    ASSERT_EQ(replaceQuestions.size(), 3u);
+    EXPECT_EQ(replaceQuestions[2], "old.xls already exists and holds 2 entries. Replace it?");
+    EXPECT_EQ(host::loadWorkbookFile(path.toStdString())->sheet(0).value({0, 1}).number, 2);
 }
 
 TEST_F(Saving, AnEmptyNameFailsWithTheTwoLineMessage) {

@@ -14,6 +14,7 @@ int main(int argc, char** argv) {
     }
     setenv("HOME", home.path().toUtf8().constData(), 1);
     unsetenv("XDG_CONFIG_HOME");
+    unsetenv("XDG_STATE_HOME");  // journals and recent files under the private HOME
     unsetenv("XDG_DOCUMENTS_DIR");
     QDir(home.path()).mkpath("Documents");
     // Listing the cases (ctest's discovery) runs without the suite's environment.

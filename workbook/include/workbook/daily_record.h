@@ -15,7 +15,8 @@ struct SharedState;
 // data!". After a failure during storing the sheet is put back as it was (rows R and R + 1, B1,
 // the cursor at A of row R), while the inputs, Saved and the focus stay and the display boxes
 // filled before the failure keep their new texts.
-void Form1_Command1_Click(SharedState& state, MainWindow& window);
+// Returns whether the entry was stored.
+bool Form1_Command1_Click(SharedState& state, MainWindow& window);
 
 // The entry check alone: the first three "/"-pieces of the date and the five figures numeric.
 bool EntryIsValid(const MainWindow& window);
