@@ -14,11 +14,17 @@ QString plain(QString text) { return text.remove(QLatin1Char('&')); }
 
 MainMenu::MainMenu(Program& program, QMenuBar& bar, std::vector<MenuCommand> commands)
     : QObject(&bar), program_(program), commands_(std::move(commands)) {
+    // A screen reader names the bar and each menu by what it holds.
+    bar.setAccessibleName(QStringLiteral("Menu bar"));
+    auto named = [](QMenu* menu) {
+        if (menu) menu->setAccessibleName(QString(menu->title()).remove(QLatin1Char('&')) + QStringLiteral(" menu"));
+        return menu;
+    };
     QList<QMenu*> menus;
     for (const QString& title : menuOrder()) {
         bool used = false;
         for (const MenuCommand& command : commands_) used = used || command.menu == title;
-        menus.push_back(used ? bar.addMenu(title) : nullptr);
+        menus.push_back(used ? named(bar.addMenu(title)) : nullptr);
     }
     for (QMenu* menu : menus) {
         if (menu) connect(menu, &QMenu::aboutToShow, this, &MainMenu::refresh);
@@ -27,11 +33,11 @@ MainMenu::MainMenu(Program& program, QMenuBar& bar, std::vector<MenuCommand> com
         const MenuCommand& command = commands_[row];
         const qsizetype at = menuOrder().indexOf(command.menu);
         QMenu* menu = at >= 0 ? menus[at] : nullptr;
-        if (!menu) menu = bar.addMenu(command.menu);  // a menu the order does not know goes last
+        if (!menu) menu = named(bar.addMenu(command.menu));  // a menu the order does not know goes last
         if (command.separatorBefore) menu->addSeparator();
         QAction* action = nullptr;
         if (command.items) {
-            QMenu* submenu = menu->addMenu(command.text);
+            QMenu* submenu = named(menu->addMenu(command.text));
             action = submenu->menuAction();
             connect(submenu, &QMenu::aboutToShow, this,
                     [this, submenu, row] { fillSubmenu(*submenu, commands_[row]); });

@@ -2,6 +2,7 @@
 // clicks that button, so the handler, its guards, flags and messages are the button's own.
 #include <QPushButton>
 
+#include "app/csv_commands.h"
 #include "app/entry_commands.h"
 #include "app/menu_command.h"
 #include "app/message_box.h"
@@ -47,6 +48,9 @@ std::vector<MenuCommand> mainMenuCommands() {
                     .run = clickButton(3), .separatorBefore = true});
     rows.push_back({.menu = file, .text = QStringLiteral("Save &As..."),
                     .keys = {QKeySequence(QStringLiteral("Ctrl+Shift+S"))}, .run = clickButton(6)});
+    rows.push_back({.menu = file, .text = QStringLiteral("&Import CSV..."), .run = importCsv,
+                    .separatorBefore = true});
+    rows.push_back({.menu = file, .text = QStringLiteral("&Export CSV..."), .run = exportCsv});
     rows.push_back({.menu = file, .text = QStringLiteral("&Quit"), .keys = {QKeySequence::Quit},
                     .run = clickButton(4), .separatorBefore = true});
 

@@ -10,6 +10,7 @@
 #include <unistd.h>
 
 #include "commands.h"
+#include "workbook/text_file_writer.h"
 #include "host/application.h"
 #include "stats_file.h"
 #include "workbook/csv_export.h"
@@ -24,29 +25,6 @@ const char* const kExportUsage =
     "    yyyy-mm-dd.\n";
 
 namespace {
-// Written beside `path` and renamed over it once complete and on disk, so that a failure
-// leaves any file there as it was.
-void writeFileAtomically(const std::string& path, const std::string& bytes) {
-    const std::string temporary = path + ".tallomer-XXXXXX";
-    std::string name = temporary;
-    const int fd = ::mkstemp(name.data());
-    if (fd < 0) throw Refusal("cannot write " + path + ": " + std::strerror(errno));
-    std::size_t done = 0;
-    bool ok = true;
-    while (ok && done < bytes.size()) {
-        const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
-        ok = n > 0;
-        if (ok) done += static_cast<std::size_t>(n);
-    }
-    ok = ok && ::fchmod(fd, 0644) == 0 && ::fsync(fd) == 0;
-    const int writeError = errno;
-    ok = ::close(fd) == 0 && ok;
-    if (!ok || std::rename(name.c_str(), path.c_str()) != 0) {
-        const int error = ok ? errno : writeError;
-        ::unlink(name.c_str());
-        throw Refusal("cannot write " + path + ": " + std::strerror(error));
-    }
-}
 }  // namespace
 
 int exportCsv(const std::vector<std::string>& args) {
@@ -79,7 +57,11 @@ int exportCsv(const std::vector<std::string>& args) {
             std::cout << csv << std::flush;
             if (!std::cout) throw Refusal("cannot write to standard output");
         } else {
-            writeFileAtomically(csvPath, csv);
+            try {
+                tallomer::WriteTextFileAtomically(csvPath, csv);
+            } catch (const std::runtime_error& failure) {
+                throw Refusal(failure.what());
+            }
         }
     } catch (const Refusal& refusal) {
         std::cerr << "tallomer-cli: " << refusal.what() << '\n';

@@ -75,11 +75,16 @@ wait_for_window() {  # NAME-REGEX -> prints the id
 main=$(wait_for_window '^Tallomer$')
 poll 20 bash -c "! xdotool search --all --onlyvisible --pid $app_pid --name '^Please wait' >/dev/null 2>&1"
 
+# The main window's client area (453 pixels high) sits under its menu bar.
+main_height=$(xdotool getwindowgeometry --shell "$main" | sed -n 's/^HEIGHT=//p')
+menu_bar=$((main_height - 453))
+
 # click WINDOW X Y: a click at a point of a window's client area, given in twips as the
 # layout gives them. Without a window manager a window shown later lies over the main window
 # and would take its clicks: raise the target first.
 click() {
   local win=$1 x=$(( $2 / 15 )) y=$(( $3 / 15 ))
+  [ "$win" = "$main" ] && y=$((y + menu_bar))
   xdotool windowraise "$win"
   xdotool mousemove --sync --window "$win" "$x" "$y" click 1
 }
