@@ -8,6 +8,8 @@
 #include "app/main_menu.h"
 #include "app/unsaved_entries.h"
 #include "app/message_box.h"
+#include "workbook/recent_workbooks.h"
+#include "workbook/state_folder.h"
 
 namespace tallomer {
 
@@ -37,9 +39,13 @@ void wireDocumentCommands(Program& program) {
     hooks.workbookReplaced = [&program](const std::string& path) {
         program.entries().forgetRun();
         restartJournal(program, path);
+        if (!path.empty()) rememberWorkbook(stateFolder(), path);
         program.sheetEvents().announceChange();
     };
-    hooks.workbookSaved = [&program](const std::string& path) { restartJournal(program, path); };
+    hooks.workbookSaved = [&program](const std::string& path) {
+        restartJournal(program, path);
+        rememberWorkbook(stateFolder(), path);
+    };
     wireJournal(program);
     hooks.askReplace = [&form1](const std::string& text) {
         return askQuestion(&form1, QStringLiteral("Tallomer"), QString::fromStdString(text),

@@ -1,4 +1,5 @@
 #pragma once
+#include <string>
 #include <vector>
 
 #include <QString>
@@ -19,5 +20,7 @@ QString redoEntryText(Program& program);
 
 // File > Open Recent: the workbooks last opened or saved, newest first.
 std::vector<MenuItem> recentWorkbookItems(Program& program);
+// Opens `path` as File > Open does, after the same unsaved-data question.
+void openRecent(Program& program, const std::string& path);
 
 }  // namespace tallomer

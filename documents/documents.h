@@ -45,6 +45,8 @@ public:
     UnsavedDataGuard form6{newSheetGuardLayout()};
 
     bool ended = false;  // Quit has run: no further command acts
+    // File > Open Recent's choice, opened once the open guard's No is pressed.
+    std::string pendingOpen;
 
     // Start-up: centres the three guards and places the file dialog for 4290 twips, all hidden.
     void placeWindowsAtStartUp();

@@ -1,4 +1,6 @@
 // Open, the answers of the question shown before it, and the file dialog in open mode.
+#include <utility>
+
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -13,6 +15,7 @@
 namespace tallomer {
 
 void Form1_Command5_Click(Documents& d) {
+    d.pendingOpen.clear();
     d.state.ToDo = "Open";
     if (d.state.Saved == "False") {
         d.form4.showGuard();
@@ -26,11 +29,16 @@ void Form1_Command5_Click(Documents& d) {
 
 void Form4_Command1_Click(Documents& d) {
     d.form4.hide();
+    d.pendingOpen.clear();
 }
 
 // No: ToDo keeps the "Open" that the Open command stored before it showed the question.
 void Form4_Command2_Click(Documents& d) {
     d.form4.hide();
+    if (!d.pendingOpen.empty()) {  // Open Recent: that file, without the dialog
+        openBranch(d, std::exchange(d.pendingOpen, {}));
+        return;
+    }
     ShowOpenDialog(d);
     d.state.Saved = "True";
     d.state.Named = "True";

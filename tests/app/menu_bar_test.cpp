@@ -8,10 +8,15 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QTemporaryDir>
 #include <QTest>
+
+#include <filesystem>
 
 #include "app/form1.h"
 #include "app/program.h"
+#include "documents/documents.h"
+#include "documents/file_dialog_branches.h"
 #include "message_recorder.h"
 
 using namespace tallomer;
@@ -117,4 +122,37 @@ TEST_F(MenuBarTest, ItemsRunTheButtonsGuards) {
     ASSERT_EQ(messages.texts.size(), 1u);
     EXPECT_NE(messages.texts[0].find("Tallomer"), std::string::npos);
     EXPECT_NE(messages.texts[0].find("/tallomer"), std::string::npos);  // where unsaved entries are kept
+}
+
+TEST_F(MenuBarTest, OpenRecentAfterASaveAndAfterTheFileWasDeleted) {
+    QTemporaryDir dir;
+    const std::string path = dir.filePath("recent.xls").toStdString();
+    submit({"1/2/2001", "10", "250", "2", "50", "100"});
+    saveBranch(*program.documents(), path);
+    ASSERT_EQ(program.shared().Saved, "True");
+
+    QMenu* recent = item("&File", "Open &Recent")->menu();
+    auto entries = [recent] {
+        emit recent->aboutToShow();
+        return recent->actions();
+    };
+    ASSERT_FALSE(entries().isEmpty());
+    QAction* first = entries()[0];
+    EXPECT_EQ(first->text(), "&1 " + QString::fromStdString(path));
+    EXPECT_TRUE(first->isEnabled());
+
+    // With an unsaved entry, the Open question comes first; its No opens the chosen file.
+    submit({"2/2/2001", "20", "500", "0", "0", "100"});
+    entries()[0]->trigger();
+    Documents& docs = *program.documents();
+    ASSERT_TRUE(docs.form4.isVisible());
+    docs.form4.Command2->click();
+    EXPECT_FALSE(docs.form7.isVisible()) << "no file dialog";
+    EXPECT_EQ(form().windowTitle().toStdString(), "Tallomer   " + path);
+    EXPECT_EQ(form().Text(7)->text(), "1/2/2001");
+    EXPECT_EQ(program.shared().Saved, "True");
+
+    std::filesystem::remove(path);
+    EXPECT_FALSE(entries()[0]->isEnabled()) << "a workbook that has gone is shown disabled";
+    EXPECT_TRUE(messages.texts.empty());
 }
