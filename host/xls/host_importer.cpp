@@ -128,6 +128,11 @@ void HostImporter::formula(CellAddress at, std::uint16_t xf, const FormulaTokens
     }
 }
 
+void HostImporter::formulaCode(CellAddress at, std::uint16_t xf, const FormulaPtr& code, const Value& cached) {
+    reserveRow(at);
+    sheet_->loadFormula(at, code, cached, styleOf(xf));
+}
+
 void HostImporter::columnWidth(int firstCol, int lastCol, double width) {
     for (int c = firstCol; c <= lastCol; ++c) sheet_->setColumnWidth(c, width);
 }

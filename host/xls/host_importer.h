@@ -31,6 +31,7 @@ public:
     void error(CellAddress at, std::uint16_t xf, ErrorCode value) override;
     void blank(CellAddress at, std::uint16_t xf) override;
     void formula(CellAddress at, std::uint16_t xf, const FormulaTokens& tokens, const Value& cached) override;
+    void formulaCode(CellAddress at, std::uint16_t xf, const FormulaPtr& code, const Value& cached) override;
 
     void columnWidth(int firstCol, int lastCol, double width) override;
     void activeCell(CellAddress at) override;

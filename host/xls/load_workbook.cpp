@@ -2,7 +2,6 @@
 
 #include "host/host_error.h"
 #include "host/memory_reuse.h"
-#include "host/workbook_files.h"
 #include "xls/host_importer.h"
 #include "xls/load_workbook_bytes.h"
 #include "xls/ole_container_reader.h"
@@ -25,9 +24,7 @@ std::unique_ptr<Workbook> loadWorkbookBytes(std::span<const std::uint8_t> file) 
     return workbookFromStream(readWorkbookStream(file).bytes());
 }
 
-}  // namespace xls
-
-std::unique_ptr<Workbook> loadWorkbookFile(const std::string& path) {
+std::unique_ptr<Workbook> loadXlsFile(const std::string& path) {
     // The workbook stream (about the file's size), then the cells, then the records of a save,
     // take about three times the file's size in all; the stream comes first and is filled by
     // the reader itself.
@@ -39,5 +36,7 @@ std::unique_ptr<Workbook> loadWorkbookFile(const std::string& path) {
     workbook->setPath(path);
     return workbook;
 }
+
+}  // namespace xls
 
 }  // namespace host

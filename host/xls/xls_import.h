@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "host/address.h"
+#include "host/formula_code.h"
 #include "host/style.h"
 #include "host/value.h"
 
@@ -68,6 +69,11 @@ public:
     virtual void blank(CellAddress at, std::uint16_t xf) = 0;
     // `cached` is the result the writer stored (Empty when it stored none).
     virtual void formula(CellAddress at, std::uint16_t xf, const FormulaTokens& tokens, const Value& cached) = 0;
+    // A formula already in the engine's code, as a reader of formula text makes it (the
+    // .xlsx reader, through the host's parser). An opaque code keeps `cached`.
+    virtual void formulaCode(CellAddress at, std::uint16_t xf, const FormulaPtr& code, const Value& cached) {
+        (void)at, (void)xf, (void)code, (void)cached;
+    }
 
     // Width in characters of the standard font, for columns first..last.
     virtual void columnWidth(int firstCol, int lastCol, double width) = 0;
