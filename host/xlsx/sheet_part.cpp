@@ -191,6 +191,8 @@ private:
     void endCell() {
         inCell_ = false;
         target_ = nullptr;
+        // LibreOffice stores a typed TRUE or FALSE as the formula TRUE() or FALSE().
+        if (hasFormula_ && type_ == 'b' && (formula_ == "TRUE()" || formula_ == "FALSE()")) hasFormula_ = false;
         if (hasFormula_) {
             if (FormulaPtr code = formulaCode()) {
                 sink_.formulaCode(at_, xf_, code, cachedValue());
