@@ -11,7 +11,6 @@
 
 #include "host/formula_code.h"
 #include "host/host_error.h"
-#include "host/memory_reuse.h"
 #include "host/workbook.h"
 #include "host/workbook_files.h"
 
@@ -147,10 +146,7 @@ BENCHMARK(BM_FirstChangeAfterOpen)->Unit(benchmark::kMillisecond)->Iterations(20
 
 }  // namespace
 
-// The program sets its memory policy first thing in main; so does this benchmark, so that
-// opening and saving here behave as they do in the program.
 int main(int argc, char** argv) {
-    host::reuseFreedMemory();
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
     benchmark::RunSpecifiedBenchmarks();

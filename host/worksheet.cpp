@@ -29,11 +29,9 @@
 #include <cmath>
 #include <limits>
 #include <memory>
-#include <thread>
 #include <unordered_map>
 #include <unordered_set>
 
-#include "both_at_once.h"
 #include "formula/evaluator.h"
 #include "formula/intern.h"
 #include "host/host_error.h"
@@ -698,67 +696,6 @@ struct Worksheet::Store final : formula::EvalContext {
         return true;
     }
 
-    // ---- the first pass over a large sheet, in two halves at once --------------------------
-    // Sheets this large are tens of thousands of rows of the same few shapes. Each half of the
-    // formula pool computes those of its formulas that computeOnNumbers can, when every cell
-    // they read is a constant or a formula of the same half computed already: then no cell one
-    // half writes is read or written by the other. Whatever a half cannot settle is left to
-    // the walk that follows. Block summaries are not touched meanwhile; afterwards every block
-    // of a column with formulas is marked changed.
-    static constexpr std::size_t kHalvesFrom = std::size_t{1} << 14;
-
-    // The number in `a` for a formula of the half [lo, hi): a constant or nothing, or a
-    // formula of the same half computed already; false for anything else.
-    bool numberInHalf(CellAddress a, std::uint32_t lo, std::uint32_t hi, const std::uint8_t* state,
-                      std::uint8_t done, double& out) const {
-        return numberAt(a, out, [&](std::uint32_t s) { return s >= lo && s < hi && state[s] == done; });
-    }
-
-    // The shapes computeOnNumbers takes, each cell they read looked at once.
-    void computeHalf(std::uint32_t lo, std::uint32_t hi, std::uint8_t* state, std::uint8_t done, std::uint64_t& count) {
-        std::uint64_t computed = 0;  // counted here: the two halves' counts share a cache line
-        for (std::uint32_t s = lo; s < hi; ++s) {
-            const FormulaCell& fc = formulas[s];
-            if (state[s] == done || !fc.code || fc.code->opaque) continue;
-            const CellAddress at = fc.at();
-            Column& own = cols[static_cast<std::size_t>(at.col)];
-            const auto row = static_cast<std::size_t>(at.row);
-            // A text is dropped when a number replaces it: that is the walk's business.
-            if (own.kind[row] == static_cast<std::uint8_t>(Value::Kind::Text)) continue;
-            const std::vector<Token>& rpn = fc.code->rpn;
-            double a = 0, b = 0, r = 0;
-            if (rpn.size() == 1 && rpn[0].kind == TokenKind::Ref) {
-                if (!numberInHalf(rpn[0].a.resolve(at), lo, hi, state, done, r)) continue;
-            } else if (rpn.size() == 3 && rpn[0].kind == TokenKind::Ref && rpn[1].kind == TokenKind::Ref) {
-                if (!numberInHalf(rpn[0].a.resolve(at), lo, hi, state, done, a) ||
-                    !numberInHalf(rpn[1].a.resolve(at), lo, hi, state, done, b) ||
-                    !operateOnNumbers(rpn[2].kind, a, b, r)) {
-                    continue;
-                }
-            } else {
-                continue;
-            }
-            own.kind[row] = static_cast<std::uint8_t>(Value::Kind::Number);
-            own.num[row] = r;
-            state[s] = done;
-            ++computed;
-        }
-        count = computed;
-    }
-
-    void computeInHalves(std::uint8_t* state, std::uint8_t done) {
-        const auto n = static_cast<std::uint32_t>(formulas.size());
-        const std::uint32_t mid = n / 2;
-        std::uint64_t counts[2] = {0, 0};
-        bothAtOnce([&] { computeHalf(1, mid, state, done, counts[0]); },
-                   [&] { computeHalf(mid, n, state, done, counts[1]); });
-        computations += counts[0] + counts[1];
-        for (Column& c : cols) {
-            if (!c.formulaCount) continue;
-            for (BlockSummary& b : c.blocks) b.valid = false;
-        }
-    }
-
     // Recomputes the formulas among `seeds` and every formula depending on a seed, directly
     // or through other formulas, in dependency order.
     void recompute(const std::vector<CellAddress>& seeds) {
@@ -973,7 +910,6 @@ struct Worksheet::Store final : formula::EvalContext {
         if (loading) return;
         enum : std::uint8_t { Waiting, OnStack, Done };
         std::vector<std::uint8_t> state(formulas.size(), Waiting);
-        if (formulas.size() >= kHalvesFrom && std::thread::hardware_concurrency() > 1) computeInHalves(state.data(), Done);
         std::vector<PrecedentCursor> stack;
         for (std::uint32_t root = 1; root < formulas.size(); ++root) {
             if (!formulas[root].code || state[root] != Waiting) continue;
@@ -1228,31 +1164,6 @@ int Worksheet::rowExtent() const {
     int rows = 0;
     for (const Store::Column& c : store_->cols) rows = std::max(rows, c.size());
     return rows;
-}
-
-void Worksheet::walkTexts(TextVisit visit, void* context) const {
-    // Texts live in blocks of rows made only where a text arrived: those blocks, column by
-    // column, give the cells; sorted, they come in row-major order.
-    struct At {
-        int row;
-        int col;
-        const std::string* text;
-    };
-    std::vector<At> found;
-    for (std::size_t col = 0; col < store_->cols.size(); ++col) {
-        const Store::Column& c = store_->cols[col];
-        for (std::size_t b = 0; b < c.textBlocks.size(); ++b) {
-            if (!c.textBlocks[b]) continue;
-            const std::size_t end = std::min((b + 1) * kBlockRows, c.kind.size());
-            for (std::size_t r = b * kBlockRows; r < end; ++r) {
-                if (c.content[r] == Constant && c.kind[r] == static_cast<std::uint8_t>(Value::Kind::Text)) {
-                    found.push_back({static_cast<int>(r), static_cast<int>(col), c.textAt(r)});
-                }
-            }
-        }
-    }
-    std::sort(found.begin(), found.end(), [](const At& a, const At& b) { return a.row != b.row ? a.row < b.row : a.col < b.col; });
-    for (const At& at : found) visit(context, *at.text);
 }
 
 std::optional<CellRange> Worksheet::usedRange() const {

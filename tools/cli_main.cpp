@@ -5,7 +5,6 @@
 #include <vector>
 
 #include "commands.h"
-#include "host/memory_reuse.h"
 #include "host/replaced_files.h"
 
 namespace {
@@ -18,7 +17,6 @@ int usage() {
 }  // namespace
 
 int main(int argc, char** argv) {
-    host::reuseFreedMemory();
     host::releaseReplacedFilesAfterExit();
     if (argc < 2) return usage();
     const std::string command = argv[1];

@@ -4,7 +4,7 @@
 
 #include "host/formula_code.h"
 #include "host/function_table.h"
-#include "xls/xls_import.h"
+#include "xls/formula_tokens.h"
 
 namespace host::xls {
 

@@ -7,7 +7,7 @@
 #include <string>
 
 #include "host/address.h"
-#include "xls/xls_import.h"
+#include "xls/formula_tokens.h"
 
 namespace host::xls {
 

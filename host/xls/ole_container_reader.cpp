@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <memory>
 #include <new>
 
 #include "host/host_error.h"
@@ -35,9 +36,9 @@ void requireCompoundFile(std::span<const std::uint8_t> start, std::uint64_t file
     throw HostError("not an Excel 97-2003 workbook: the file is not an OLE2 compound document");
 }
 
-PrefaultedBuffer streamBuffer(std::size_t size, bool prefault) {
+std::unique_ptr<std::uint8_t[]> streamBuffer(std::size_t size) {
     try {
-        return PrefaultedBuffer(size, prefault);
+        return std::make_unique_for_overwrite<std::uint8_t[]>(size);
     } catch (const std::bad_alloc&) {
         throw HostError("the workbook is too large to open: no memory for its workbook stream");
     }
@@ -65,8 +66,7 @@ ssize_t readFully(int fd, std::uint8_t* into, std::size_t count, std::uint64_t o
     return static_cast<ssize_t>(done);
 }
 
-// Stream bytes [from, to) read from their runs in the file into the same place of `buffer`,
-// whose memory is faulted in first by the thread that fills it.
+// Stream bytes [from, to) read from their runs in the file into the same place of `buffer`.
 struct StreamPart {
     std::size_t from;
     std::size_t to;
@@ -74,15 +74,14 @@ struct StreamPart {
     bool cutShort = false;
 };
 
-void readStreamPart(int fd, const std::vector<ByteRun>& runs, PrefaultedBuffer& buffer, StreamPart& part) {
-    buffer.prefault(part.from, part.to - part.from);
+void readStreamPart(int fd, const std::vector<ByteRun>& runs, std::uint8_t* buffer, StreamPart& part) {
     std::size_t runStart = 0;
     for (const ByteRun& run : runs) {
         const std::size_t runEnd = runStart + run.size;
         const std::size_t a = std::max(runStart, part.from);
         const std::size_t b = std::min(runEnd, part.to);
         if (a < b) {
-            const ssize_t n = readFully(fd, buffer.data() + a, b - a, run.offset + (a - runStart));
+            const ssize_t n = readFully(fd, buffer + a, b - a, run.offset + (a - runStart));
             if (n < 0) {
                 part.error = errno;
                 return;
@@ -109,13 +108,13 @@ WorkbookStreamBytes readWorkbookStream(std::span<const std::uint8_t> file) {
     };
     const StreamLayout layout = locateWorkbookStream(read, file.size());
     if (layout.runs.size() == 1) return WorkbookStreamBytes({}, file.subspan(layout.runs[0].offset, layout.size));
-    PrefaultedBuffer gathered = streamBuffer(layout.size, true);
+    auto gathered = streamBuffer(layout.size);
     std::size_t at = 0;
     for (const ByteRun& run : layout.runs) {
-        std::memcpy(gathered.data() + at, file.data() + run.offset, run.size);
+        std::memcpy(gathered.get() + at, file.data() + run.offset, run.size);
         at += run.size;
     }
-    const std::span<const std::uint8_t> bytes(gathered.data(), layout.size);
+    const std::span<const std::uint8_t> bytes(gathered.get(), layout.size);
     return WorkbookStreamBytes(std::move(gathered), bytes);
 }
 
@@ -145,14 +144,12 @@ WorkbookStreamBytes readWorkbookStreamFromFile(const std::string& path) {
     };
     const StreamLayout layout = locateWorkbookStream(read, fileSize);
 
-    // Read on this core alone: the other one is making room for the cells meanwhile (see
-    // HeapRoom), and a third thread would only take turns with the two.
-    PrefaultedBuffer buffer = streamBuffer(layout.size, false);
+    auto buffer = streamBuffer(layout.size);
     StreamPart whole{0, layout.size};
-    readStreamPart(file.fd, layout.runs, buffer, whole);
+    readStreamPart(file.fd, layout.runs, buffer.get(), whole);
     if (whole.error) throw cannotRead(whole.error);
     if (whole.cutShort) throw HostError("the workbook is damaged: its workbook stream cannot be read to the end");
-    const std::span<const std::uint8_t> bytes(buffer.data(), layout.size);
+    const std::span<const std::uint8_t> bytes(buffer.get(), layout.size);
     return WorkbookStreamBytes(std::move(buffer), bytes);
 }
 

@@ -1,11 +1,10 @@
 #pragma once
 // Finds the workbook stream of an Excel 97-2003 file in its OLE2 compound-file container.
 #include <cstdint>
+#include <memory>
 #include <span>
-#include <utility>
 #include <string>
-
-#include "xls/prefaulted_buffer.h"
+#include <utility>
 
 namespace host::xls {
 
@@ -17,12 +16,12 @@ public:
     std::span<const std::uint8_t> bytes() const { return bytes_; }
 
 private:
-    WorkbookStreamBytes(PrefaultedBuffer gathered, std::span<const std::uint8_t> bytes)
+    WorkbookStreamBytes(std::unique_ptr<std::uint8_t[]> gathered, std::span<const std::uint8_t> bytes)
         : gathered_(std::move(gathered)), bytes_(bytes) {}
     friend WorkbookStreamBytes readWorkbookStream(std::span<const std::uint8_t> file);
     friend WorkbookStreamBytes readWorkbookStreamFromFile(const std::string& path);
 
-    PrefaultedBuffer gathered_;
+    std::unique_ptr<std::uint8_t[]> gathered_;
     std::span<const std::uint8_t> bytes_;
 };
 

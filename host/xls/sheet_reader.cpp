@@ -9,6 +9,7 @@
 #include "xls/biff_constants.h"
 #include "xls/biff_string.h"
 #include "xls/byte_reader.h"
+#include "xls/formula_import.h"
 #include "xls/rk_number.h"
 
 namespace host::xls {
@@ -30,7 +31,8 @@ std::uint32_t cellKey(int row, int col) { return (static_cast<std::uint32_t>(row
 
 class SheetReader {
 public:
-    SheetReader(const WorkbookGlobals& globals, XlsImport& sink) : globals_(globals), sink_(sink) {}
+    SheetReader(const WorkbookGlobals& globals, WorkbookImport& sink)
+        : globals_(globals), sink_(sink), formulas_(globals.names, sink) {}
 
     void read(RecordStream& records, std::size_t& budget) {
         BiffRecord rec;
@@ -279,13 +281,13 @@ private:
             f.relativeForms = !s.isArray;
             f.partOfArray = s.isArray && !(s.range.first == s.range.last);
             f.shareKey = &s;
-            sink_.formula(pending_.at, pending_.xf, f, pending_.cached);
+            formulas_.formula(pending_.at, pending_.xf, f, pending_.cached);
             return;
         }
         FormulaTokens f;
         f.tokens = tokens;
         f.extra = pending_.extra;
-        sink_.formula(pending_.at, pending_.xf, f, pending_.cached);
+        formulas_.formula(pending_.at, pending_.xf, f, pending_.cached);
     }
     // The shared or array formula anchored at row, col. The cells of one come in a run down
     // their column, so each column remembers the last one found.
@@ -320,7 +322,8 @@ private:
     };
 
     const WorkbookGlobals& globals_;
-    XlsImport& sink_;
+    WorkbookImport& sink_;
+    FormulaImport formulas_;
     PendingFormula pending_;
     std::deque<SharedTokens> shared_;  // stable addresses: they are the share keys
     std::unordered_map<std::uint32_t, const SharedTokens*> sharedByAnchor_;
@@ -332,7 +335,7 @@ private:
 
 }  // namespace
 
-void readSheet(RecordStream& records, const WorkbookGlobals& globals, XlsImport& sink, std::size_t& budget) {
+void readSheet(RecordStream& records, const WorkbookGlobals& globals, WorkbookImport& sink, std::size_t& budget) {
     SheetReader reader(globals, sink);
     reader.read(records, budget);
 }

@@ -6,7 +6,6 @@
 #include <span>
 #include <string>
 
-#include "both_at_once.h"
 #include "host/host_error.h"
 #include "xls/biff_constants.h"
 #include "xls/biff_record_writer.h"
@@ -23,8 +22,6 @@ namespace {
 // Row records go in blocks of 32, each block's ROW records ahead of its cells, as Excel
 // writes them.
 constexpr int kRowsPerBlock = 32;
-// Sheets of at least this many rows are written by two writers at once.
-constexpr int kRowsForTwoWriters = 4096;
 // The cells go out in parts that never grow by copying: each part four times the one before,
 // up to a few megabytes, so a small sheet takes little memory and a large one few parts.
 constexpr std::size_t kFirstPart = std::size_t(1) << 16;
@@ -61,10 +58,7 @@ void storeCachedResult(std::uint8_t* p, const CellFields& cell) {
 
 class CellRecordWriter {
 public:
-    // With `sstFilled`, every text of the sheet is in the table already and is only looked up,
-    // so writers of separate rows may share the table.
-    CellRecordWriter(const Worksheet& sheet, SstWriter& sst, bool sstFilled)
-        : sheet_(sheet), sst_(sst), sstFilled_(sstFilled) {}
+    CellRecordWriter(const Worksheet& sheet, SstWriter& sst) : sheet_(sheet), sst_(sst) {}
 
     void addRow(int row, std::span<const CellFields> cells);
     SheetCells finish();
@@ -102,8 +96,7 @@ private:
 
     // The cells down one column that share one formula: a run of cells holding the same code
     // (the same formula moved down a row each time), cut into groups of kMostSharedCells rows
-    // counted from the run's first row. Where a group lies follows from the sheet alone, so
-    // writers of separate rows agree on it. A group of one cell is a plain formula.
+    // counted from the run's first row. A group of one cell is a plain formula.
     struct SharedGroup {
         const FormulaCode* code = nullptr;
         int runStart = 0;
@@ -117,7 +110,6 @@ private:
 
     const Worksheet& sheet_;
     SstWriter& sst_;
-    bool sstFilled_;
     FormulaEncoder encoder_;
     SharedGroup groups_[kMaxColumns];   // by column: the group met last
     std::vector<BiffRecordWriter> parts_;
@@ -195,7 +187,7 @@ void CellRecordWriter::writeConstant(int row, const CellFields& cell, std::uint1
             else storeF64(cellRecord(kNumber, 14, row, cell.col, xf), cell.number);
             break;
         case Value::Kind::Text:
-            store32(cellRecord(kLabelSst, 10, row, cell.col, xf), sstFilled_ ? sst_.indexOf(cell.text) : sst_.add(cell.text));
+            store32(cellRecord(kLabelSst, 10, row, cell.col, xf), sst_.add(cell.text));
             break;
         case Value::Kind::Boolean: writeBoolErr(row, cell.col, xf, cell.boolean() ? 1 : 0, false); break;
         case Value::Kind::Error: writeBoolErr(row, cell.col, xf, std::uint8_t(cell.error()), true); break;
@@ -364,39 +356,9 @@ std::size_t SheetCells::size() const {
 }
 
 SheetCells writeSheetCells(const Worksheet& sheet, SstWriter& sst) {
-    const int rows = sheet.rowExtent();
-    if (rows < kRowsForTwoWriters) {
-        CellRecordWriter writer(sheet, sst, false);
-        sheet.forEachRowOfCells([&](int row, std::span<const CellFields> cells) { writer.addRow(row, cells); });
-        return writer.finish();
-    }
-    // A large sheet is written by two writers at once, the upper rows here and the lower on a
-    // thread of their own, split at a row block so that each block is whole in one of them.
-    // The texts go into the table first, in the order one writer would have met them: the
-    // bytes are the same as one writer's.
-    sheet.forEachConstantText([&](std::string_view text) { sst.add(text); });
-    const int split = rows / 2 / kRowsPerBlock * kRowsPerBlock;
-    CellRecordWriter upper(sheet, sst, true);
-    CellRecordWriter lower(sheet, sst, true);
-    const auto writeLower = [&] {
-        sheet.forEachRowOfCells([&](int row, std::span<const CellFields> cells) { lower.addRow(row, cells); }, split, rows);
-    };
-    const auto writeUpper = [&] {
-        sheet.forEachRowOfCells([&](int row, std::span<const CellFields> cells) { upper.addRow(row, cells); }, 0, split);
-    };
-    bothAtOnce(writeUpper, writeLower);
-
-    SheetCells cells = upper.finish();
-    SheetCells below = lower.finish();
-    for (auto& part : below.records) cells.records.push_back(std::move(part));
-    if (!cells.used) {
-        cells.used = below.used;
-    } else if (below.used) {
-        cells.used->first.col = std::min(cells.used->first.col, below.used->first.col);
-        cells.used->last.col = std::max(cells.used->last.col, below.used->last.col);
-        cells.used->last.row = below.used->last.row;
-    }
-    return cells;
+    CellRecordWriter writer(sheet, sst);
+    sheet.forEachRowOfCells([&](int row, std::span<const CellFields> cells) { writer.addRow(row, cells); });
+    return writer.finish();
 }
 
 void writeSheetHeader(BiffRecordWriter& out, const Worksheet& sheet, const SheetCells& cells) {

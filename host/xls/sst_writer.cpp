@@ -19,12 +19,6 @@ std::uint32_t SstWriter::add(std::string_view text) {
     return it->second;
 }
 
-std::uint32_t SstWriter::indexOf(std::string_view text) const {
-    const auto found = index_.find(text);
-    if (found == index_.end()) throw std::logic_error("a text missing from the shared string table");
-    return found->second;
-}
-
 void SstWriter::write(BiffRecordWriter& out) const {
     // EXTSST points into the table every `perBucket` strings so a reader can seek; Excel
     // keeps at most 128 buckets of at least 8 strings.

@@ -16,9 +16,6 @@ class SstWriter {
 public:
     // The string's index in the table; counts one more use.
     std::uint32_t add(std::string_view text);
-    // The index of a string already added, counting no use: safe to call from several
-    // threads at once while nothing is added.
-    std::uint32_t indexOf(std::string_view text) const;
     std::uint32_t totalUses() const { return uses_; }
     std::size_t uniqueCount() const { return strings_.size(); }
 

@@ -7,7 +7,7 @@
 
 #include "host/style.h"
 #include "xls/record_stream.h"
-#include "xls/xls_import.h"
+#include "xls/formula_tokens.h"
 
 namespace host::xls {
 

@@ -35,7 +35,8 @@ std::uint16_t readBof(RecordStream& records) {
 
 }  // namespace
 
-void readWorkbook(std::span<const std::uint8_t> stream, XlsImport& sink) {
+void readWorkbook(std::span<const std::uint8_t> stream, WorkbookImport& sink,
+                  std::vector<std::vector<std::uint8_t>>* linkRecords) {
     RecordStream records(stream);
     if (readBof(records) != kBofGlobals) {
         throw HostError("not an Excel 97-2003 workbook: the workbook stream does not start with the workbook globals");
@@ -45,8 +46,11 @@ void readWorkbook(std::span<const std::uint8_t> stream, XlsImport& sink) {
 
     sink.dateSystem1904(globals.date1904);
     sink.cellStyles(globals.xfStyles);
-    sink.formulaNames(globals.names);
-    sink.linkRecords(globals.linkRecords);
+    if (linkRecords) {
+        linkRecords->clear();
+        linkRecords->reserve(globals.linkRecords.size());
+        for (const auto& r : globals.linkRecords) linkRecords->emplace_back(r.begin(), r.end());
+    }
 
     // Every sheet may read the whole stream once, and a little more: never more than that.
     std::size_t budget = 2 * stream.size() + 4096;

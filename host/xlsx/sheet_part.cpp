@@ -34,7 +34,7 @@ bool fitsAt(const FormulaCode& code, CellAddress at) {
 
 class SheetHandler final : public XmlHandler {
 public:
-    SheetHandler(const SharedStrings& strings, xls::XlsImport& sink) : strings_(strings), sink_(sink) {}
+    SheetHandler(const SharedStrings& strings, WorkbookImport& sink) : strings_(strings), sink_(sink) {}
 
     void start(std::string_view name, const char** attrs) override {
         if (name == "c") {
@@ -195,7 +195,7 @@ private:
         if (hasFormula_ && type_ == 'b' && (formula_ == "TRUE()" || formula_ == "FALSE()")) hasFormula_ = false;
         if (hasFormula_) {
             if (FormulaPtr code = formulaCode()) {
-                sink_.formulaCode(at_, xf_, code, cachedValue());
+                sink_.formula(at_, xf_, code, cachedValue());
                 return;
             }
             // A shared formula whose first cell is missing or cannot serve here: its result stays.
@@ -236,7 +236,7 @@ private:
     }
 
     const SharedStrings& strings_;
-    xls::XlsImport& sink_;
+    WorkbookImport& sink_;
     std::unordered_map<int, FormulaPtr> shared_;
     std::optional<CellAddress> active_;
     std::string value_, formula_, inlineText_, typed_;
@@ -283,7 +283,7 @@ std::optional<CellAddress> parseCellReference(std::string_view text) {
 }
 
 void readSheetPart(ZipPackage& package, const std::string& partName, const SharedStrings& strings,
-                   xls::XlsImport& sink) {
+                   WorkbookImport& sink) {
     SheetHandler handler(strings, sink);
     parsePart(package, partName, handler);
     handler.finish();

@@ -6,13 +6,13 @@
 #include <string_view>
 
 #include "host/address.h"
-#include "xls/xls_import.h"
+#include "host/workbook_import.h"
 #include "xlsx/package_parts.h"
 
 namespace host::xlsx {
 
 void readSheetPart(ZipPackage& package, const std::string& partName, const SharedStrings& strings,
-                   xls::XlsImport& sink);
+                   WorkbookImport& sink);
 
 // "B7" into a cell; nullopt when it is no reference. HostError when it is past XFD1048576,
 // the last cell an .xlsx sheet has, or past the last cell a sheet of this program holds.

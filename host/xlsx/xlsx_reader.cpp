@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "xls/host_importer.h"
+#include "host/workbook_importer.h"
 #include "xlsx/package_parts.h"
 #include "xlsx/sheet_part.h"
 
@@ -13,7 +13,7 @@ bool looksLikeXlsx(std::span<const std::uint8_t> bytes) {
     return bytes.size() >= 4 && std::memcmp(bytes.data(), kZip, 4) == 0;
 }
 
-void readXlsx(std::span<const std::uint8_t> bytes, xls::XlsImport& sink) {
+void readXlsx(std::span<const std::uint8_t> bytes, WorkbookImport& sink) {
     ZipPackage package(bytes);
     const WorkbookPart workbook = readWorkbookPart(package);
     sink.dateSystem1904(workbook.date1904);
@@ -34,7 +34,7 @@ void readXlsx(std::span<const std::uint8_t> bytes, xls::XlsImport& sink) {
 
 std::unique_ptr<Workbook> loadXlsxBytes(std::span<const std::uint8_t> bytes) {
     auto workbook = std::make_unique<Workbook>();
-    xls::HostImporter importer(*workbook);
+    WorkbookImporter importer(*workbook);
     readXlsx(bytes, importer);
     workbook->fileFormat = Workbook::FileFormat::Xlsx;
     return workbook;

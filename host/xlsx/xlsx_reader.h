@@ -1,12 +1,12 @@
 #pragma once
 // Reads an Office Open XML workbook (.xlsx) into the same import interface the .xls reader
-// fills, so the host, the dump tool and the fuzz target share one reader.
+// fills (host/workbook_import.h), so the host, the dump tool and the fuzz target share one reader.
 #include <cstdint>
 #include <memory>
 #include <span>
 
 #include "host/workbook.h"
-#include "xls/xls_import.h"
+#include "host/workbook_import.h"
 
 namespace host::xlsx {
 
@@ -14,7 +14,7 @@ namespace host::xlsx {
 bool looksLikeXlsx(std::span<const std::uint8_t> bytes);
 
 // HostError, saying why, when the package cannot be read.
-void readXlsx(std::span<const std::uint8_t> bytes, xls::XlsImport& sink);
+void readXlsx(std::span<const std::uint8_t> bytes, WorkbookImport& sink);
 
 // A host workbook from an .xlsx file held in memory.
 std::unique_ptr<Workbook> loadXlsxBytes(std::span<const std::uint8_t> bytes);

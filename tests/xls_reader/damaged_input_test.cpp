@@ -7,7 +7,7 @@
 #include "biff_builder.h"
 #include "host/host_error.h"
 #include "read_stream.h"
-#include "xls/host_importer.h"
+#include "host/workbook_importer.h"
 #include "xls/load_workbook_bytes.h"
 
 namespace {
@@ -240,7 +240,7 @@ TEST(HostileFiles, EveryTruncationAndEveryByteFlipOfASmallWorkbook) {
             damaged[i] ^= flip;
             try {
                 host::Workbook book;
-                host::xls::HostImporter importer(book);
+                host::WorkbookImporter importer(book);
                 host::xls::readWorkbook(damaged, importer);
             } catch (const host::HostError&) {
             }

@@ -1,12 +1,11 @@
 #pragma once
-// An XlsImport that keeps everything the reader hands it, to test the reader on its own.
+// A WorkbookImport that keeps everything the reader hands it, to test the reader on its own.
 #include <map>
 #include <string>
 #include <utility>
 #include <vector>
 
-#include "xls/formula_render.h"
-#include "xls/xls_import.h"
+#include "host/workbook_import.h"
 
 namespace xls_test {
 
@@ -14,11 +13,9 @@ struct RecordedCell {
     enum class Kind { Blank, Number, Text, Boolean, Error, Formula } kind = Kind::Blank;
     host::Value value;         // the constant, or a formula's cached result
     std::uint16_t xf = 0;
-    std::vector<std::uint8_t> tokens;
-    bool relativeForms = false;
-    bool partOfArray = false;
-    const void* shareKey = nullptr;
-    std::string renderedFormula;  // "=..." or "" when the tokens cannot be shown
+    host::FormulaPtr code;
+    int sharedIndex = -1;         // the shared formula it was passed as, -1 for a formula of its own
+    std::string renderedFormula;  // "=...", as the code reads back in its cell
 };
 
 struct RecordedSheet {
@@ -30,19 +27,20 @@ struct RecordedSheet {
     const RecordedCell* at(const std::string& a1) const;
 };
 
-class RecordingSink : public host::xls::XlsImport {
+class RecordingSink : public host::WorkbookImport {
 public:
     bool date1904 = false;
     std::vector<host::Style> styles;
-    host::xls::FormulaNames names;
     std::vector<RecordedSheet> sheets;
     int activeSheetIndex = -1;
 
     void dateSystem1904(bool on) override { date1904 = on; }
     void cellStyles(std::span<const host::Style> s) override { styles.assign(s.begin(), s.end()); }
-    void formulaNames(const host::xls::FormulaNames& n) override { names = n; }
     void activeSheet(int index) override { activeSheetIndex = index; }
-    void beginSheet(std::string_view name) override { sheets.push_back({std::string(name), {}, {}, {}}); }
+    void beginSheet(std::string_view name) override {
+        sheets.push_back({std::string(name), {}, {}, {}});
+        sharedCodes.clear();
+    }
 
     void number(host::CellAddress at, std::uint16_t xf, double v) override {
         put(at, xf, RecordedCell::Kind::Number, host::Value::fromNumber(v));
@@ -57,14 +55,16 @@ public:
         put(at, xf, RecordedCell::Kind::Error, host::Value::fromError(v));
     }
     void blank(host::CellAddress at, std::uint16_t xf) override { put(at, xf, RecordedCell::Kind::Blank, {}); }
-    void formula(host::CellAddress at, std::uint16_t xf, const host::xls::FormulaTokens& f,
+    void formula(host::CellAddress at, std::uint16_t xf, const host::FormulaPtr& code,
                  const host::Value& cached) override {
         RecordedCell& c = put(at, xf, RecordedCell::Kind::Formula, cached);
-        c.tokens.assign(f.tokens.begin(), f.tokens.end());
-        c.relativeForms = f.relativeForms;
-        c.partOfArray = f.partOfArray;
-        c.shareKey = f.shareKey;
-        c.renderedFormula = host::xls::renderFormula(f.tokens, at, f.relativeForms, names).value_or("");
+        c.code = code;
+        c.renderedFormula = code->opaque ? code->text : host::formulaText(*code, at);
+    }
+    void sharedFormula(int index, const host::FormulaPtr& code) override { sharedCodes[index] = code; }
+    void sharedFormulaCell(host::CellAddress at, std::uint16_t xf, int index, const host::Value& cached) override {
+        formula(at, xf, sharedCodes.at(index), cached);
+        sheets.back().cells[{at.row, at.col}].sharedIndex = index;
     }
     void columnWidth(int first, int last, double width) override {
         sheets.back().widths.push_back({{first, last}, width});
@@ -77,6 +77,7 @@ public:
     }
 
 private:
+    std::map<int, host::FormulaPtr> sharedCodes;  // of the current sheet
     RecordedCell& put(host::CellAddress at, std::uint16_t xf, RecordedCell::Kind kind, host::Value v) {
         RecordedCell& c = sheets.back().cells[{at.row, at.col}];
         c = RecordedCell{};

@@ -290,3 +290,53 @@ TEST(CellRecords, RunsOfNumbersAndBlanksRichTextAndBooleans) {
 }
 
 }  // namespace
+
+namespace {
+
+// A SHRFMLA record over `first`..`last` in column `col` holding `tokens`.
+Bytes sharedFormulaRecord(int first, int last, int col, const Bytes& tokens) {
+    Bytes shr;
+    xls_test::put16(shr, static_cast<unsigned>(first));
+    xls_test::put16(shr, static_cast<unsigned>(last));
+    shr.insert(shr.end(), {static_cast<std::uint8_t>(col), static_cast<std::uint8_t>(col), 0, 2});
+    xls_test::put16(shr, static_cast<unsigned>(tokens.size()));
+    shr.insert(shr.end(), tokens.begin(), tokens.end());
+    return shr;
+}
+
+}  // namespace
+
+TEST(Formulas, TheReaderPassesDecodedCodeAndEachSharedFormulaOnce) {
+    // F3:F5 share =C3-E3; G3:G4 share a formula with a 3-D reference the engine cannot compute;
+    // H3 has a plain formula of its own.
+    const Bytes f3 = {0x01, 2, 0, 5, 0};
+    const Bytes g3 = {0x01, 2, 0, 6, 0};
+    const Bytes minus = {0x4C, 0, 0, 0xFD, 0xC0, 0x4C, 0, 0, 0xFF, 0xC0, 0x04};
+    const Bytes ref3d = {0x3A, 0, 0, 1, 0, 1, 0xC0};
+    const Bytes stream = workbookStream(nullptr, [&](StreamBuilder& s) {
+        s.number(2, 2, 250).number(2, 4, 50);
+        s.formula(2, 5, f3, 200).record(0x04BC, sharedFormulaRecord(2, 4, 5, minus));
+        s.formula(3, 5, f3, 0).formula(4, 5, f3, 0);
+        s.formula(2, 6, g3, 7).record(0x04BC, sharedFormulaRecord(2, 3, 6, ref3d));
+        s.formula(3, 6, g3, 8);
+        s.formula(2, 7, {0x24, 2, 0, 2, 0xC0, 0x1E, 1, 0, 0x03}, 251);   // =C3+1
+    });
+    const xls_test::RecordingSink sink = xls_test::readIntoSink(xls_test::compoundFile(stream));
+    const xls_test::RecordedSheet& sheet = sink.sheets.at(0);
+    const auto* first = sheet.at("F3");
+    ASSERT_TRUE(first && first->code);
+    EXPECT_EQ(0, first->sharedIndex);
+    for (const char* a : {"F4", "F5"}) {
+        EXPECT_EQ(0, sheet.at(a)->sharedIndex) << a;
+        EXPECT_EQ(first->code, sheet.at(a)->code) << a << ": one code for every cell of the shared formula";
+    }
+    EXPECT_EQ("=C5-E5", sheet.at("F5")->renderedFormula);
+    // An opaque code holds its own cell's bytes: each cell gets its own, not a shared index.
+    for (const char* a : {"G3", "G4"}) {
+        EXPECT_EQ(-1, sheet.at(a)->sharedIndex) << a;
+        EXPECT_TRUE(sheet.at(a)->code->opaque) << a;
+    }
+    EXPECT_EQ(8, sheet.at("G4")->value.number);
+    EXPECT_EQ(-1, sheet.at("H3")->sharedIndex);
+    EXPECT_EQ("=C3+1", sheet.at("H3")->renderedFormula);
+}

@@ -85,14 +85,6 @@ public:
         walkRows([](void* v, int row, std::span<const CellFields> cells) { (*static_cast<V*>(v))(row, cells); },
                  const_cast<void*>(static_cast<const void*>(&visit)), firstRow, endRow);
     }
-    // Every constant text, in row-major order: `visit(text)`. Reads only the parts of the
-    // sheet that hold texts.
-    template <class Visit>
-    void forEachConstantText(Visit&& visit) const {
-        using V = std::remove_reference_t<Visit>;
-        walkTexts([](void* v, std::string_view text) { (*static_cast<V*>(v))(text); },
-                  const_cast<void*>(static_cast<const void*>(&visit)));
-    }
     // A row count that every cell lies within (it may be somewhat more than the last used row).
     int rowExtent() const;
     // The smallest rectangle holding every visited cell; nullopt for an empty sheet.
@@ -138,8 +130,6 @@ public:
 private:
     using RowVisit = void (*)(void* context, int row, std::span<const CellFields> cells);
     void walkRows(RowVisit visit, void* context, int firstRow, int endRow) const;
-    using TextVisit = void (*)(void* context, std::string_view text);
-    void walkTexts(TextVisit visit, void* context) const;
 
     struct Store;  // cell storage, dependency index and recalculation
     std::string name_;

@@ -7,7 +7,7 @@
 
 #include "host/host_error.h"
 #include "host/workbook.h"
-#include "xls/host_importer.h"
+#include "host/workbook_importer.h"
 #include "xls/load_workbook_bytes.h"
 #include "xls/workbook_reader.h"
 
@@ -19,7 +19,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             host::xls::loadWorkbookBytes(bytes);
         } else {
             host::Workbook workbook;
-            host::xls::HostImporter importer(workbook);
+            host::WorkbookImporter importer(workbook);
             host::xls::readWorkbook(bytes, importer);
         }
     } catch (const host::HostError&) {

@@ -1,0 +1,52 @@
+#include "xls/formula_import.h"
+
+namespace host::xls {
+
+FormulaImport::FormulaImport(const FormulaNames& names, WorkbookImport& sink)
+    : names_(names), sink_(sink), lastShared_(kMaxColumns) {}
+
+void FormulaImport::formula(CellAddress at, std::uint16_t xf, const FormulaTokens& tokens, const Value& cached) {
+    if (tokens.partOfArray) {
+        sink_.formula(at, xf, decodeFormula(tokens, at, names_), cached);
+    } else if (tokens.shareKey) {
+        shared(at, xf, tokens, cached);
+    } else {
+        plain(at, xf, tokens, cached);
+    }
+}
+
+void FormulaImport::shared(CellAddress at, std::uint16_t xf, const FormulaTokens& tokens, const Value& cached) {
+    // One decoding serves every cell of a shared formula: its references are offsets, so the
+    // code is the same wherever it stands, unless an offset reaches past the sheet's edge.
+    LastShared& last = lastShared_[static_cast<std::size_t>(at.col)];
+    if (tokens.shareKey != last.key) {
+        SharedCode& entry = sharedCodes_[tokens.shareKey];
+        if (!entry.code) {
+            entry.code = decodeFormula(tokens, at, names_);
+            entry.fit = ownersThatFit(*entry.code);
+            if (!entry.code->opaque) {
+                entry.index = nextIndex_++;
+                sink_.sharedFormula(entry.index, entry.code);
+            }
+        }
+        last = {tokens.shareKey, &entry};
+    }
+    if (last.code->index < 0 || !last.code->fit.contains(at)) {
+        sink_.formula(at, xf, decodeFormula(tokens, at, names_), cached);
+        return;
+    }
+    sink_.sharedFormulaCell(at, xf, last.code->index, cached);
+}
+
+void FormulaImport::plain(CellAddress at, std::uint16_t xf, const FormulaTokens& tokens, const Value& cached) {
+    if (const FormulaPtr* same = plainCodes_.find(tokens.tokens, at)) {
+        sink_.formula(at, xf, *same, cached);
+        return;
+    }
+    FormulaPtr code = decodeFormula(tokens, at, names_);
+    sink_.formula(at, xf, code, cached);
+    // An opaque code holds this cell's own bytes: it serves no other cell.
+    if (!code->opaque) plainCodes_.remember(tokens.tokens, at, std::move(code));
+}
+
+}  // namespace host::xls

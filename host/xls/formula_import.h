@@ -1,0 +1,45 @@
+#pragma once
+// Turns the formulas of one sheet, as the .xls reader finds their tokens, into the engine's
+// code for a WorkbookImport: a shared formula decoded once and passed with its index, a
+// formula that repeats the one above it moved down a row recognised without decoding again.
+#include <unordered_map>
+#include <vector>
+
+#include "host/workbook_import.h"
+#include "xls/formula_decode.h"
+#include "xls/formula_shape_cache.h"
+#include "xls/formula_tokens.h"
+
+namespace host::xls {
+
+class FormulaImport {
+public:
+    FormulaImport(const FormulaNames& names, WorkbookImport& sink);
+
+    void formula(CellAddress at, std::uint16_t xf, const FormulaTokens& tokens, const Value& cached);
+
+private:
+    void shared(CellAddress at, std::uint16_t xf, const FormulaTokens& tokens, const Value& cached);
+    void plain(CellAddress at, std::uint16_t xf, const FormulaTokens& tokens, const Value& cached);
+
+    const FormulaNames& names_;
+    WorkbookImport& sink_;
+    // A shared formula's code, decoded once, its index for the sink, and the cells it serves
+    // as it is; index -1 when the code serves no cell but its own (opaque).
+    struct SharedCode {
+        int index = -1;
+        FormulaPtr code;
+        OwnersThatFit fit;
+    };
+    std::unordered_map<const void*, SharedCode> sharedCodes_;
+    int nextIndex_ = 0;
+    // Cells of one shared formula come in a run down a column: the last one per column.
+    struct LastShared {
+        const void* key = nullptr;
+        const SharedCode* code = nullptr;
+    };
+    std::vector<LastShared> lastShared_;
+    FormulaShapeCache plainCodes_;
+};
+
+}  // namespace host::xls
