@@ -32,7 +32,7 @@ void Form7_Drive1_Change(Documents& d) {
 
 void Form7_Dir1_Change(Documents& d) {
     d.form7.File1->setPath(d.form7.Dir1->path());
-    d.form7.File1->setPattern(QStringLiteral("*.xls"));
+    d.form7.File1->setPattern(QStringLiteral("*.xls;*.xlsx"));  // both workbook formats
 }
 
 }  // namespace tallomer

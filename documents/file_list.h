@@ -3,7 +3,8 @@
 
 namespace tallomer {
 
-// File1: the files of one folder whose names match the pattern ("*.xls"), case ignored as on
+// File1: the files of one folder whose names match the pattern ("*.xls;*.xlsx", patterns
+// separated by ";"), case ignored as on
 // the systems the workbooks come from. FileName is the selected name, empty when none is.
 class FileList : public QListWidget {
     Q_OBJECT

@@ -169,7 +169,7 @@ void Application::saveActiveWorkbook() {
     if (active_ < 0) throw HostError("No workbook is open.");
     Workbook& wb = *workbooks_[static_cast<std::size_t>(active_)];
     if (wb.path().empty()) throw HostError("The workbook has no file yet; save it under a name first.");
-    saveWorkbookFile(wb, wb.path());
+    saveWorkbookFile(wb, wb.path(), wb.fileFormat);   // the format the file already has
     wb.setFileFingerprint(fingerprintFile(wb.path()));
 }
 
@@ -178,7 +178,9 @@ void Application::saveActiveWorkbookAs(const std::string& path) {
     if (active_ < 0) throw HostError("No workbook is open.");
     if (path.empty()) throw HostError("A workbook cannot be saved without a file name.");
     Workbook& wb = *workbooks_[static_cast<std::size_t>(active_)];
-    saveWorkbookFile(wb, path);
+    const Workbook::FileFormat format = fileFormatForName(path);
+    saveWorkbookFile(wb, path, format);
+    wb.fileFormat = format;
     wb.setPath(path);
     wb.setFileFingerprint(fingerprintFile(path));
 }

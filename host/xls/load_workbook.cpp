@@ -1,5 +1,4 @@
 #include "host/host_error.h"
-#include "host/workbook_files.h"
 #include "host/workbook_importer.h"
 #include "xls/load_workbook_bytes.h"
 #include "xls/ole_container_reader.h"
@@ -22,13 +21,13 @@ std::unique_ptr<Workbook> loadWorkbookBytes(std::span<const std::uint8_t> file) 
     return workbookFromStream(readWorkbookStream(file).bytes());
 }
 
-}  // namespace xls
-
-std::unique_ptr<Workbook> loadWorkbookFile(const std::string& path) {
-    const xls::WorkbookStreamBytes stream = xls::readWorkbookStreamFromFile(path);
-    auto workbook = xls::workbookFromStream(stream.bytes());
+std::unique_ptr<Workbook> loadXlsFile(const std::string& path) {
+    const WorkbookStreamBytes stream = readWorkbookStreamFromFile(path);
+    auto workbook = workbookFromStream(stream.bytes());
     workbook->setPath(path);
     return workbook;
 }
+
+}  // namespace xls
 
 }  // namespace host

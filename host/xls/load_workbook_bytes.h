@@ -2,6 +2,7 @@
 #include <cstdint>
 #include <memory>
 #include <span>
+#include <string>
 
 #include "host/workbook.h"
 
@@ -9,5 +10,9 @@ namespace host::xls {
 
 // Reads an Excel 97-2003 file held in memory; throws HostError as loadWorkbookFile does.
 std::unique_ptr<Workbook> loadWorkbookBytes(std::span<const std::uint8_t> file);
+
+// The .xls file at `path`, and the .xls save (atomic); both throw HostError saying why.
+std::unique_ptr<Workbook> loadXlsFile(const std::string& path);
+void saveXlsFile(const Workbook& workbook, const std::string& path);
 
 }  // namespace host::xls

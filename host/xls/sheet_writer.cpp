@@ -305,7 +305,10 @@ void CellRecordWriter::addRow(int row, std::span<const CellFields> cells) {
         } else if (rkOf(cell, runRks_[0])) {
             while (end < cells.size() && adjoins(end) && rkOf(cells[end], runRks_[end - i])) ++end;
             writeRks(row, cells.subspan(i, end - i));
-        } else if (cell.kind == CellView::Kind::Formula && cell.formula) {
+        } else if (cell.kind == CellView::Kind::Formula && cell.formula &&
+                   !(cell.formula->opaque && cell.formula->biff.empty() && cell.valueKind != Value::Kind::Text)) {
+            // A formula read as text (.xlsx) that the engine cannot compute has no tokens to
+            // write: its cached number, truth value or error stands in for it.
             writeFormula(row, cell, xfIndexOfStyle(cell.style));
         } else {
             writeConstant(row, cell, xfIndexOfStyle(cell.style));

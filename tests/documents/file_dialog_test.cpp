@@ -117,7 +117,7 @@ TEST_F(FileDialog, EveryActivationStartsAtTheDocumentsFolder) {
     QApplication::setActiveWindow(&f);
     EXPECT_EQ(f.Dir1->path(), documentsFolder());
     EXPECT_EQ(f.File1->path(), documentsFolder());
-    EXPECT_EQ(f.File1->pattern(), "*.xls");
+    EXPECT_EQ(f.File1->pattern(), "*.xls;*.xlsx");
 }
 
 TEST_F(FileDialog, BackFromAMessageBoxIsNoNewActivation) {
@@ -179,10 +179,10 @@ TEST_F(FileDialog, DocumentsFolderFallsBackToHome) {
     QDir(QDir::homePath()).mkpath("Documents");
 }
 
-TEST_F(FileDialog, FileListShowsOnlyXlsFiles) {
+TEST_F(FileDialog, FileListShowsOnlyWorkbookFiles) {
     const QString folder = documentsFolder() + "/mixed";
     QDir(folder).mkpath(".");
-    for (const char* name : {"a.xls", "B.XLS", "c.xlsx", "d.txt", "e.xls.bak", "xls"}) {
+    for (const char* name : {"a.xls", "B.XLS", "c.xlsx", "D.XLSX", "d.txt", "e.xls.bak", "f.xlsx.bak", "xls"}) {
         writeBytes(folder + "/" + name, "x");
     }
     QDir(folder).mkpath("folder.xls");
@@ -192,7 +192,7 @@ TEST_F(FileDialog, FileListShowsOnlyXlsFiles) {
     for (int i = 0; i < docs->form7.File1->count(); ++i) {
         listed << docs->form7.File1->item(i)->text();
     }
-    EXPECT_EQ(listed, (QStringList{"a.xls", "B.XLS"}));
+    EXPECT_EQ(listed, (QStringList{"a.xls", "B.XLS", "c.xlsx", "D.XLSX"}));
     EXPECT_TRUE(docs->form7.File1->fileName().isEmpty()) << "nothing selected yet";
     chooseFile("B.XLS");
     EXPECT_EQ(docs->form7.File1->fileName(), "B.XLS");

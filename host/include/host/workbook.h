@@ -43,6 +43,10 @@ public:
     // Empty for a workbook made here.
     std::vector<std::vector<std::uint8_t>> xlsLinkRecords;
 
+    // The format of the file the workbook came from or was last saved to: Save keeps it.
+    enum class FileFormat : std::uint8_t { Xls, Xlsx };
+    FileFormat fileFormat = FileFormat::Xls;
+
     // The file this workbook belongs to; empty until it is opened from or saved to one.
     const std::string& path() const { return path_; }
     void setPath(std::string path) { path_ = std::move(path); }

@@ -1,0 +1,21 @@
+#pragma once
+// One worksheet part of an .xlsx package, read into the import interface: its cells with their
+// formats, formulas with their cached results (shared formulas included), column widths and
+// the active cell.
+#include <optional>
+#include <string_view>
+
+#include "host/address.h"
+#include "host/workbook_import.h"
+#include "xlsx/package_parts.h"
+
+namespace host::xlsx {
+
+void readSheetPart(ZipPackage& package, const std::string& partName, const SharedStrings& strings,
+                   WorkbookImport& sink);
+
+// "B7" into a cell; nullopt when it is no reference. HostError when it is past XFD1048576,
+// the last cell an .xlsx sheet has, or past the last cell a sheet of this program holds.
+std::optional<CellAddress> parseCellReference(std::string_view text);
+
+}  // namespace host::xlsx

@@ -1,0 +1,190 @@
+#include "xlsx/xlsx_writer.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+#include <xlsxwriter.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <vector>
+
+#include "host/host_error.h"
+#include "xls/atomic_file_writer.h"
+
+namespace host::xlsx {
+
+namespace {
+
+[[noreturn]] void fail(const std::string& path, const std::string& why) {
+    throw HostError("Cannot save \"" + path + "\": " + why);
+}
+
+class PackageWriter {
+public:
+    PackageWriter(const Workbook& workbook, const std::string& target, const std::string& file)
+        : workbook_(workbook), target_(target) {
+        lxw_workbook_options options{};
+        options.constant_memory = LXW_TRUE;   // rows go out as they are written: the sheet is walked in order
+        book_ = workbook_new_opt(file.c_str(), &options);
+        if (!book_) fail(target_, "the file cannot be created");
+    }
+    ~PackageWriter() {
+        if (book_) workbook_close(book_);
+    }
+
+    void write() {
+        const StyleTable& styles = workbook_.styles();
+        formats_.assign(styles.size(), nullptr);
+        for (int i = 0; i < workbook_.sheetCount(); ++i) writeSheet(workbook_.sheet(i), i == workbook_.activeSheetIndex());
+        lxw_workbook* book = book_;
+        book_ = nullptr;
+        if (const lxw_error e = workbook_close(book); e != LXW_NO_ERROR) fail(target_, lxw_strerror(e));
+    }
+
+private:
+    lxw_format* format(std::uint16_t index) {
+        if (index == 0 || index >= formats_.size()) return nullptr;
+        if (!formats_[index]) {
+            const Style& s = workbook_.styles().at(index);
+            lxw_format* f = workbook_add_format(book_);
+            if (s.bold) format_set_bold(f);
+            if (s.align == HAlign::Left) format_set_align(f, LXW_ALIGN_LEFT);
+            if (s.align == HAlign::Center) format_set_align(f, LXW_ALIGN_CENTER);
+            if (s.align == HAlign::Right) format_set_align(f, LXW_ALIGN_RIGHT);
+            if (s.numberFormat != "General") format_set_num_format(f, s.numberFormat.c_str());
+            formats_[index] = f;
+        }
+        return formats_[index];
+    }
+
+    // libxlsxwriter writes the 1900 date system only: a 1904 workbook's dates move by the
+    // 1,462 days between the two, so each still shows its own day.
+    double number(const CellFields& cell) const {
+        if (workbook_.date1904 && isDateFormat(workbook_.styles().at(cell.style).numberFormat)) return cell.number + 1462;
+        return cell.number;
+    }
+
+    void check(lxw_error e, int row, int col) {
+        if (e != LXW_NO_ERROR)
+            fail(target_, "cell " + formatAddress({row, col}, false) + " cannot be written: " + lxw_strerror(e));
+    }
+
+    void writeSheet(const Worksheet& sheet, bool active) {
+        lxw_worksheet* ws = workbook_add_worksheet(book_, sheet.name().c_str());
+        if (!ws) fail(target_, "the sheet name \"" + sheet.name() + "\" cannot be used in an .xlsx workbook");
+        for (int c = 0; c < kMaxColumns; ++c) {
+            const double w = sheet.columnWidth(c);
+            if (w != kDefaultColumnWidth) worksheet_set_column(ws, c, c, w, nullptr);
+        }
+        std::string text;
+        sheet.forEachRowOfCells([&](int row, std::span<const CellFields> cells) {
+            for (const CellFields& cell : cells) {
+                lxw_format* f = format(cell.style);
+                const auto r = static_cast<lxw_row_t>(row);
+                const auto c = static_cast<lxw_col_t>(cell.col);
+                lxw_error e = LXW_NO_ERROR;
+                if (cell.kind == CellView::Kind::Formula) {
+                    text = formulaText(*cell.formula, {row, cell.col});
+                    switch (cell.valueKind) {
+                        case Value::Kind::Text: {
+                            const std::string result(cell.text);
+                            e = worksheet_write_formula_str(ws, r, c, text.c_str(), f, result.c_str());
+                            break;
+                        }
+                        case Value::Kind::Error:
+                            e = worksheet_write_formula_str(ws, r, c, text.c_str(), f, std::string(errorText(cell.error())).c_str());
+                            break;
+                        case Value::Kind::Number:
+                        case Value::Kind::Boolean:
+                            e = worksheet_write_formula_num(ws, r, c, text.c_str(), f, cell.number);
+                            break;
+                        case Value::Kind::Empty: e = worksheet_write_formula_num(ws, r, c, text.c_str(), f, 0); break;
+                    }
+                } else if (cell.kind == CellView::Kind::Blank) {
+                    e = worksheet_write_blank(ws, r, c, f);
+                } else {
+                    switch (cell.valueKind) {
+                        case Value::Kind::Number: e = worksheet_write_number(ws, r, c, number(cell), f); break;
+                        case Value::Kind::Text:
+                            text.assign(cell.text);
+                            e = worksheet_write_string(ws, r, c, text.c_str(), f);
+                            break;
+                        case Value::Kind::Boolean: e = worksheet_write_boolean(ws, r, c, cell.boolean(), f); break;
+                        case Value::Kind::Error:
+                            // The format has no constant error a writer may store: the formula
+                            // that is that error reads the same everywhere.
+                            text = "=" + std::string(errorText(cell.error()));
+                            e = worksheet_write_formula_str(ws, r, c, text.c_str(), f, text.c_str() + 1);
+                            break;
+                        case Value::Kind::Empty: e = worksheet_write_blank(ws, r, c, f); break;
+                    }
+                }
+                check(e, row, cell.col);
+            }
+        });
+        const CellAddress at = sheet.activeCell();
+        worksheet_set_selection(ws, at.row, at.col, at.row, at.col);
+        if (active) worksheet_activate(ws);
+    }
+
+    const Workbook& workbook_;
+    const std::string& target_;
+    lxw_workbook* book_ = nullptr;
+    std::vector<lxw_format*> formats_;
+};
+
+std::string folderOf(const std::string& path) {
+    const auto slash = path.rfind('/');
+    if (slash == std::string::npos) return ".";
+    return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+bool copyInto(int fd, const std::string& from) {
+    const int in = open(from.c_str(), O_RDONLY | O_CLOEXEC);
+    if (in < 0) return false;
+    std::vector<char> buffer(1 << 20);
+    for (;;) {
+        const ssize_t n = read(in, buffer.data(), buffer.size());
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) {
+            const int saved = errno;
+            close(in);
+            errno = saved;
+            return false;
+        }
+        if (n == 0) break;
+        for (ssize_t done = 0; done < n;) {
+            const ssize_t w = ::write(fd, buffer.data() + done, static_cast<std::size_t>(n - done));
+            if (w < 0 && errno == EINTR) continue;
+            if (w < 0) {
+                const int saved = errno;
+                close(in);
+                errno = saved;
+                return false;
+            }
+            done += w;
+        }
+    }
+    close(in);
+    return true;
+}
+
+}  // namespace
+
+void saveXlsxFile(const Workbook& workbook, const std::string& path) {
+    // libxlsxwriter writes to a file it names itself: a scratch file in the target's folder,
+    // then handed to the same atomic replace the .xls save uses.
+    std::string scratch = folderOf(path) + "/.tallomer-xlsx-XXXXXX";
+    const int fd = mkstemp(scratch.data());
+    if (fd < 0) fail(path, std::strerror(errno));
+    close(fd);
+    struct Remove {
+        const std::string& name;
+        ~Remove() { unlink(name.c_str()); }
+    } remove{scratch};
+    PackageWriter(workbook, path, scratch).write();
+    xls::writeFileAtomically(path, [&](int out) { return copyInto(out, scratch); });
+}
+
+}  // namespace host::xlsx
