@@ -34,9 +34,4 @@ add_custom_target(tallomer-package-docs ALL DEPENDS ${doc}/changelog.gz)
 install(FILES ${CMAKE_CURRENT_SOURCE_DIR}/copyright ${doc}/changelog.gz
         DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/tallomer)
 
-# tallomer-cli is linked statically on purpose (see tools/CMakeLists.txt): scripts start it
-# once per file, and it starts in a third of the time without shared libraries.
-install(FILES ${CMAKE_CURRENT_SOURCE_DIR}/lintian-overrides
-        DESTINATION ${CMAKE_INSTALL_DATADIR}/lintian/overrides RENAME tallomer)
-
 include(CPack)
