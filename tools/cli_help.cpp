@@ -50,7 +50,7 @@ std::string roff(const std::string& text) {
 
 void printUsage(std::ostream& out) {
     out << "Usage: " << kProgram << " COMMAND ARGUMENTS...\n"
-        << "Reads and writes Tallomer's statistics workbooks (.xls) without a window.\n\nCommands:\n";
+        << "Reads and writes Tallomer's statistics workbooks (.xls and .xlsx) without a window.\n\nCommands:\n";
     for (const CommandRow& row : commandTable()) {
         out << "  " << row.name << ' ' << row.synopsis << '\n';
         wrap(out, row.description, 6, 79);
@@ -87,7 +87,7 @@ void printManPage(std::ostream& out) {
         << ".SH DESCRIPTION\n"
         << ".B tallomer\\-cli\n"
         << "is the command\\-line companion of\n.BR tallomer (1).\n"
-        << "It opens and saves the same Excel 97\\-2003 workbooks (.xls) that the program keeps "
+        << "It opens and saves the same workbooks (Excel 97\\-2003 .xls, and .xlsx) that the program keeps "
            "its day\\-by\\-day record of trade in, without a window.\n"
         << ".SH COMMANDS\n";
     for (const CommandRow& row : commandTable()) {
