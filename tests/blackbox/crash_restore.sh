@@ -10,54 +10,9 @@ for tool in Xvfb xdotool /usr/bin/python3; do
   command -v "$tool" >/dev/null || { echo "missing test client: $tool" >&2; exit 1; }
 done
 
-work=$(mktemp -d /tmp/tallomer-crash.XXXXXX)
-xvfb_pid=""
-app_pid=""
-cleanup() {
-  [ -n "$app_pid" ] && kill "$app_pid" 2>/dev/null || true
-  [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null || true
-  wait 2>/dev/null || true
-  rm -rf "$work"
-}
-trap cleanup EXIT
-
-export HOME="$work/home" XDG_STATE_HOME="$work/state"
-mkdir -p "$HOME/Documents"
-unset XDG_CONFIG_HOME XDG_DOCUMENTS_DIR QT_QPA_PLATFORM
-
-poll() {
-  local limit=$1; shift
-  local end=$((SECONDS + limit))
-  until "$@"; do
-    if [ $SECONDS -ge $end ]; then echo "timed out waiting for: $*" >&2; return 1; fi
-    sleep 0.1
-  done
-}
-
-Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
-xvfb_pid=$!
-poll 20 test -s "$work/display"
-export DISPLAY=":$(head -n1 "$work/display")"
-
-window_of() {  # NAME-REGEX -> the id of our visible window with that title, once it is up
-  local id="" end=$((SECONDS + 30))
-  while [ -z "$id" ]; do
-    id=$(xdotool search --all --onlyvisible --pid "$app_pid" --name "$1" 2>/dev/null | head -n1 || true)
-    [ -n "$id" ] && break
-    [ $SECONDS -ge $end ] && { echo "no window '$1'" >&2; cat "$work/app.log" >&2; return 1; }
-    sleep 0.1
-  done
-  echo "$id"
-}
-focus() {
-  xdotool windowfocus "$1" 2>/dev/null || true
-  poll 10 bash -c "[ \"\$(xdotool getwindowfocus 2>/dev/null)\" = $1 ]"
-}
-
-"$program" >"$work/app.log" 2>&1 &
-app_pid=$!
-main=$(window_of '^Tallomer$')
-poll 20 bash -c "! xdotool search --all --onlyvisible --pid $app_pid --name '^Please wait' >/dev/null 2>&1"
+source "$(dirname "$(realpath "$0")")/desktop_session.sh"
+desktop_session crash
+start_program
 focus "$main"
 # The focus starts in the date box; Tab after the visitors box lands on Submit, and after
 # Submit the focus is back in the date box.
@@ -73,16 +28,16 @@ poll 10 bash -c "grep -q '^S' $XDG_STATE_HOME/tallomer/journal-*.tlj 2>/dev/null
 kill -KILL "$app_pid"
 wait "$app_pid" 2>/dev/null || true
 
-"$program" >"$work/app2.log" 2>&1 &
+"$program" >>"$work/app.log" 2>&1 &
 app_pid=$!
-question=$(window_of '^Restore Unsaved Entries$')
+question=$(wait_for_window '^Restore Unsaved Entries$')
 focus "$question"
 xdotool key Return
-main=$(window_of '^Tallomer$')
+main=$(wait_for_window '^Tallomer$')
 poll 10 bash -c "! xdotool search --all --onlyvisible --pid $app_pid --name '^Restore Unsaved' >/dev/null 2>&1"
 focus "$main"
 xdotool key ctrl+s
-dialog=$(window_of '^Save$')
+dialog=$(wait_for_window '^Save$')
 focus "$dialog"
 # The name box (180, 3270, 2400 x 345) and the dialog's button (2880, 3300, 2820 x 330).
 xdotool mousemove --sync --window "$dialog" $(((180 + 1200) / 15)) $(((3270 + 172) / 15)) click 1
