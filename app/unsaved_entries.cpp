@@ -31,7 +31,7 @@ QString describe(const JournalContents& contents) {
     text += contents.base.path.empty()
                 ? QStringLiteral(", typed into a new sheet.")
                 : QStringLiteral(", made on the workbook\n%1.").arg(QString::fromStdString(contents.base.path));
-    return text + QStringLiteral("\n\nRestore them?");
+    return text + (entries + steps == 1 ? QStringLiteral("\n\nRestore it?") : QStringLiteral("\n\nRestore them?"));
 }
 
 void restore(Program& program, const JournalContents& contents) {
@@ -78,8 +78,16 @@ void restartJournal(Program& program, const std::string& path) {
 }
 
 void offerUnsavedEntries(Program& program) {
+    bool restored = false;
+    int kept = 0;
     for (const std::string& path : leftJournals(stateFolder())) {
         if (path == program.journal().path() || program.ended()) continue;
+        // Once one set is restored, the sheet at hand holds unsaved entries: restoring another
+        // would open its workbook over them or mix the two. The rest wait for the next start.
+        if (restored) {
+            ++kept;
+            continue;
+        }
         const JournalContents contents = readJournal(path);
         if (contents.steps.empty()) {
             std::remove(path.c_str());
@@ -88,6 +96,7 @@ void offerUnsavedEntries(Program& program) {
         const int answer = askQuestion(&program.form1(), QStringLiteral("Restore Unsaved Entries"),
                                        describe(contents), {QStringLiteral("Restore"), QStringLiteral("Discard")}, 0);
         if (answer == 0) {
+            restored = true;
             restore(program, contents);
             if (contents.lostBytes > 0) {
                 program.form1().message("The journal was damaged: the last " + std::to_string(contents.lostBytes) +
@@ -95,6 +104,11 @@ void offerUnsavedEntries(Program& program) {
             }
         }
         if (answer == 0 || answer == 1) std::remove(path.c_str());
+    }
+    if (kept > 0) {
+        program.form1().message(std::to_string(kept) + (kept == 1 ? " more set" : " more sets") +
+                                " of unsaved entries will be offered the next time Tallomer starts, "
+                                "once these are saved.");
     }
 }
 

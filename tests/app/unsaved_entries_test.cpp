@@ -148,3 +148,44 @@ TEST_F(UnsavedEntriesTest, DiscardRemovesAndQuitLeavesNothing) {
     program.end(0);  // Quit, without saving
     EXPECT_FALSE(std::filesystem::exists(mine));
 }
+
+TEST_F(UnsavedEntriesTest, AfterOneSetIsRestoredTheOthersWaitForTheNextStart) {
+    for (const char* date : {"1/2/2001", "2/2/2001"}) {
+        EntryJournal left(stateFolder());
+        ASSERT_TRUE(left.record({EntryStep::Submit, {date, "10", "250", "2", "50", "100"}}));
+    }
+    ASSERT_EQ(leftJournals(stateFolder()).size(), 2u);
+    {
+        Program program;
+        start(program);
+        QuestionRecorder questions(0);  // Restore
+        offerUnsavedEntries(program);
+        EXPECT_EQ(questions.asked.size(), 1u);
+        // One set on the sheet, not two mixed, and the other kept, said so.
+        EXPECT_EQ(value(program, "B1"), host::Value::fromNumber(1));
+        ASSERT_EQ(messages.texts.size(), 1u);
+        EXPECT_NE(messages.texts[0].find("1 more set of unsaved entries"), std::string::npos) << messages.texts[0];
+        program.end(0);
+    }
+    ASSERT_EQ(leftJournals(stateFolder()).size(), 1u);
+    Program next;
+    start(next);
+    QuestionRecorder questions(1);  // Discard
+    offerUnsavedEntries(next);
+    EXPECT_EQ(questions.asked.size(), 1u);
+    EXPECT_TRUE(leftJournals(stateFolder()).empty());
+}
+
+TEST_F(UnsavedEntriesTest, SetsThatAreDiscardedAreOfferedOneAfterTheOther) {
+    for (const char* date : {"1/2/2001", "2/2/2001"}) {
+        EntryJournal left(stateFolder());
+        ASSERT_TRUE(left.record({EntryStep::Submit, {date, "10", "250", "2", "50", "100"}}));
+    }
+    Program program;
+    start(program);
+    QuestionRecorder questions(1);  // Discard
+    offerUnsavedEntries(program);
+    EXPECT_EQ(questions.asked.size(), 2u);
+    EXPECT_TRUE(leftJournals(stateFolder()).empty());
+    EXPECT_TRUE(messages.texts.empty());
+}
