@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QComboBox>
+#include <QDateEdit>
 #include <QFileDialog>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -11,6 +12,7 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QShortcut>
+#include <QSignalBlocker>
 #include <QTableView>
 #include <QToolTip>
 #include <QVBoxLayout>
@@ -88,9 +90,19 @@ private:
     PeriodSummary summary_;
 };
 
+namespace {
+constexpr int kBetweenDates = -1;  // the range choice's data for "Between two dates"
+
+QDate qDate(std::int32_t day) {
+    const CivilDate d = civilFromDays(day);
+    return QDate(d.year, d.month, d.day);
+}
+std::int32_t dayOf(const QDate& date) { return daysFromCivil(date.year(), date.month(), date.day()); }
+}  // namespace
+
 TrendsWindow::TrendsWindow(QWidget* parent)
     : QWidget(parent, Qt::Window), chart_(new TrendsChart), view_(new QChartView(chart_)), series_(new QComboBox),
-      range_(new QComboBox), period_(new QComboBox), table_(new QTableView), model_(new PeriodTableModel(this)) {
+      range_(new QComboBox), period_(new QComboBox), from_(new QDateEdit), to_(new QDateEdit), table_(new QTableView), model_(new PeriodTableModel(this)) {
     setObjectName(QStringLiteral("TrendsWindow"));
     setWindowTitle(QStringLiteral("Trends"));
     resize(900, 640);
@@ -98,7 +110,16 @@ TrendsWindow::TrendsWindow(QWidget* parent)
     range_->addItem(QStringLiteral("Last 30 days"), 30);
     range_->addItem(QStringLiteral("Last 12 months"), 365);
     range_->addItem(QStringLiteral("All"), 0);
+    range_->addItem(QStringLiteral("Between two dates"), kBetweenDates);
     range_->setCurrentIndex(2);
+    for (QDateEdit* edit : {from_, to_}) {
+        edit->setDisplayFormat(QStringLiteral("yyyy-MM-dd"));
+        edit->setCalendarPopup(true);
+        edit->setDateRange(QDate(1900, 1, 1), QDate(9999, 12, 31));
+        edit->setVisible(false);
+    }
+    from_->setAccessibleName(QStringLiteral("First day shown"));
+    to_->setAccessibleName(QStringLiteral("Last day shown"));
     period_->addItem(QStringLiteral("By week"), int(PeriodKind::Week));
     period_->addItem(QStringLiteral("By month"), int(PeriodKind::Month));
     period_->addItem(QStringLiteral("By year"), int(PeriodKind::Year));
@@ -115,6 +136,8 @@ TrendsWindow::TrendsWindow(QWidget* parent)
     choices->addWidget(series_);
     choices->addWidget(new QLabel(QStringLiteral("Days:")));
     choices->addWidget(range_);
+    choices->addWidget(from_);
+    choices->addWidget(to_);
     choices->addStretch();
     choices->addWidget(save);
     auto* tableChoices = new QHBoxLayout;
@@ -128,7 +151,21 @@ TrendsWindow::TrendsWindow(QWidget* parent)
     layout->addWidget(table_, 2);
 
     connect(series_, &QComboBox::currentIndexChanged, this, &TrendsWindow::redraw);
-    connect(range_, &QComboBox::currentIndexChanged, this, &TrendsWindow::redraw);
+    connect(range_, &QComboBox::currentIndexChanged, this, [this] {
+        const bool between = range_->currentData().toInt() == kBetweenDates;
+        if (between && !daily_.empty() && !datesSet_) {
+            // Start from the sheet's own first and last days.
+            datesSet_ = true;
+            const QSignalBlocker quietFrom(from_), quietTo(to_);
+            from_->setDate(qDate(daily_.front().day));
+            to_->setDate(qDate(daily_.back().day));
+        }
+        from_->setVisible(between);
+        to_->setVisible(between);
+        redraw();
+    });
+    connect(from_, &QDateEdit::dateChanged, this, &TrendsWindow::redraw);
+    connect(to_, &QDateEdit::dateChanged, this, &TrendsWindow::redraw);
     connect(period_, &QComboBox::currentIndexChanged, this, &TrendsWindow::resummarise);
     connect(save, &QPushButton::clicked, this, &TrendsWindow::saveChart);
     connect(copy, &QPushButton::clicked, this, &TrendsWindow::copyTable);
@@ -149,6 +186,10 @@ void TrendsWindow::refresh(const host::Workbook* workbook) {
 void TrendsWindow::redraw() {
     const auto kind = static_cast<SeriesKind>(series_->currentData().toInt());
     const int lastDays = range_->currentData().toInt();
+    if (lastDays == kBetweenDates) {
+        chart_->draw(daily_, kind, dayOf(from_->date()), dayOf(to_->date()));
+        return;
+    }
     std::int32_t to = daily_.empty() ? 0 : daily_.back().day;
     std::int32_t from = lastDays == 0 ? INT32_MIN / 2 : to - lastDays + 1;
     if (lastDays == 0) to = INT32_MAX / 2;

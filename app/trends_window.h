@@ -13,6 +13,8 @@ QT_END_NAMESPACE
 
 namespace host { class Workbook; }
 
+class QDateEdit;
+
 namespace tallomer {
 
 class TrendsChart;
@@ -35,6 +37,9 @@ public:
     QComboBox* seriesChoice() const { return series_; }
     QComboBox* rangeChoice() const { return range_; }
     QComboBox* periodChoice() const { return period_; }
+    // The first and last day shown when the range is "Between two dates".
+    QDateEdit* fromDate() const { return from_; }
+    QDateEdit* toDate() const { return to_; }
 
     // The table as tab-separated lines, as Ctrl+C puts it on the clipboard.
     QString tableText() const;
@@ -51,6 +56,9 @@ private:
     QComboBox* series_;
     QComboBox* range_;
     QComboBox* period_;
+    QDateEdit* from_;
+    QDateEdit* to_;
+    bool datesSet_ = false;  // the two dates were given the sheet's first and last days
     QTableView* table_;
     PeriodTableModel* model_;
     TradeDays days_;

@@ -17,7 +17,9 @@
 #include <QPushButton>
 #include <QTableView>
 #include <QTemporaryDir>
+#include <QDateEdit>
 #include <QTest>
+#include <QToolTip>
 #include <QXmlStreamReader>
 #include <QtCharts/QLineSeries>
 
@@ -179,6 +181,38 @@ TEST(CliChart, WritesSvgAndPngThatReadBack) {
     EXPECT_EQ(QProcess::execute(cli, {QStringLiteral("chart"), dir.filePath(QStringLiteral("none.xls")),
                                       QStringLiteral("--out"), png}),
               2);
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(TrendsWindowTest, BetweenTwoDatesAndHoveringADay) {
+    submit({"1/1/2001", "10", "250", "2", "50", "100"});
+    submit({"15/1/2001", "20", "500", "0", "0", "100"});
+    submit({"1/2/2001", "30", "600", "1", "10", "200"});
+    program.showTrends();
+    TrendsWindow& window = program.trends();
+    ASSERT_EQ(window.chart().dayLine()->count(), 3);
+
+    window.rangeChoice()->setCurrentIndex(window.rangeChoice()->findText(QStringLiteral("Between two dates")));
+    ASSERT_TRUE(window.fromDate()->isVisible());
+    EXPECT_EQ(window.fromDate()->date(), QDate(2001, 1, 1));  // the sheet's own first and last days
+    EXPECT_EQ(window.toDate()->date(), QDate(2001, 2, 1));
+    EXPECT_EQ(window.chart().dayLine()->count(), 3);
+    window.fromDate()->setDate(QDate(2001, 1, 10));
+    EXPECT_EQ(window.chart().dayLine()->count(), 2);
+    window.toDate()->setDate(QDate(2001, 1, 20));
+    EXPECT_EQ(window.chart().dayLine()->count(), 1);
+
+    // The point of 15 January, hovered: its date and figures.
+    const QPointF point = window.chart().dayLine()->at(0);
+    emit window.chart().dayLine()->hovered(point, true);
+    EXPECT_TRUE(QToolTip::text().startsWith(QStringLiteral("2001-01-15\nOrders 20, value 500"))) << QToolTip::text().toStdString();
+
+    window.rangeChoice()->setCurrentIndex(window.rangeChoice()->findText(QStringLiteral("All")));
+    EXPECT_FALSE(window.fromDate()->isVisible());
+    EXPECT_EQ(window.chart().dayLine()->count(), 3);
 }
 
 }  // namespace
