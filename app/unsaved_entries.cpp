@@ -60,6 +60,7 @@ void restore(Program& program, const JournalContents& contents) {
 }  // namespace
 
 void wireJournal(Program& program) {
+    warned = false;  // a new run has said nothing yet
     program.entries().recorder = [&program](EntryStep step, const EntryTexts& texts) {
         if (program.journal().record({step, texts}) || warned) return;
         warned = true;

@@ -2,6 +2,8 @@
 // offscreen, with the state folder of its own.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <filesystem>
 #include <fstream>
 
 #include <QApplication>
@@ -188,4 +190,54 @@ TEST_F(UnsavedEntriesTest, SetsThatAreDiscardedAreOfferedOneAfterTheOther) {
     EXPECT_EQ(questions.asked.size(), 2u);
     EXPECT_TRUE(leftJournals(stateFolder()).empty());
     EXPECT_TRUE(messages.texts.empty());
+}
+
+namespace {
+
+// A small file system of its own (root only), filled or made read-only, to stand for a full or
+// read-only disk under the state folder.
+class SmallDisk {
+public:
+    explicit SmallDisk(const QString& at) : path_(at.toStdString()) {
+        std::filesystem::create_directories(path_);
+        mounted_ = std::system(("mount -t tmpfs -o size=32k tmpfs '" + path_ + "' 2>/dev/null").c_str()) == 0;
+    }
+    ~SmallDisk() {
+        if (mounted_) std::system(("umount '" + path_ + "'").c_str());
+    }
+    bool mounted() const { return mounted_; }
+    void fill() { std::system(("dd if=/dev/zero of='" + path_ + "/fill' bs=1k count=64 2>/dev/null").c_str()); }
+    void makeReadOnly() { std::system(("mount -o remount,ro '" + path_ + "'").c_str()); }
+
+private:
+    std::string path_;
+    bool mounted_ = false;
+};
+
+}  // namespace
+
+TEST_F(UnsavedEntriesTest, AFullOrReadOnlyDiskStillTakesTheEntriesAndSaysSoOnce) {
+    for (const bool full : {true, false}) {
+        SCOPED_TRACE(full ? "full disk" : "read-only disk");
+        const QString disk = state.filePath(full ? "full" : "ro");
+        SmallDisk small(disk);
+        if (!small.mounted()) GTEST_SKIP() << "mounting a small file system needs root; not run";
+        if (full) small.fill();
+        else small.makeReadOnly();
+        qputenv("XDG_STATE_HOME", disk.toLocal8Bit());
+        messages.texts.clear();
+        {
+            Program program;
+            start(program);
+            submit(program, {"1/2/2001", "10", "250", "2", "50", "100"});
+            submit(program, {"2/2/2001", "20", "500", "0", "0", "100"});
+            EXPECT_EQ(value(program, "B1"), host::Value::fromNumber(2));
+            EXPECT_EQ(program.shared().Saved, "False");
+            ASSERT_EQ(messages.texts.size(), 1u);  // said once, not at every Submit
+            EXPECT_NE(messages.texts[0].find("not protected until the next Save"), std::string::npos)
+                << messages.texts[0];
+            program.end(0);
+        }
+        qputenv("XDG_STATE_HOME", state.path().toLocal8Bit());
+    }
 }
