@@ -1,33 +1,13 @@
-#include <array>
 #include <exception>
 #include <iostream>
 
 #include "commands.h"
 #include "host/application.h"
-#include "workbook/main_window.h"
+#include "workbook/headless_window.h"
 #include "workbook/results_display.h"
 #include "workbook/window_layout.h"
 
 namespace cli {
-
-namespace {
-// The main window's boxes without a window: ShowResults fills them, show prints them.
-class BoxesOnly : public tallomer::MainWindow {
-public:
-    std::string boxText(int box) const override { return boxes_.at(box); }
-    void setBoxText(int box, const std::string& text) override { boxes_.at(box) = text; }
-    void focusDateBox() override {}
-    void setProcessingVisible(bool) override {}
-    void setCaption(const std::string& caption) override { caption_ = caption; }
-    std::string caption() const override { return caption_; }
-    void showWindow() override {}
-    void message(const std::string& text) override { std::cerr << "tallomer-cli: " << text << '\n'; }
-
-private:
-    std::array<std::string, 27> boxes_;
-    std::string caption_;
-};
-}  // namespace
 
 int show(const std::vector<std::string>& args) {
     if (args.size() != 1) {
@@ -35,7 +15,8 @@ int show(const std::vector<std::string>& args) {
         return 1;
     }
     const std::string& path = args[0];
-    BoxesOnly window;
+    // The main window's boxes without a window: ShowResults fills them, show prints them.
+    tallomer::HeadlessWindow window;
     bool hasRecords = false;
     try {
         host::Application xl;
@@ -44,6 +25,7 @@ int show(const std::vector<std::string>& args) {
         xl.openWorkbook(path);
         xl.selectSheet(1);
         hasRecords = tallomer::ShowResults(xl, window);
+        for (const std::string& text : window.messages()) std::cerr << "tallomer-cli: " << text << '\n';
     } catch (const std::exception& failure) {
         std::cerr << "tallomer-cli: cannot show " << path << ": " << failure.what() << '\n';
         return 2;
