@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "workbook/entry_texts.h"
 #include "workbook/sheet_snapshot.h"
 
 namespace tallomer {
@@ -11,8 +12,6 @@ namespace tallomer {
 class MainWindow;
 struct SharedState;
 
-// An entry's six texts as typed: date, orders, order value, refunds, refund value, visitors.
-using EntryTexts = std::array<std::string, 6>;
 
 // What changed the sheet, as the journal records it.
 enum class EntryStep { Submit, Undo, Redo };
