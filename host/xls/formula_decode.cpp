@@ -206,7 +206,7 @@ std::vector<std::uint8_t> cellValidBytes(const FormulaTokens& f, CellAddress own
 
 }  // namespace
 
-FormulaPtr decodeFormula(const FormulaTokens& f, CellAddress owner, const FormulaNames& names) {
+FormulaPtr decodeFormula(const FormulaTokens& f, CellAddress owner, const FormulaNames& names, OpaqueBytes* kept) {
     auto code = std::make_shared<FormulaCode>();
     bool known = false;
     try {
@@ -218,8 +218,10 @@ FormulaPtr decodeFormula(const FormulaTokens& f, CellAddress owner, const Formul
 
     code = std::make_shared<FormulaCode>();
     code->opaque = true;
-    code->biff = cellValidBytes(f, owner);
-    code->biffExtra.assign(f.extra.begin(), f.extra.end());
+    if (kept) {
+        kept->tokens = cellValidBytes(f, owner);
+        kept->extra.assign(f.extra.begin(), f.extra.end());
+    }
     std::optional<std::string> text;
     try {
         text = renderFormula(f.tokens, owner, f.relativeForms, names);

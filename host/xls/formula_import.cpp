@@ -2,12 +2,19 @@
 
 namespace host::xls {
 
-FormulaImport::FormulaImport(const FormulaNames& names, WorkbookImport& sink)
-    : names_(names), sink_(sink), lastShared_(kMaxColumns) {}
+FormulaImport::FormulaImport(const FormulaNames& names, WorkbookImport& sink, OpaqueFormulas* opaque, int sheet)
+    : names_(names), sink_(sink), opaque_(opaque), sheet_(sheet), lastShared_(kMaxColumns) {}
+
+FormulaPtr FormulaImport::decode(CellAddress at, const FormulaTokens& tokens) {
+    OpaqueBytes bytes;
+    FormulaPtr code = decodeFormula(tokens, at, names_, opaque_ ? &bytes : nullptr);
+    if (code->opaque && opaque_) opaque_->keep(sheet_, at, code, std::move(bytes));
+    return code;
+}
 
 void FormulaImport::formula(CellAddress at, std::uint16_t xf, const FormulaTokens& tokens, const Value& cached) {
     if (tokens.partOfArray) {
-        sink_.formula(at, xf, decodeFormula(tokens, at, names_), cached);
+        sink_.formula(at, xf, decode(at, tokens), cached);
     } else if (tokens.shareKey) {
         shared(at, xf, tokens, cached);
     } else {
@@ -32,7 +39,7 @@ void FormulaImport::shared(CellAddress at, std::uint16_t xf, const FormulaTokens
         last = {tokens.shareKey, &entry};
     }
     if (last.code->index < 0 || !last.code->fit.contains(at)) {
-        sink_.formula(at, xf, decodeFormula(tokens, at, names_), cached);
+        sink_.formula(at, xf, decode(at, tokens), cached);
         return;
     }
     sink_.sharedFormulaCell(at, xf, last.code->index, cached);
@@ -43,9 +50,9 @@ void FormulaImport::plain(CellAddress at, std::uint16_t xf, const FormulaTokens&
         sink_.formula(at, xf, *same, cached);
         return;
     }
-    FormulaPtr code = decodeFormula(tokens, at, names_);
+    FormulaPtr code = decode(at, tokens);
     sink_.formula(at, xf, code, cached);
-    // An opaque code holds this cell's own bytes: it serves no other cell.
+    // An opaque code's bytes are this cell's own: it serves no other cell.
     if (!code->opaque) plainCodes_.remember(tokens.tokens, at, std::move(code));
 }
 

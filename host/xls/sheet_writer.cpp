@@ -58,7 +58,8 @@ void storeCachedResult(std::uint8_t* p, const CellFields& cell) {
 
 class CellRecordWriter {
 public:
-    CellRecordWriter(const Worksheet& sheet, SstWriter& sst) : sheet_(sheet), sst_(sst) {}
+    CellRecordWriter(const Worksheet& sheet, SstWriter& sst, const OpaqueFormulas* opaque, int sheetIndex)
+        : sheet_(sheet), sst_(sst), opaque_(opaque), sheetIndex_(sheetIndex) {}
 
     void addRow(int row, std::span<const CellFields> cells);
     SheetCells finish();
@@ -92,7 +93,11 @@ private:
     void writeBlanks(int row, std::span<const CellFields> run);
     void writeRks(int row, std::span<const CellFields> run);
     void writeConstant(int row, const CellFields& cell, std::uint16_t xf);
-    void writeFormula(int row, const CellFields& cell, std::uint16_t xf);
+    void writeFormula(int row, const CellFields& cell, std::uint16_t xf, const OpaqueBytes* kept);
+    const OpaqueBytes* keptBytes(int row, const CellFields& cell) const {
+        const OpaqueBytes* kept = opaque_ ? opaque_->find(sheetIndex_, {row, cell.col}, *cell.formula) : nullptr;
+        return kept && !kept->tokens.empty() ? kept : nullptr;
+    }
 
     // The cells down one column that share one formula: a run of cells holding the same code
     // (the same formula moved down a row each time), cut into groups of kMostSharedCells rows
@@ -110,6 +115,8 @@ private:
 
     const Worksheet& sheet_;
     SstWriter& sst_;
+    const OpaqueFormulas* opaque_;
+    int sheetIndex_;
     FormulaEncoder encoder_;
     SharedGroup groups_[kMaxColumns];   // by column: the group met last
     std::vector<BiffRecordWriter> parts_;
@@ -233,7 +240,7 @@ void CellRecordWriter::writeSharedFormula(const SharedGroup& group, int col) {
     std::memcpy(p + 14, rgce.data(), rgce.size());
 }
 
-void CellRecordWriter::writeFormula(int row, const CellFields& cell, std::uint16_t xf) {
+void CellRecordWriter::writeFormula(int row, const CellFields& cell, std::uint16_t xf, const OpaqueBytes* kept) {
     const CellAddress at{row, cell.col};
     const SharedGroup& group = sharedGroup(row, cell.col, *cell.formula);
     if (group.shared) {
@@ -249,15 +256,21 @@ void CellRecordWriter::writeFormula(int row, const CellFields& cell, std::uint16
         store16(p + 19, std::uint16_t(cell.col));
         if (row == group.first) writeSharedFormula(group, cell.col);
     } else {
-        const std::vector<std::uint8_t>& rgce = encoder_.encode(*cell.formula, at);
-        if (rgce.size() > kMaxFormulaTokenBytes)
+        // A formula the engine does not compute goes back as the file had it, the data of its
+        // array constants (rgcb) right after its tokens.
+        static const std::vector<std::uint8_t> kNone;
+        const std::vector<std::uint8_t>& rgce =
+            cell.formula->opaque ? (kept ? kept->tokens : kNone) : encoder_.encode(*cell.formula, at);
+        const std::vector<std::uint8_t>& rgcb = kept ? kept->extra : kNone;
+        if (rgce.size() + rgcb.size() > kMaxFormulaTokenBytes)
             throw HostError("The formula in " + formatAddress(at, false) + " is too long to save.");
-        std::uint8_t* p = cellRecord(kFormula, 22 + rgce.size(), row, cell.col, xf);
+        std::uint8_t* p = cellRecord(kFormula, 22 + rgce.size() + rgcb.size(), row, cell.col, xf);
         storeCachedResult(p, cell);
         store16(p + 8, 0);   // no flags: not shared, computed normally
         store32(p + 10, 0);
         store16(p + 14, std::uint16_t(rgce.size()));
         std::memcpy(p + 16, rgce.data(), rgce.size());
+        if (!rgcb.empty()) std::memcpy(p + 16 + rgce.size(), rgcb.data(), rgcb.size());
     }
 
     if (cell.valueKind == Value::Kind::Text && !cell.text.empty()) {
@@ -305,11 +318,12 @@ void CellRecordWriter::addRow(int row, std::span<const CellFields> cells) {
         } else if (rkOf(cell, runRks_[0])) {
             while (end < cells.size() && adjoins(end) && rkOf(cells[end], runRks_[end - i])) ++end;
             writeRks(row, cells.subspan(i, end - i));
-        } else if (cell.kind == CellView::Kind::Formula && cell.formula &&
-                   !(cell.formula->opaque && cell.formula->biff.empty() && cell.valueKind != Value::Kind::Text)) {
-            // A formula read as text (.xlsx) that the engine cannot compute has no tokens to
-            // write: its cached number, truth value or error stands in for it.
-            writeFormula(row, cell, xfIndexOfStyle(cell.style));
+        } else if (const OpaqueBytes* kept = nullptr;
+                   cell.kind == CellView::Kind::Formula && cell.formula &&
+                   (!cell.formula->opaque || (kept = keptBytes(row, cell)) || cell.valueKind == Value::Kind::Text)) {
+            // A formula the engine cannot compute with no bytes kept (one read as text from
+            // .xlsx) has no tokens to write: its cached number, truth value or error stands in.
+            writeFormula(row, cell, xfIndexOfStyle(cell.style), kept);
         } else {
             writeConstant(row, cell, xfIndexOfStyle(cell.style));
         }
@@ -355,8 +369,8 @@ std::size_t SheetCells::size() const {
     return total;
 }
 
-SheetCells writeSheetCells(const Worksheet& sheet, SstWriter& sst) {
-    CellRecordWriter writer(sheet, sst);
+SheetCells writeSheetCells(const Worksheet& sheet, SstWriter& sst, const OpaqueFormulas* opaque, int sheetIndex) {
+    CellRecordWriter writer(sheet, sst, opaque, sheetIndex);
     sheet.forEachRowOfCells([&](int row, std::span<const CellFields> cells) { writer.addRow(row, cells); });
     return writer.finish();
 }

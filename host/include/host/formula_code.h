@@ -60,15 +60,11 @@ struct FormulaCode {
     std::vector<Token> rpn;
     std::vector<std::string> strings;
 
-    // A formula read from a file with tokens the engine does not know (3-D references,
-    // names, functions it lacks): it is not computed; the cell keeps its cached value and the
-    // writer puts these BIFF8 token bytes back unchanged. `text` is what the reader could make
-    // of it for display ("=Sheet2!A1+1"), without the leading "=" convention: it includes it.
+    // A formula read from a file with parts the engine does not know (3-D references, names,
+    // functions it lacks): it is not computed and the cell keeps its cached value. `text` is
+    // what the reader could make of it for display ("=Sheet2!A1+1", the "=" included). The
+    // file's own form of it stays with the file format's filter, which writes it back.
     bool opaque = false;
-    std::vector<std::uint8_t> biff;
-    // What follows the tokens in the FORMULA record (rgcb): the data of array constants and
-    // tMemArea tokens in `biff`, written back right after them. Usually empty.
-    std::vector<std::uint8_t> biffExtra;
     std::string text;
 
     friend bool operator==(const FormulaCode&, const FormulaCode&) = default;
