@@ -195,10 +195,8 @@ struct Worksheet::Store final : formula::EvalContext {
     std::vector<std::uint32_t> nodeOfSlot;
     std::uint32_t generation = 0;
     std::vector<std::uint32_t> scratchRefs;
-    // The last codes interned: a loaded sheet hands the same few shared codes over and over.
-    std::array<std::pair<FormulaPtr, const FormulaCode*>, 8> recentCodes;
-    std::size_t nextRecent = 0;
-    // Every code a formula of this sheet uses (and some no longer used, until the next sweep).
+    // Every code a formula of this sheet uses (and some no longer used, until the next sweep),
+    // each interned: the cells point at them without a reference count of their own.
     std::unordered_map<const FormulaCode*, FormulaPtr> heldCodes;
     std::size_t sweepAt = 64;
     bool loading = false;
@@ -497,17 +495,14 @@ struct Worksheet::Store final : formula::EvalContext {
     }
 
     // ---- contents -------------------------------------------------------------------------
-    // The interned code for `code`, held by the sheet.
+    // The interned code for `code`, held by the sheet. A code the sheet already holds is
+    // interned already: a loaded sheet hands the same few shared codes over and over.
     const FormulaCode* holdCode(const FormulaPtr& code) {
-        for (const auto& [given, interned] : recentCodes) {
-            if (given == code) return interned;
-        }
+        if (heldCodes.contains(code.get())) return code.get();
         if (heldCodes.size() >= sweepAt) sweepCodes();
         FormulaPtr interned = formula::intern(code);
         const FormulaCode* raw = interned.get();
         heldCodes.try_emplace(raw, std::move(interned));
-        recentCodes[nextRecent] = {code, raw};
-        nextRecent = (nextRecent + 1) % recentCodes.size();
         return raw;
     }
 
@@ -520,7 +515,6 @@ struct Worksheet::Store final : formula::EvalContext {
             if (it != heldCodes.end()) kept.emplace(fc.code, std::move(it->second));
         }
         heldCodes = std::move(kept);
-        recentCodes = {};
         sweepAt = std::max({std::size_t{64}, heldCodes.size() * 2, formulas.size() / 4});
     }
 

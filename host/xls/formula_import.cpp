@@ -1,5 +1,7 @@
 #include "xls/formula_import.h"
 
+#include "formula/intern.h"
+
 namespace host::xls {
 
 FormulaImport::FormulaImport(const FormulaNames& names, WorkbookImport& sink, OpaqueFormulas* opaque, int sheet)
@@ -51,8 +53,10 @@ void FormulaImport::plain(CellAddress at, std::uint16_t xf, const FormulaTokens&
         return;
     }
     FormulaPtr code = decode(at, tokens);
+    // An opaque code's bytes are this cell's own: it serves no other cell. Another is handed
+    // to the rows below as the interned code, which the sheet then already holds.
+    if (!code->opaque) code = formula::intern(code);
     sink_.formula(at, xf, code, cached);
-    // An opaque code's bytes are this cell's own: it serves no other cell.
     if (!code->opaque) plainCodes_.remember(tokens.tokens, at, std::move(code));
 }
 
