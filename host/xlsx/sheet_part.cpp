@@ -3,6 +3,7 @@
 #include <charconv>
 #include <cstring>
 #include <unordered_map>
+#include <vector>
 
 #include "host/formula_code.h"
 #include "host/host_error.h"
@@ -170,8 +171,11 @@ private:
             FormulaPtr code;
             typed_.assign(1, '=');
             typed_ += formula_;
-            try {
+            if (FormulaPtr again = sameAsAbove()) {
+                code = std::move(again);
+            } else try {
                 code = parseFormula(typed_, at_);
+                expectBelow(code);
             } catch (const HostError&) {
                 // References to other sheets, names, functions the engine lacks: shown, not computed.
                 auto opaque = std::make_shared<FormulaCode>();
@@ -186,6 +190,41 @@ private:
         const auto master = shared_.find(sharedIndex_);
         if (master == shared_.end() || master->second->opaque || !fitsAt(*master->second, at_)) return nullptr;
         return master->second;   // references are offsets from the cell: the same code serves it
+    }
+
+    // Writers that keep no shared formulas (LibreOffice) spell a run of one formula down a
+    // column out in every cell: "C3-E3", "C4-E4". The code of the cell above, read back one
+    // row down, is compared with the text first, so a run is parsed once. A column where
+    // two comparisons in a row fail (texts spelt otherwise than the engine prints them) stops
+    // being compared.
+    struct ColumnFormula {
+        FormulaPtr code;
+        std::string below;   // how `code` reads in the row under the cell it was found in
+        int belowRow = -1;
+        int misses = 0;
+    };
+
+    FormulaPtr sameAsAbove() {
+        if (at_.col >= static_cast<int>(columns_.size())) return nullptr;
+        ColumnFormula& column = columns_[static_cast<std::size_t>(at_.col)];
+        if (column.belowRow != at_.row || !column.code) return nullptr;
+        if (column.below != typed_ || !fitsAt(*column.code, at_)) {
+            ++column.misses;
+            column.belowRow = -1;
+            return nullptr;
+        }
+        column.misses = 0;
+        expectBelow(column.code);
+        return column.code;
+    }
+
+    void expectBelow(const FormulaPtr& code) {
+        if (at_.col >= static_cast<int>(columns_.size())) columns_.resize(static_cast<std::size_t>(at_.col) + 1);
+        ColumnFormula& column = columns_[static_cast<std::size_t>(at_.col)];
+        if (column.misses >= 2 || at_.row + 1 >= kMaxRows) return;
+        column.code = code;
+        column.below = formulaText(*code, {at_.row + 1, at_.col});
+        column.belowRow = at_.row + 1;
     }
 
     void endCell() {
@@ -238,6 +277,7 @@ private:
     const SharedStrings& strings_;
     WorkbookImport& sink_;
     std::unordered_map<int, FormulaPtr> shared_;
+    std::vector<ColumnFormula> columns_;
     std::optional<CellAddress> active_;
     std::string value_, formula_, inlineText_, typed_;
     std::string* target_ = nullptr;

@@ -95,6 +95,42 @@ TEST(XlsxInterop, FormulaTheEngineCannotComputeKeepsItsTextAndTheActiveSheetAndC
     EXPECT_EQ(written->sheet(1).activeCell(), (CellAddress{6, 2}));
 }
 
+TEST(XlsxInterop, FormulasSpeltOutInEveryCellOfAColumnReadAsTheirOwnText) {
+    // Each cell's formula in full, no shared formulas, as LibreOffice writes a column: runs of
+    // one formula, a formula that only looks like the one above, other spellings, gaps.
+    Folder f;
+    const std::string book = f.file("column.xlsx");
+    python(R"PY(
+import sys, openpyxl
+wb = openpyxl.Workbook()
+ws = wb.active
+for r in range(1, 13):
+    ws.cell(r, 1, r * 10)
+    ws.cell(r, 2, r)
+texts = {1: '=A1-B1', 2: '=A2-B2', 3: '=A3-B3', 4: '=A4*4', 5: '=A5*5', 6: '=a6-b6',
+         7: '=A7 - B7', 8: '=A8-B8', 10: '=A10-B10', 11: '=$A$1-B11'}
+for r, t in texts.items():
+    ws.cell(r, 3, t)
+ws['C12'] = '=$A$1-B12'
+ws['C13'] = '=SUM(C1:C12)'
+wb.save(sys.argv[1])
+)PY", quote(book));
+    const auto wb = host::loadWorkbookFile(book);
+    const host::Worksheet& ws = wb->sheet(0);
+    const std::vector<std::pair<int, std::string>> expected = {
+        {1, "=A1-B1"}, {2, "=A2-B2"}, {3, "=A3-B3"}, {4, "=A4*4"}, {5, "=A5*5"}, {6, "=A6-B6"},
+        {8, "=A8-B8"}, {10, "=A10-B10"}, {11, "=$A$1-B11"}, {12, "=$A$1-B12"}};
+    for (const auto& [row, text] : expected) {
+        EXPECT_EQ(ws.formulaText({row - 1, 2}), text) << row;
+    }
+    EXPECT_EQ(ws.value({3, 2}), host::Value::fromNumber(160));   // A4*4, not A4-B4
+    EXPECT_EQ(ws.value({4, 2}), host::Value::fromNumber(250));
+    EXPECT_EQ(ws.value({5, 2}), host::Value::fromNumber(54));
+    EXPECT_EQ(ws.value({6, 2}), host::Value::fromNumber(63));
+    EXPECT_EQ(ws.value({10, 2}), host::Value::fromNumber(-1));   // $A$1 stays A1
+    EXPECT_EQ(ws.value({11, 2}), host::Value::fromNumber(-2));
+}
+
 TEST(XlsxInterop, WhatWeWriteReadsInOpenpyxlLibreOfficeAndGnumeric) {
     Folder f;
     auto wb = host::Workbook::createDefault();
