@@ -58,8 +58,9 @@ private:
         return formats_[index];
     }
 
-    // libxlsxwriter writes the 1900 date system only: a 1904 workbook's dates move by the
-    // 1,462 days between the two, so each still shows its own day.
+    // libxlsxwriter writes the 1900 date system only: a 1904 workbook's dates, constants and
+    // formula results alike, move by the 1,462 days between the two, so each still shows its
+    // own day to a reader that takes the stored result.
     double number(const CellFields& cell) const {
         if (workbook_.date1904 && isDateFormat(workbook_.styles().at(cell.style).numberFormat)) return cell.number + 1462;
         return cell.number;
@@ -96,6 +97,8 @@ private:
                             e = worksheet_write_formula_str(ws, r, c, text.c_str(), f, std::string(errorText(cell.error())).c_str());
                             break;
                         case Value::Kind::Number:
+                            e = worksheet_write_formula_num(ws, r, c, text.c_str(), f, number(cell));
+                            break;
                         case Value::Kind::Boolean:
                             e = worksheet_write_formula_num(ws, r, c, text.c_str(), f, cell.number);
                             break;
