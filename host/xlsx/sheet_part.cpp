@@ -73,6 +73,7 @@ public:
             target_ = nullptr;
         } else if (name == "is") {
             inInline_ = false;
+            unescapeCellText(inlineText_);
         } else if (name == "rPh") {
             --phonetic_;
         }

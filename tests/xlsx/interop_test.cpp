@@ -216,6 +216,23 @@ TEST(XlsxInterop, StatsWorkbookSubmittedInOneFormatAndSavedInTheOtherKeepsEveryC
     compare(noExt, *host::loadWorkbookFile(f.file("noext")));
 }
 
+TEST(XlsxInterop, TextsWithControlCharactersAndUnderscoresComeBackAsTyped) {
+    // XML carries no control characters: writers spell them "_x0001_". LibreOffice spells a
+    // typed "_x0041_" "_x005F_x0041_"; libxlsxwriter leaves it as typed.
+    Folder f;
+    const std::vector<std::string> texts = {"a\x01" "b\x1f" "c", "tab\tline\nbreak", "typed _x0041_ and _x005F_", "_x", "x_"};
+    auto wb = host::Workbook::createDefault();
+    for (std::size_t i = 0; i < texts.size(); ++i) wb->sheet(0).setValue({static_cast<int>(i), 0}, host::Value::fromText(texts[i]));
+    host::saveWorkbookFile(*wb, f.file("ours.xls"));
+    host::saveWorkbookFile(*wb, f.file("ours.xlsx"));
+    const auto ours = host::loadWorkbookFile(f.file("ours.xlsx"));
+    const auto libreOffice = host::loadWorkbookFile(sofficeConvert(f, f.file("ours.xls"), "xlsx"));
+    for (std::size_t i = 0; i < texts.size(); ++i) {
+        EXPECT_EQ(ours->sheet(0).value({static_cast<int>(i), 0}), host::Value::fromText(texts[i])) << i;
+        EXPECT_EQ(libreOffice->sheet(0).value({static_cast<int>(i), 0}), host::Value::fromText(texts[i])) << i;
+    }
+}
+
 TEST(XlsxInterop, FailedSaveLeavesTheOldFileByteForByte) {
     Folder f;
     auto wb = host::Workbook::createDefault();
