@@ -35,7 +35,8 @@ bool fitsAt(const FormulaCode& code, CellAddress at) {
 
 class SheetHandler final : public XmlHandler {
 public:
-    SheetHandler(const SharedStrings& strings, WorkbookImport& sink) : strings_(strings), sink_(sink) {}
+    SheetHandler(const SharedStrings& strings, bool date1904, WorkbookImport& sink)
+        : strings_(strings), sink_(sink), date1904_(date1904) {}
 
     void start(std::string_view name, const char** attrs) override {
         if (name == "c") {
@@ -145,7 +146,11 @@ private:
                 const auto e = errorFromText(value_);
                 return Value::fromError(e ? *e : ErrorCode::Value);
             }
-            case 'd': return Value::fromText(value_);   // an ISO date as text: kept readable
+            case 'd': {
+                // An ISO 8601 date and time; one this cannot read stays readable as text.
+                const auto serial = isoDateSerial(value_, date1904_);
+                return serial ? Value::fromNumber(*serial) : Value::fromText(value_);
+            }
             default: {
                 if (value_.empty()) return Value::empty();
                 double n = 0;
@@ -277,6 +282,7 @@ private:
 
     const SharedStrings& strings_;
     WorkbookImport& sink_;
+    const bool date1904_;
     std::unordered_map<int, FormulaPtr> shared_;
     std::vector<ColumnFormula> columns_;
     std::optional<CellAddress> active_;
@@ -323,9 +329,68 @@ std::optional<CellAddress> parseCellReference(std::string_view text) {
     return CellAddress{static_cast<int>(row - 1), static_cast<int>(col - 1)};
 }
 
-void readSheetPart(ZipPackage& package, const std::string& partName, const SharedStrings& strings,
+namespace {
+// Days from 1 March of year 0 in the proleptic Gregorian calendar (years 0 to 9999).
+constexpr long daysSinceMarch0(int y, int m, int d) {
+    const int yy = m <= 2 ? y - 1 : y;
+    const int era = (yy >= 0 ? yy : yy - 399) / 400;
+    const int yoe = yy - era * 400;
+    const int doy = (153 * (m + (m > 2 ? -3 : 9)) + 2) / 5 + d - 1;
+    return era * 146097L + yoe * 365L + yoe / 4 - yoe / 100 + doy;
+}
+static_assert(daysSinceMarch0(1970, 1, 1) == 719468);
+}  // namespace
+
+std::optional<double> isoDateSerial(std::string_view text, bool date1904) {
+    auto digits = [&](std::size_t from, std::size_t n, int& out) {
+        if (from + n > text.size()) return false;
+        out = 0;
+        for (std::size_t i = from; i < from + n; ++i) {
+            if (text[i] < '0' || text[i] > '9') return false;
+            out = out * 10 + (text[i] - '0');
+        }
+        return true;
+    };
+    int y = 0, m = 0, d = 0, hh = 0, mm = 0, ss = 0;
+    if (!digits(0, 4, y) || text.size() < 10 || text[4] != '-' || !digits(5, 2, m) || text[7] != '-' || !digits(8, 2, d))
+        return std::nullopt;
+    static constexpr int kDays[] = {31, 29, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    const bool leap = (y % 4 == 0 && y % 100 != 0) || y % 400 == 0;
+    if (m < 1 || m > 12 || d < 1 || d > kDays[m - 1] || (m == 2 && d == 29 && !leap)) return std::nullopt;
+    double fraction = 0;
+    std::size_t i = 10;
+    if (i < text.size()) {
+        if (text[i] != 'T' || !digits(11, 2, hh) || text.size() < 16 || text[13] != ':' || !digits(14, 2, mm)) return std::nullopt;
+        i = 16;
+        if (i < text.size() && text[i] == ':') {
+            if (!digits(17, 2, ss)) return std::nullopt;
+            i = 19;
+            if (i < text.size() && text[i] == '.') {
+                double scale = 0.1, part = 0;
+                for (++i; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i, scale /= 10) part += (text[i] - '0') * scale;
+                fraction = part / 86400;
+            }
+        }
+        if (i < text.size() && text[i] == 'Z') ++i;
+        if (i != text.size() || hh > 23 || mm > 59 || ss > 59) return std::nullopt;
+    }
+    const long days = daysSinceMarch0(y, m, d);
+    constexpr long k18991230 = daysSinceMarch0(1899, 12, 30);
+    constexpr long k19040101 = daysSinceMarch0(1904, 1, 1);
+    double serial = 0;
+    if (date1904) {
+        serial = static_cast<double>(days - k19040101);
+    } else {
+        serial = static_cast<double>(days - k18991230);
+        if (serial < 61) serial -= 1;   // serials before 1 March 1900 count the 29 February that never was
+    }
+    if (serial < 0 || (!date1904 && serial < 1)) return std::nullopt;
+    return serial + (hh * 3600 + mm * 60 + ss) / 86400.0 + fraction;
+}
+
+void readSheetPart(ZipPackage& package, const std::string& partName, const SharedStrings& strings, bool date1904,
                    WorkbookImport& sink) {
-    SheetHandler handler(strings, sink);
+    SheetHandler handler(strings, date1904, sink);
     parsePart(package, partName, handler);
     handler.finish();
 }

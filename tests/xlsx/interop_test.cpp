@@ -8,6 +8,7 @@
 
 #include "host/application.h"
 #include "host/workbook_files.h"
+#include "xlsx/sheet_part.h"
 #include "xlsx_test_support.h"
 
 using namespace xlsx_test;
@@ -231,6 +232,35 @@ TEST(XlsxInterop, TextsWithControlCharactersAndUnderscoresComeBackAsTyped) {
         EXPECT_EQ(ours->sheet(0).value({static_cast<int>(i), 0}), host::Value::fromText(texts[i])) << i;
         EXPECT_EQ(libreOffice->sheet(0).value({static_cast<int>(i), 0}), host::Value::fromText(texts[i])) << i;
     }
+}
+
+TEST(XlsxInterop, CellsOfTypeDateHoldTheirDaysAsSerialNumbers) {
+    // openpyxl with iso_dates writes t="d" cells, "2001-02-01T12:00:00".
+    Folder f;
+    const std::string book = f.file("iso.xlsx");
+    python(R"PY(
+import sys, datetime, openpyxl
+wb = openpyxl.Workbook()
+wb.iso_dates = True
+ws = wb.active
+ws['A1'] = datetime.date(2001, 2, 1)
+ws['A2'] = datetime.datetime(2001, 2, 1, 12, 0, 0)
+ws['A3'] = datetime.date(1900, 2, 28)
+ws['A4'] = datetime.date(1900, 3, 1)
+wb.save(sys.argv[1])
+)PY", quote(book));
+    const auto wb = host::loadWorkbookFile(book);
+    const host::Worksheet& ws = wb->sheet(0);
+    EXPECT_EQ(ws.value({0, 0}), host::Value::fromNumber(36923));
+    EXPECT_TRUE(ws.read({0, 0}).isDate);
+    EXPECT_EQ(ws.value({1, 0}), host::Value::fromNumber(36923.5));
+    EXPECT_EQ(ws.value({2, 0}), host::Value::fromNumber(59));
+    EXPECT_EQ(ws.value({3, 0}), host::Value::fromNumber(61));
+
+    EXPECT_EQ(host::xlsx::isoDateSerial("1904-01-02", true), 1.0);
+    EXPECT_EQ(host::xlsx::isoDateSerial("2001-02-01T06:00:00.5Z", false), 36923.25 + 0.5 / 86400);
+    for (const char* junk : {"2001-02-30", "2001-13-01", "2001-02-01T25:00", "01/02/2001", "2001-02-01x", "1899-12-31"})
+        EXPECT_EQ(host::xlsx::isoDateSerial(junk, false), std::nullopt) << junk;
 }
 
 TEST(XlsxInterop, FailedSaveLeavesTheOldFileByteForByte) {
