@@ -1,6 +1,7 @@
 #include "xlsx/sheet_part.h"
 
 #include <charconv>
+#include <cmath>
 #include <cstring>
 #include <unordered_map>
 #include <vector>
@@ -14,8 +15,13 @@ namespace host::xlsx {
 namespace {
 constexpr int kXlsxRows = 1048576;
 constexpr int kXlsxColumns = 16384;
-// Excel pads a column by 5 pixels of a 7-pixel digit: the width in a file counts the padding.
-constexpr double kWidthPadding = 5.0 / 7.0;
+// A width in a file is the column's pixels over the 7 of a digit, cut to 1/256: the pixels
+// hold 5 of padding, and a column under one digit wide is 12 pixels a digit. Taken back to
+// whole pixels, a width comes back as it was saved (15 is written 15.7109375, read 15).
+double charactersWide(double fileWidth) {
+    const double pixels = std::round(fileWidth * 7);
+    return pixels < 12 ? pixels / 12 : (pixels - 5) / 7;
+}
 
 int toInt(const char* v, int fallback) {
     if (!v) return fallback;
@@ -265,7 +271,7 @@ private:
         double width = 0;
         if (std::from_chars(w, w + std::strlen(w), width).ec != std::errc() || !(width >= 0) || width > 255) return;
         if (first > kMaxColumns) return;   // writers set widths for columns the sheet never reaches
-        sink_.columnWidth(first - 1, std::min(last, kMaxColumns) - 1, width > kWidthPadding ? width - kWidthPadding : 0);
+        sink_.columnWidth(first - 1, std::min(last, kMaxColumns) - 1, charactersWide(width));
     }
 
     void dimension(const char* ref) {
