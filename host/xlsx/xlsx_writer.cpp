@@ -85,8 +85,11 @@ private:
                 const auto r = static_cast<lxw_row_t>(row);
                 const auto c = static_cast<lxw_col_t>(cell.col);
                 lxw_error e = LXW_NO_ERROR;
-                if (cell.kind == CellView::Kind::Formula) {
-                    text = formulaText(*cell.formula, {row, cell.col});
+                if (cell.kind == CellView::Kind::Formula) text = formulaText(*cell.formula, {row, cell.col});
+                // A formula read from an .xls file that could not be spelt out ("=<unsupported>")
+                // is no formula Excel reads (it would repair the file): its result is kept.
+                const bool formula = cell.kind == CellView::Kind::Formula && text.rfind("=<", 0) != 0;
+                if (formula) {
                     switch (cell.valueKind) {
                         case Value::Kind::Text: {
                             const std::string result(cell.text);
