@@ -246,7 +246,13 @@ private:
         if (hasFormula_ && type_ == 'b' && (formula_ == "TRUE()" || formula_ == "FALSE()")) hasFormula_ = false;
         if (hasFormula_) {
             if (FormulaPtr code = formulaCode()) {
-                sink_.formula(at_, xf_, code, cachedValue());
+                Value cached = cachedValue();
+                // libxlsxwriter can store a formula's result only as a number or a text, so an
+                // error result of a formula we do not compute comes back as the error's text.
+                if (code->opaque && type_ == 'f') {
+                    if (const auto e = errorFromText(value_)) cached = Value::fromError(*e);
+                }
+                sink_.formula(at_, xf_, code, cached);
                 return;
             }
             // A shared formula whose first cell is missing or cannot serve here: its result stays.
