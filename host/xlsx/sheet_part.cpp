@@ -244,6 +244,7 @@ private:
         target_ = nullptr;
         // LibreOffice stores a typed TRUE or FALSE as the formula TRUE() or FALSE().
         if (hasFormula_ && type_ == 'b' && (formula_ == "TRUE()" || formula_ == "FALSE()")) hasFormula_ = false;
+        if (type_ == 'f') unescapeCellText(value_);   // a text result is spelt as a cell text is
         if (hasFormula_) {
             if (FormulaPtr code = formulaCode()) {
                 Value cached = cachedValue();

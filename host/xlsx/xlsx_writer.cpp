@@ -20,6 +20,34 @@ namespace {
     throw HostError("Cannot save \"" + path + "\": " + why);
 }
 
+// libxlsxwriter writes a formula's text result as it is, and XML cannot carry control
+// characters: they are spelt as a cell text is ("_x0001_"), and so is an underscore that
+// would read as such a spelling ("_x005F_"). Carriage returns too, which XML would turn into
+// line feeds.
+const char* resultText(std::string_view text, std::string& spelt) {
+    auto hex = [](char c) { return (c >= '0' && c <= '9') || ((c | 0x20) >= 'a' && (c | 0x20) <= 'f'); };
+    auto spelling = [&](std::size_t at) {
+        return at + 7 <= text.size() && text[at + 1] == 'x' && hex(text[at + 2]) && hex(text[at + 3]) && hex(text[at + 4]) &&
+               hex(text[at + 5]) && text[at + 6] == '_';
+    };
+    spelt.clear();
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const auto c = static_cast<unsigned char>(text[i]);
+        if ((c < 0x20 && c != '\t' && c != '\n') || c == 0x7F) {
+            static constexpr char kHex[] = "0123456789ABCDEF";
+            spelt += "_x00";
+            spelt += kHex[c >> 4];
+            spelt += kHex[c & 15];
+            spelt += '_';
+        } else if (c == '_' && spelling(i)) {
+            spelt += "_x005F_";
+        } else {
+            spelt += static_cast<char>(c);
+        }
+    }
+    return spelt.c_str();
+}
+
 class PackageWriter {
 public:
     PackageWriter(const Workbook& workbook, const std::string& target, const std::string& file)
@@ -78,7 +106,7 @@ private:
             const double w = sheet.columnWidth(c);
             if (w != kDefaultColumnWidth) worksheet_set_column(ws, c, c, w, nullptr);
         }
-        std::string text;
+        std::string text, result;
         sheet.forEachRowOfCells([&](int row, std::span<const CellFields> cells) {
             for (const CellFields& cell : cells) {
                 lxw_format* f = format(cell.style);
@@ -91,11 +119,9 @@ private:
                 const bool formula = cell.kind == CellView::Kind::Formula && text.rfind("=<", 0) != 0;
                 if (formula) {
                     switch (cell.valueKind) {
-                        case Value::Kind::Text: {
-                            const std::string result(cell.text);
-                            e = worksheet_write_formula_str(ws, r, c, text.c_str(), f, result.c_str());
+                        case Value::Kind::Text:
+                            e = worksheet_write_formula_str(ws, r, c, text.c_str(), f, resultText(cell.text, result));
                             break;
-                        }
                         case Value::Kind::Error:
                             e = worksheet_write_formula_str(ws, r, c, text.c_str(), f, std::string(errorText(cell.error())).c_str());
                             break;

@@ -223,7 +223,10 @@ TEST(XlsxInterop, TextsWithControlCharactersAndUnderscoresComeBackAsTyped) {
     Folder f;
     const std::vector<std::string> texts = {"a\x01" "b\x1f" "c", "tab\tline\nbreak", "typed _x0041_ and _x005F_", "_x", "x_"};
     auto wb = host::Workbook::createDefault();
-    for (std::size_t i = 0; i < texts.size(); ++i) wb->sheet(0).setValue({static_cast<int>(i), 0}, host::Value::fromText(texts[i]));
+    for (std::size_t i = 0; i < texts.size(); ++i) {
+        wb->sheet(0).setValue({static_cast<int>(i), 0}, host::Value::fromText(texts[i]));
+        wb->sheet(0).setTyped({static_cast<int>(i), 1}, "=A" + std::to_string(i + 1) + "&\"\"");   // the same as a result
+    }
     host::saveWorkbookFile(*wb, f.file("ours.xls"));
     host::saveWorkbookFile(*wb, f.file("ours.xlsx"));
     const auto ours = host::loadWorkbookFile(f.file("ours.xlsx"));
@@ -231,6 +234,7 @@ TEST(XlsxInterop, TextsWithControlCharactersAndUnderscoresComeBackAsTyped) {
     for (std::size_t i = 0; i < texts.size(); ++i) {
         EXPECT_EQ(ours->sheet(0).value({static_cast<int>(i), 0}), host::Value::fromText(texts[i])) << i;
         EXPECT_EQ(libreOffice->sheet(0).value({static_cast<int>(i), 0}), host::Value::fromText(texts[i])) << i;
+        EXPECT_EQ(ours->sheet(0).value({static_cast<int>(i), 1}), host::Value::fromText(texts[i])) << i;
     }
 }
 
