@@ -4,6 +4,7 @@
 #include <unistd.h>
 #include <xlsxwriter.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
@@ -48,6 +49,12 @@ const char* resultText(std::string_view text, std::string& spelt) {
     return spelt.c_str();
 }
 
+// XML carries no control character anywhere; names, formats and formulas have no spelling
+// for one either.
+bool hasControlCharacter(std::string_view text) {
+    return std::any_of(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) < 0x20 || c == 0x7F; });
+}
+
 class PackageWriter {
 public:
     PackageWriter(const Workbook& workbook, const std::string& target, const std::string& file)
@@ -80,7 +87,12 @@ private:
             if (s.align == HAlign::Left) format_set_align(f, LXW_ALIGN_LEFT);
             if (s.align == HAlign::Center) format_set_align(f, LXW_ALIGN_CENTER);
             if (s.align == HAlign::Right) format_set_align(f, LXW_ALIGN_RIGHT);
-            if (s.numberFormat != "General") format_set_num_format(f, s.numberFormat.c_str());
+            if (s.numberFormat != "General") {
+                // A control character in a format shows nothing: it is left out.
+                std::string code = s.numberFormat;
+                std::erase_if(code, [](char c) { return hasControlCharacter(std::string_view(&c, 1)); });
+                format_set_num_format(f, code.c_str());
+            }
             formats_[index] = f;
         }
         return formats_[index];
@@ -100,6 +112,8 @@ private:
     }
 
     void writeSheet(const Worksheet& sheet, bool active) {
+        if (hasControlCharacter(sheet.name()))
+            fail(target_, "the sheet name \"" + sheet.name() + "\" holds a control character, which an .xlsx workbook cannot");
         lxw_worksheet* ws = workbook_add_worksheet(book_, sheet.name().c_str());
         if (!ws) fail(target_, "the sheet name \"" + sheet.name() + "\" cannot be used in an .xlsx workbook");
         for (int c = 0; c < kMaxColumns; ++c) {
@@ -114,9 +128,11 @@ private:
                 const auto c = static_cast<lxw_col_t>(cell.col);
                 lxw_error e = LXW_NO_ERROR;
                 if (cell.kind == CellView::Kind::Formula) text = formulaText(*cell.formula, {row, cell.col});
-                // A formula read from an .xls file that could not be spelt out ("=<unsupported>")
-                // is no formula Excel reads (it would repair the file): its result is kept.
-                const bool formula = cell.kind == CellView::Kind::Formula && text.rfind("=<", 0) != 0;
+                // A formula read from an .xls file that could not be spelt out ("=<unsupported>"),
+                // or whose text holds a control character, is no formula Excel reads (it would
+                // repair the file): its result is kept.
+                const bool formula =
+                    cell.kind == CellView::Kind::Formula && text.rfind("=<", 0) != 0 && !hasControlCharacter(text);
                 if (formula) {
                     switch (cell.valueKind) {
                         case Value::Kind::Text:

@@ -7,6 +7,7 @@
 #include <iterator>
 
 #include "host/application.h"
+#include "host/host_error.h"
 #include "host/workbook_files.h"
 #include "xlsx/sheet_part.h"
 #include "xlsx_test_support.h"
@@ -236,6 +237,29 @@ TEST(XlsxInterop, TextsWithControlCharactersAndUnderscoresComeBackAsTyped) {
         EXPECT_EQ(libreOffice->sheet(0).value({static_cast<int>(i), 0}), host::Value::fromText(texts[i])) << i;
         EXPECT_EQ(ours->sheet(0).value({static_cast<int>(i), 1}), host::Value::fromText(texts[i])) << i;
     }
+}
+
+TEST(XlsxInterop, ControlCharactersWhereXmlHasNoSpellingForThemNeverMakeAnUnreadableFile) {
+    Folder f;
+    auto wb = host::Workbook::createDefault();
+    host::Worksheet& ws = wb->sheet(0);
+    ws.setTyped({0, 0}, "2");
+    ws.setNumberFormat({{0, 0}, {0, 0}}, "0.00\"\x02 units\"");   // the character is left out
+    ws.setTyped({1, 0}, "=\"a\x01\"&A1");                        // saved as its result
+    const std::string path = f.file("ctl.xlsx");
+    host::saveWorkbookFile(*wb, path);
+    const auto back = host::loadWorkbookFile(path);
+    EXPECT_EQ(back->sheet(0).style({0, 0}).numberFormat, "0.00\" units\"");
+    EXPECT_EQ(back->sheet(0).value({1, 0}), host::Value::fromText("a\x01" "2"));
+    // A sheet name no .xlsx workbook can hold is refused, saying why, and the file stays.
+    wb->addSheet("a\x01name");
+    try {
+        host::saveWorkbookFile(*wb, path);
+        ADD_FAILURE() << "saved";
+    } catch (const host::HostError& e) {
+        EXPECT_NE(std::string(e.what()).find("control character"), std::string::npos) << e.what();
+    }
+    EXPECT_EQ(host::loadWorkbookFile(path)->sheetCount(), back->sheetCount());
 }
 
 TEST(XlsxInterop, CellsOfTypeDateHoldTheirDaysAsSerialNumbers) {
