@@ -1,5 +1,6 @@
 #include "xlsx/package_parts.h"
 
+#include <algorithm>
 #include <charconv>
 #include <map>
 
@@ -98,6 +99,7 @@ struct SharedStringsHandler : XmlHandler {
         } else if (name == "si") {
             if (strings.size() >= kMaxSharedStrings)
                 throw HostError("the .xlsx workbook has more shared strings than a workbook can hold");
+            unescapeCellText(current);
             strings.append(current);
         }
     }
@@ -150,6 +152,36 @@ std::string folderOf(std::string_view partName) {
     return slash == std::string_view::npos ? std::string() : std::string(partName.substr(0, slash + 1));
 }
 }  // namespace
+
+void unescapeCellText(std::string& text) {
+    std::size_t at = text.find("_x");
+    if (at == std::string::npos) return;
+    auto hex = [](char c) { return c >= '0' && c <= '9' ? c - '0' : (c | 0x20) >= 'a' && (c | 0x20) <= 'f' ? (c | 0x20) - 'a' + 10 : -1; };
+    std::string out(text, 0, at);
+    std::size_t from = at;
+    for (; at != std::string::npos; at = text.find("_x", at)) {
+        int code = 0;
+        bool spelt = at + 7 <= text.size() && text[at + 6] == '_';
+        for (std::size_t i = at + 2; spelt && i < at + 6; ++i) {
+            const int d = hex(text[i]);
+            spelt = d >= 0;
+            code = code * 16 + d;
+        }
+        // "_x005F_" stands for an underscore only where it starts another such spelling.
+        const bool underscore = code == 0x5F && at + 13 <= text.size() && text[at + 7] == 'x' && text[at + 12] == '_' &&
+                                std::all_of(text.begin() + at + 8, text.begin() + at + 12, [&](char c) { return hex(c) >= 0; });
+        if (!spelt || !(code < 0x20 || code == 0x7F || underscore)) {
+            at += 2;
+            continue;
+        }
+        out.append(text, from, at - from);
+        out += static_cast<char>(code);
+        at += 7;
+        from = at;
+    }
+    out.append(text, from, std::string::npos);
+    text = std::move(out);
+}
 
 void parsePart(ZipPackage& package, const std::string& partName, XmlHandler& handler) {
     XmlStream xml(handler, partName);

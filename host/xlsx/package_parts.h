@@ -46,6 +46,12 @@ private:
 };
 SharedStrings readSharedStrings(ZipPackage& package, const std::string& partName);
 
+// A cell text as the file spells it into the text itself. XML cannot carry control
+// characters, so writers spell them "_x0001_", and an underscore that would read as such a
+// spelling "_x005F_" ("_x005F_x0041_" is "_x0041_"). Only those are turned back: other
+// "_xHHHH_" in a text are what was typed (libxlsxwriter writes them as they are).
+void unescapeCellText(std::string& text);
+
 // The cell formats (cellXfs), by the index a cell's s attribute gives.
 std::vector<Style> readCellStyles(ZipPackage& package, const std::string& partName);
 

@@ -1,8 +1,10 @@
 #include "xlsx/sheet_part.h"
 
 #include <charconv>
+#include <cmath>
 #include <cstring>
 #include <unordered_map>
+#include <vector>
 
 #include "host/formula_code.h"
 #include "host/host_error.h"
@@ -13,8 +15,13 @@ namespace host::xlsx {
 namespace {
 constexpr int kXlsxRows = 1048576;
 constexpr int kXlsxColumns = 16384;
-// Excel pads a column by 5 pixels of a 7-pixel digit: the width in a file counts the padding.
-constexpr double kWidthPadding = 5.0 / 7.0;
+// A width in a file is the column's pixels over the 7 of a digit, cut to 1/256: the pixels
+// hold 5 of padding, and a column under one digit wide is 12 pixels a digit. Taken back to
+// whole pixels, a width comes back as it was saved (15 is written 15.7109375, read 15).
+double charactersWide(double fileWidth) {
+    const double pixels = std::round(fileWidth * 7);
+    return pixels < 12 ? pixels / 12 : (pixels - 5) / 7;
+}
 
 int toInt(const char* v, int fallback) {
     if (!v) return fallback;
@@ -34,7 +41,8 @@ bool fitsAt(const FormulaCode& code, CellAddress at) {
 
 class SheetHandler final : public XmlHandler {
 public:
-    SheetHandler(const SharedStrings& strings, WorkbookImport& sink) : strings_(strings), sink_(sink) {}
+    SheetHandler(const SharedStrings& strings, bool date1904, WorkbookImport& sink)
+        : strings_(strings), sink_(sink), date1904_(date1904) {}
 
     void start(std::string_view name, const char** attrs) override {
         if (name == "c") {
@@ -72,6 +80,7 @@ public:
             target_ = nullptr;
         } else if (name == "is") {
             inInline_ = false;
+            unescapeCellText(inlineText_);
         } else if (name == "rPh") {
             --phonetic_;
         }
@@ -143,7 +152,11 @@ private:
                 const auto e = errorFromText(value_);
                 return Value::fromError(e ? *e : ErrorCode::Value);
             }
-            case 'd': return Value::fromText(value_);   // an ISO date as text: kept readable
+            case 'd': {
+                // An ISO 8601 date and time; one this cannot read stays readable as text.
+                const auto serial = isoDateSerial(value_, date1904_);
+                return serial ? Value::fromNumber(*serial) : Value::fromText(value_);
+            }
             default: {
                 if (value_.empty()) return Value::empty();
                 double n = 0;
@@ -170,8 +183,11 @@ private:
             FormulaPtr code;
             typed_.assign(1, '=');
             typed_ += formula_;
-            try {
+            if (FormulaPtr again = sameAsAbove()) {
+                code = std::move(again);
+            } else try {
                 code = parseFormula(typed_, at_);
+                expectBelow(code);
             } catch (const HostError&) {
                 // References to other sheets, names, functions the engine lacks: shown, not computed.
                 auto opaque = std::make_shared<FormulaCode>();
@@ -188,14 +204,56 @@ private:
         return master->second;   // references are offsets from the cell: the same code serves it
     }
 
+    // Writers that keep no shared formulas (LibreOffice) spell a run of one formula down a
+    // column out in every cell: "C3-E3", "C4-E4". The code of the cell above, read back one
+    // row down, is compared with the text first, so a run is parsed once. A column where
+    // two comparisons in a row fail (texts spelt otherwise than the engine prints them) stops
+    // being compared.
+    struct ColumnFormula {
+        FormulaPtr code;
+        std::string below;   // how `code` reads in the row under the cell it was found in
+        int belowRow = -1;
+        int misses = 0;
+    };
+
+    FormulaPtr sameAsAbove() {
+        if (at_.col >= static_cast<int>(columns_.size())) return nullptr;
+        ColumnFormula& column = columns_[static_cast<std::size_t>(at_.col)];
+        if (column.belowRow != at_.row || !column.code) return nullptr;
+        if (column.below != typed_ || !fitsAt(*column.code, at_)) {
+            ++column.misses;
+            column.belowRow = -1;
+            return nullptr;
+        }
+        column.misses = 0;
+        expectBelow(column.code);
+        return column.code;
+    }
+
+    void expectBelow(const FormulaPtr& code) {
+        if (at_.col >= static_cast<int>(columns_.size())) columns_.resize(static_cast<std::size_t>(at_.col) + 1);
+        ColumnFormula& column = columns_[static_cast<std::size_t>(at_.col)];
+        if (column.misses >= 2 || at_.row + 1 >= kMaxRows) return;
+        column.code = code;
+        column.below = formulaText(*code, {at_.row + 1, at_.col});
+        column.belowRow = at_.row + 1;
+    }
+
     void endCell() {
         inCell_ = false;
         target_ = nullptr;
         // LibreOffice stores a typed TRUE or FALSE as the formula TRUE() or FALSE().
         if (hasFormula_ && type_ == 'b' && (formula_ == "TRUE()" || formula_ == "FALSE()")) hasFormula_ = false;
+        if (type_ == 'f') unescapeCellText(value_);   // a text result is spelt as a cell text is
         if (hasFormula_) {
             if (FormulaPtr code = formulaCode()) {
-                sink_.formula(at_, xf_, code, cachedValue());
+                Value cached = cachedValue();
+                // libxlsxwriter can store a formula's result only as a number or a text, so an
+                // error result of a formula we do not compute comes back as the error's text.
+                if (code->opaque && type_ == 'f') {
+                    if (const auto e = errorFromText(value_)) cached = Value::fromError(*e);
+                }
+                sink_.formula(at_, xf_, code, cached);
                 return;
             }
             // A shared formula whose first cell is missing or cannot serve here: its result stays.
@@ -220,7 +278,7 @@ private:
         double width = 0;
         if (std::from_chars(w, w + std::strlen(w), width).ec != std::errc() || !(width >= 0) || width > 255) return;
         if (first > kMaxColumns) return;   // writers set widths for columns the sheet never reaches
-        sink_.columnWidth(first - 1, std::min(last, kMaxColumns) - 1, width > kWidthPadding ? width - kWidthPadding : 0);
+        sink_.columnWidth(first - 1, std::min(last, kMaxColumns) - 1, charactersWide(width));
     }
 
     void dimension(const char* ref) {
@@ -237,7 +295,9 @@ private:
 
     const SharedStrings& strings_;
     WorkbookImport& sink_;
+    const bool date1904_;
     std::unordered_map<int, FormulaPtr> shared_;
+    std::vector<ColumnFormula> columns_;
     std::optional<CellAddress> active_;
     std::string value_, formula_, inlineText_, typed_;
     std::string* target_ = nullptr;
@@ -282,9 +342,68 @@ std::optional<CellAddress> parseCellReference(std::string_view text) {
     return CellAddress{static_cast<int>(row - 1), static_cast<int>(col - 1)};
 }
 
-void readSheetPart(ZipPackage& package, const std::string& partName, const SharedStrings& strings,
+namespace {
+// Days from 1 March of year 0 in the proleptic Gregorian calendar (years 0 to 9999).
+constexpr long daysSinceMarch0(int y, int m, int d) {
+    const int yy = m <= 2 ? y - 1 : y;
+    const int era = (yy >= 0 ? yy : yy - 399) / 400;
+    const int yoe = yy - era * 400;
+    const int doy = (153 * (m + (m > 2 ? -3 : 9)) + 2) / 5 + d - 1;
+    return era * 146097L + yoe * 365L + yoe / 4 - yoe / 100 + doy;
+}
+static_assert(daysSinceMarch0(1970, 1, 1) == 719468);
+}  // namespace
+
+std::optional<double> isoDateSerial(std::string_view text, bool date1904) {
+    auto digits = [&](std::size_t from, std::size_t n, int& out) {
+        if (from + n > text.size()) return false;
+        out = 0;
+        for (std::size_t i = from; i < from + n; ++i) {
+            if (text[i] < '0' || text[i] > '9') return false;
+            out = out * 10 + (text[i] - '0');
+        }
+        return true;
+    };
+    int y = 0, m = 0, d = 0, hh = 0, mm = 0, ss = 0;
+    if (!digits(0, 4, y) || text.size() < 10 || text[4] != '-' || !digits(5, 2, m) || text[7] != '-' || !digits(8, 2, d))
+        return std::nullopt;
+    static constexpr int kDays[] = {31, 29, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    const bool leap = (y % 4 == 0 && y % 100 != 0) || y % 400 == 0;
+    if (m < 1 || m > 12 || d < 1 || d > kDays[m - 1] || (m == 2 && d == 29 && !leap)) return std::nullopt;
+    double fraction = 0;
+    std::size_t i = 10;
+    if (i < text.size()) {
+        if (text[i] != 'T' || !digits(11, 2, hh) || text.size() < 16 || text[13] != ':' || !digits(14, 2, mm)) return std::nullopt;
+        i = 16;
+        if (i < text.size() && text[i] == ':') {
+            if (!digits(17, 2, ss)) return std::nullopt;
+            i = 19;
+            if (i < text.size() && text[i] == '.') {
+                double scale = 0.1, part = 0;
+                for (++i; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i, scale /= 10) part += (text[i] - '0') * scale;
+                fraction = part / 86400;
+            }
+        }
+        if (i < text.size() && text[i] == 'Z') ++i;
+        if (i != text.size() || hh > 23 || mm > 59 || ss > 59) return std::nullopt;
+    }
+    const long days = daysSinceMarch0(y, m, d);
+    constexpr long k18991230 = daysSinceMarch0(1899, 12, 30);
+    constexpr long k19040101 = daysSinceMarch0(1904, 1, 1);
+    double serial = 0;
+    if (date1904) {
+        serial = static_cast<double>(days - k19040101);
+    } else {
+        serial = static_cast<double>(days - k18991230);
+        if (serial < 61) serial -= 1;   // serials before 1 March 1900 count the 29 February that never was
+    }
+    if (serial < 0 || (!date1904 && serial < 1)) return std::nullopt;
+    return serial + (hh * 3600 + mm * 60 + ss) / 86400.0 + fraction;
+}
+
+void readSheetPart(ZipPackage& package, const std::string& partName, const SharedStrings& strings, bool date1904,
                    WorkbookImport& sink) {
-    SheetHandler handler(strings, sink);
+    SheetHandler handler(strings, date1904, sink);
     parsePart(package, partName, handler);
     handler.finish();
 }

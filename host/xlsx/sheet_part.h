@@ -11,8 +11,12 @@
 
 namespace host::xlsx {
 
-void readSheetPart(ZipPackage& package, const std::string& partName, const SharedStrings& strings,
+void readSheetPart(ZipPackage& package, const std::string& partName, const SharedStrings& strings, bool date1904,
                    WorkbookImport& sink);
+
+// A cell of type "d" holds an ISO 8601 date ("2001-02-01", "2001-02-01T10:30:00"): its serial
+// number in the workbook's date system; nullopt when the text is no such date.
+std::optional<double> isoDateSerial(std::string_view text, bool date1904);
 
 // "B7" into a cell; nullopt when it is no reference. HostError when it is past XFD1048576,
 // the last cell an .xlsx sheet has, or past the last cell a sheet of this program holds.

@@ -26,7 +26,7 @@ void readXlsx(std::span<const std::uint8_t> bytes, WorkbookImport& sink) {
     }
     for (const SheetPart& sheet : workbook.sheets) {
         sink.beginSheet(sheet.name);
-        readSheetPart(package, sheet.partName, strings, sink);
+        readSheetPart(package, sheet.partName, strings, workbook.date1904, sink);
         sink.endSheet();
     }
     sink.activeSheet(workbook.activeSheet);

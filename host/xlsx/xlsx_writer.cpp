@@ -4,6 +4,7 @@
 #include <unistd.h>
 #include <xlsxwriter.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
@@ -18,6 +19,40 @@ namespace {
 
 [[noreturn]] void fail(const std::string& path, const std::string& why) {
     throw HostError("Cannot save \"" + path + "\": " + why);
+}
+
+// libxlsxwriter writes a formula's text result as it is, and XML cannot carry control
+// characters: they are spelt as a cell text is ("_x0001_"), and so is an underscore that
+// would read as such a spelling ("_x005F_"). Carriage returns too, which XML would turn into
+// line feeds.
+const char* resultText(std::string_view text, std::string& spelt) {
+    auto hex = [](char c) { return (c >= '0' && c <= '9') || ((c | 0x20) >= 'a' && (c | 0x20) <= 'f'); };
+    auto spelling = [&](std::size_t at) {
+        return at + 7 <= text.size() && text[at + 1] == 'x' && hex(text[at + 2]) && hex(text[at + 3]) && hex(text[at + 4]) &&
+               hex(text[at + 5]) && text[at + 6] == '_';
+    };
+    spelt.clear();
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const auto c = static_cast<unsigned char>(text[i]);
+        if ((c < 0x20 && c != '\t' && c != '\n') || c == 0x7F) {
+            static constexpr char kHex[] = "0123456789ABCDEF";
+            spelt += "_x00";
+            spelt += kHex[c >> 4];
+            spelt += kHex[c & 15];
+            spelt += '_';
+        } else if (c == '_' && spelling(i)) {
+            spelt += "_x005F_";
+        } else {
+            spelt += static_cast<char>(c);
+        }
+    }
+    return spelt.c_str();
+}
+
+// XML carries no control character anywhere; names, formats and formulas have no spelling
+// for one either.
+bool hasControlCharacter(std::string_view text) {
+    return std::any_of(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) < 0x20 || c == 0x7F; });
 }
 
 class PackageWriter {
@@ -52,14 +87,20 @@ private:
             if (s.align == HAlign::Left) format_set_align(f, LXW_ALIGN_LEFT);
             if (s.align == HAlign::Center) format_set_align(f, LXW_ALIGN_CENTER);
             if (s.align == HAlign::Right) format_set_align(f, LXW_ALIGN_RIGHT);
-            if (s.numberFormat != "General") format_set_num_format(f, s.numberFormat.c_str());
+            if (s.numberFormat != "General") {
+                // A control character in a format shows nothing: it is left out.
+                std::string code = s.numberFormat;
+                std::erase_if(code, [](char c) { return hasControlCharacter(std::string_view(&c, 1)); });
+                format_set_num_format(f, code.c_str());
+            }
             formats_[index] = f;
         }
         return formats_[index];
     }
 
-    // libxlsxwriter writes the 1900 date system only: a 1904 workbook's dates move by the
-    // 1,462 days between the two, so each still shows its own day.
+    // libxlsxwriter writes the 1900 date system only: a 1904 workbook's dates, constants and
+    // formula results alike, move by the 1,462 days between the two, so each still shows its
+    // own day to a reader that takes the stored result.
     double number(const CellFields& cell) const {
         if (workbook_.date1904 && isDateFormat(workbook_.styles().at(cell.style).numberFormat)) return cell.number + 1462;
         return cell.number;
@@ -71,31 +112,38 @@ private:
     }
 
     void writeSheet(const Worksheet& sheet, bool active) {
+        if (hasControlCharacter(sheet.name()))
+            fail(target_, "the sheet name \"" + sheet.name() + "\" holds a control character, which an .xlsx workbook cannot");
         lxw_worksheet* ws = workbook_add_worksheet(book_, sheet.name().c_str());
         if (!ws) fail(target_, "the sheet name \"" + sheet.name() + "\" cannot be used in an .xlsx workbook");
         for (int c = 0; c < kMaxColumns; ++c) {
             const double w = sheet.columnWidth(c);
             if (w != kDefaultColumnWidth) worksheet_set_column(ws, c, c, w, nullptr);
         }
-        std::string text;
+        std::string text, result;
         sheet.forEachRowOfCells([&](int row, std::span<const CellFields> cells) {
             for (const CellFields& cell : cells) {
                 lxw_format* f = format(cell.style);
                 const auto r = static_cast<lxw_row_t>(row);
                 const auto c = static_cast<lxw_col_t>(cell.col);
                 lxw_error e = LXW_NO_ERROR;
-                if (cell.kind == CellView::Kind::Formula) {
-                    text = formulaText(*cell.formula, {row, cell.col});
+                if (cell.kind == CellView::Kind::Formula) text = formulaText(*cell.formula, {row, cell.col});
+                // A formula read from an .xls file that could not be spelt out ("=<unsupported>"),
+                // or whose text holds a control character, is no formula Excel reads (it would
+                // repair the file): its result is kept.
+                const bool formula =
+                    cell.kind == CellView::Kind::Formula && text.rfind("=<", 0) != 0 && !hasControlCharacter(text);
+                if (formula) {
                     switch (cell.valueKind) {
-                        case Value::Kind::Text: {
-                            const std::string result(cell.text);
-                            e = worksheet_write_formula_str(ws, r, c, text.c_str(), f, result.c_str());
+                        case Value::Kind::Text:
+                            e = worksheet_write_formula_str(ws, r, c, text.c_str(), f, resultText(cell.text, result));
                             break;
-                        }
                         case Value::Kind::Error:
                             e = worksheet_write_formula_str(ws, r, c, text.c_str(), f, std::string(errorText(cell.error())).c_str());
                             break;
                         case Value::Kind::Number:
+                            e = worksheet_write_formula_num(ws, r, c, text.c_str(), f, number(cell));
+                            break;
                         case Value::Kind::Boolean:
                             e = worksheet_write_formula_num(ws, r, c, text.c_str(), f, cell.number);
                             break;

@@ -7,7 +7,9 @@
 #include <iterator>
 
 #include "host/application.h"
+#include "host/host_error.h"
 #include "host/workbook_files.h"
+#include "xlsx/sheet_part.h"
 #include "xlsx_test_support.h"
 
 using namespace xlsx_test;
@@ -95,6 +97,42 @@ TEST(XlsxInterop, FormulaTheEngineCannotComputeKeepsItsTextAndTheActiveSheetAndC
     EXPECT_EQ(written->sheet(1).activeCell(), (CellAddress{6, 2}));
 }
 
+TEST(XlsxInterop, FormulasSpeltOutInEveryCellOfAColumnReadAsTheirOwnText) {
+    // Each cell's formula in full, no shared formulas, as LibreOffice writes a column: runs of
+    // one formula, a formula that only looks like the one above, other spellings, gaps.
+    Folder f;
+    const std::string book = f.file("column.xlsx");
+    python(R"PY(
+import sys, openpyxl
+wb = openpyxl.Workbook()
+ws = wb.active
+for r in range(1, 13):
+    ws.cell(r, 1, r * 10)
+    ws.cell(r, 2, r)
+texts = {1: '=A1-B1', 2: '=A2-B2', 3: '=A3-B3', 4: '=A4*4', 5: '=A5*5', 6: '=a6-b6',
+         7: '=A7 - B7', 8: '=A8-B8', 10: '=A10-B10', 11: '=$A$1-B11'}
+for r, t in texts.items():
+    ws.cell(r, 3, t)
+ws['C12'] = '=$A$1-B12'
+ws['C13'] = '=SUM(C1:C12)'
+wb.save(sys.argv[1])
+)PY", quote(book));
+    const auto wb = host::loadWorkbookFile(book);
+    const host::Worksheet& ws = wb->sheet(0);
+    const std::vector<std::pair<int, std::string>> expected = {
+        {1, "=A1-B1"}, {2, "=A2-B2"}, {3, "=A3-B3"}, {4, "=A4*4"}, {5, "=A5*5"}, {6, "=A6-B6"},
+        {8, "=A8-B8"}, {10, "=A10-B10"}, {11, "=$A$1-B11"}, {12, "=$A$1-B12"}};
+    for (const auto& [row, text] : expected) {
+        EXPECT_EQ(ws.formulaText({row - 1, 2}), text) << row;
+    }
+    EXPECT_EQ(ws.value({3, 2}), host::Value::fromNumber(160));   // A4*4, not A4-B4
+    EXPECT_EQ(ws.value({4, 2}), host::Value::fromNumber(250));
+    EXPECT_EQ(ws.value({5, 2}), host::Value::fromNumber(54));
+    EXPECT_EQ(ws.value({6, 2}), host::Value::fromNumber(63));
+    EXPECT_EQ(ws.value({10, 2}), host::Value::fromNumber(-1));   // $A$1 stays A1
+    EXPECT_EQ(ws.value({11, 2}), host::Value::fromNumber(-2));
+}
+
 TEST(XlsxInterop, WhatWeWriteReadsInOpenpyxlLibreOfficeAndGnumeric) {
     Folder f;
     auto wb = host::Workbook::createDefault();
@@ -178,6 +216,79 @@ TEST(XlsxInterop, StatsWorkbookSubmittedInOneFormatAndSavedInTheOtherKeepsEveryC
     app->saveActiveWorkbook();
     EXPECT_EQ(bytesOf(f.file("noext"))[0], 'P');
     compare(noExt, *host::loadWorkbookFile(f.file("noext")));
+}
+
+TEST(XlsxInterop, TextsWithControlCharactersAndUnderscoresComeBackAsTyped) {
+    // XML carries no control characters: writers spell them "_x0001_". LibreOffice spells a
+    // typed "_x0041_" "_x005F_x0041_"; libxlsxwriter leaves it as typed.
+    Folder f;
+    const std::vector<std::string> texts = {"a\x01" "b\x1f" "c", "tab\tline\nbreak", "typed _x0041_ and _x005F_", "_x", "x_"};
+    auto wb = host::Workbook::createDefault();
+    for (std::size_t i = 0; i < texts.size(); ++i) {
+        wb->sheet(0).setValue({static_cast<int>(i), 0}, host::Value::fromText(texts[i]));
+        wb->sheet(0).setTyped({static_cast<int>(i), 1}, "=A" + std::to_string(i + 1) + "&\"\"");   // the same as a result
+    }
+    host::saveWorkbookFile(*wb, f.file("ours.xls"));
+    host::saveWorkbookFile(*wb, f.file("ours.xlsx"));
+    const auto ours = host::loadWorkbookFile(f.file("ours.xlsx"));
+    const auto libreOffice = host::loadWorkbookFile(sofficeConvert(f, f.file("ours.xls"), "xlsx"));
+    for (std::size_t i = 0; i < texts.size(); ++i) {
+        EXPECT_EQ(ours->sheet(0).value({static_cast<int>(i), 0}), host::Value::fromText(texts[i])) << i;
+        EXPECT_EQ(libreOffice->sheet(0).value({static_cast<int>(i), 0}), host::Value::fromText(texts[i])) << i;
+        EXPECT_EQ(ours->sheet(0).value({static_cast<int>(i), 1}), host::Value::fromText(texts[i])) << i;
+    }
+}
+
+TEST(XlsxInterop, ControlCharactersWhereXmlHasNoSpellingForThemNeverMakeAnUnreadableFile) {
+    Folder f;
+    auto wb = host::Workbook::createDefault();
+    host::Worksheet& ws = wb->sheet(0);
+    ws.setTyped({0, 0}, "2");
+    ws.setNumberFormat({{0, 0}, {0, 0}}, "0.00\"\x02 units\"");   // the character is left out
+    ws.setTyped({1, 0}, "=\"a\x01\"&A1");                        // saved as its result
+    const std::string path = f.file("ctl.xlsx");
+    host::saveWorkbookFile(*wb, path);
+    const auto back = host::loadWorkbookFile(path);
+    EXPECT_EQ(back->sheet(0).style({0, 0}).numberFormat, "0.00\" units\"");
+    EXPECT_EQ(back->sheet(0).value({1, 0}), host::Value::fromText("a\x01" "2"));
+    // A sheet name no .xlsx workbook can hold is refused, saying why, and the file stays.
+    wb->addSheet("a\x01name");
+    try {
+        host::saveWorkbookFile(*wb, path);
+        ADD_FAILURE() << "saved";
+    } catch (const host::HostError& e) {
+        EXPECT_NE(std::string(e.what()).find("control character"), std::string::npos) << e.what();
+    }
+    EXPECT_EQ(host::loadWorkbookFile(path)->sheetCount(), back->sheetCount());
+}
+
+TEST(XlsxInterop, CellsOfTypeDateHoldTheirDaysAsSerialNumbers) {
+    // openpyxl with iso_dates writes t="d" cells, "2001-02-01T12:00:00".
+    Folder f;
+    const std::string book = f.file("iso.xlsx");
+    python(R"PY(
+import sys, datetime, openpyxl
+wb = openpyxl.Workbook()
+wb.iso_dates = True
+ws = wb.active
+ws['A1'] = datetime.date(2001, 2, 1)
+ws['A2'] = datetime.datetime(2001, 2, 1, 12, 0, 0)
+ws['A3'] = datetime.date(1900, 2, 28)
+ws['A4'] = datetime.date(1900, 3, 1)
+wb.save(sys.argv[1])
+)PY", quote(book));
+    const auto wb = host::loadWorkbookFile(book);
+    const host::Worksheet& ws = wb->sheet(0);
+    EXPECT_EQ(ws.value({0, 0}), host::Value::fromNumber(36923));
+    EXPECT_TRUE(ws.read({0, 0}).isDate);
+    EXPECT_EQ(ws.value({1, 0}), host::Value::fromNumber(36923.5));
+    EXPECT_EQ(ws.value({2, 0}), host::Value::fromNumber(59));
+    EXPECT_EQ(ws.value({3, 0}), host::Value::fromNumber(61));
+
+    EXPECT_EQ(host::xlsx::isoDateSerial("1904-01-02", true), 1.0);
+    EXPECT_EQ(host::xlsx::isoDateSerial("2001-02-01T06:00:00.5Z", false), 36923.25 + 0.5 / 86400);
+    for (const char* junk : {"2001-02-30", "2001-13-01", "2001-02-01T25:00", "01/02/2001", "2001-02-01x", "1899-12-31"})
+        EXPECT_EQ(host::xlsx::isoDateSerial(junk, false), std::nullopt) << junk;
 }
 
 TEST(XlsxInterop, FailedSaveLeavesTheOldFileByteForByte) {
