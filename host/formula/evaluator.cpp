@@ -3,6 +3,7 @@
 #include <cctype>
 #include <cmath>
 
+#include "formula/text_to_number.h"
 #include "host/locale.h"
 
 namespace host::formula {
@@ -138,8 +139,7 @@ bool toNumber(const Value& v, double& out, ErrorCode& err) {
         case Value::Kind::Boolean: out = v.boolean ? 1 : 0; return true;
         case Value::Kind::Error: err = v.error; return false;
         case Value::Kind::Text:
-            if (auto n = parseNumber(v.text)) { out = *n; return true; }
-            if (auto d = parseTypedDate(v.text)) { out = *d; return true; }
+            if (auto n = textToNumber(v.text)) { out = *n; return true; }
             err = ErrorCode::Value;
             return false;
     }

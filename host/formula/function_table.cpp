@@ -1,6 +1,7 @@
 // The functions the engine computes, with their BIFF8 numbers and argument counts (as the
 // BIFF8 function table gives them: a fixed count is stored as tFunc, a range as tFuncVar).
 #include "host/function_table.h"
+#include "host/formula_code.h"
 
 #include <array>
 #include <cctype>
@@ -38,8 +39,8 @@ constexpr std::array<FunctionInfo, 44> kFunctions{{
     {"MONTH", 68, 1, 1},
     {"YEAR", 69, 1, 1},
     {"CHOOSE", 100, 2, 30},
-    {"LOWER", 112, 1, 1},
-    {"UPPER", 113, 1, 1},
+    {"LOWER", 112, 1, 1, false},   // letters beyond ASCII keep their case here
+    {"UPPER", 113, 1, 1, false},
     {"ISERR", 126, 1, 1},
     {"ISTEXT", 127, 1, 1},
     {"ISNUMBER", 128, 1, 1},
@@ -73,6 +74,20 @@ const FunctionInfo* functionByNumber(std::uint16_t biff) {
         if (f.biff == biff) return &f;
     }
     return nullptr;
+}
+
+}  // namespace host
+
+namespace host {
+
+bool computedAsExcel(const FormulaCode& code) {
+    if (code.opaque) return false;
+    for (const Token& t : code.rpn) {
+        if (t.kind != TokenKind::Func) continue;
+        const FunctionInfo* f = functionByNumber(t.func);
+        if (!f || !f->exact) return false;
+    }
+    return true;
 }
 
 }  // namespace host

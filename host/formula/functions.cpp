@@ -7,6 +7,7 @@
 
 #include "decimal.h"
 #include "formula/evaluator.h"
+#include "formula/text_to_number.h"
 #include "host/locale.h"
 
 namespace host::formula {
@@ -240,8 +241,7 @@ Operand callFunction(std::uint16_t func, std::span<Operand> args, const EvalCont
             if (v.isNumber()) return Operand::of(v);
             if (v.isEmpty()) return number(0);
             if (v.isText()) {
-                if (auto n = parseNumber(v.text)) return number(*n);
-                if (auto d = parseTypedDate(v.text)) return number(*d);
+                if (auto n = textToNumber(v.text)) return number(*n);
             }
             return error(ErrorCode::Value);
         }

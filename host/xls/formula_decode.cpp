@@ -215,13 +215,18 @@ FormulaPtr decodeFormula(const FormulaTokens& f, CellAddress owner, const Formul
     auto code = std::make_shared<FormulaCode>();
     bool known = false;
     try {
-        known = !f.partOfArray && decodeTokens(f, owner, lookup, *code);
+        // An array formula computes element by element, which the engine does not do: it keeps
+        // the results Excel stored.
+        known = !f.partOfArray && !f.array && decodeTokens(f, owner, lookup, *code);
     } catch (const HostError&) {
         known = false;  // a token that runs past the end: keep the bytes, show what we can
     }
     if (known) return code;
+    return keptFormula(f, owner, names);
+}
 
-    code = std::make_shared<FormulaCode>();
+FormulaPtr keptFormula(const FormulaTokens& f, CellAddress owner, const FormulaNames& names) {
+    auto code = std::make_shared<FormulaCode>();
     code->opaque = true;
     code->biff = cellValidBytes(f, owner);
     code->biffExtra.assign(f.extra.begin(), f.extra.end());

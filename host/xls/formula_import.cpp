@@ -2,6 +2,13 @@
 
 namespace host::xls {
 
+namespace {
+// xlwt and other writers that compute nothing store every formula with the "empty text"
+// result and no STRING record: such a formula has no result worth keeping, and the engine
+// computes it whenever it can. Excel stores an empty text only when the formula gave one.
+bool storedResult(const Value& cached) { return !(cached.isText() && cached.text.empty()); }
+}  // namespace
+
 FormulaImport::FormulaImport(const FormulaNames& names, WorkbookImport& sink)
     : names_(names), sink_(sink), lastShared_(kMaxColumns) {}
 
@@ -24,12 +31,17 @@ void FormulaImport::shared(CellAddress at, std::uint16_t xf, const FormulaTokens
         if (!entry.code) {
             entry.code = decodeFormula(tokens, at, names_);
             entry.fit = ownersThatFit(*entry.code);
+            entry.exact = computedAsExcel(*entry.code);
             if (!entry.code->opaque) {
                 entry.index = nextIndex_++;
                 sink_.sharedFormula(entry.index, entry.code);
             }
         }
         last = {tokens.shareKey, &entry};
+    }
+    if (!last.code->exact && last.code->index >= 0 && storedResult(cached)) {
+        sink_.formula(at, xf, keptFormula(tokens, at, names_), cached);
+        return;
     }
     if (last.code->index < 0 || !last.code->fit.contains(at)) {
         sink_.formula(at, xf, decodeFormula(tokens, at, names_), cached);
@@ -40,11 +52,16 @@ void FormulaImport::shared(CellAddress at, std::uint16_t xf, const FormulaTokens
 
 void FormulaImport::plain(CellAddress at, std::uint16_t xf, const FormulaTokens& tokens, const Value& cached) {
     if (const FormulaPtr* same = plainCodes_.find(tokens.tokens, at)) {
-        sink_.formula(at, xf, *same, cached);
+        if (computedAsExcel(**same) || !storedResult(cached)) sink_.formula(at, xf, *same, cached);
+        else sink_.formula(at, xf, keptFormula(tokens, at, names_), cached);
         return;
     }
     FormulaPtr code = decodeFormula(tokens, at, names_);
-    sink_.formula(at, xf, code, cached);
+    if (!code->opaque && storedResult(cached) && !computedAsExcel(*code)) {
+        sink_.formula(at, xf, keptFormula(tokens, at, names_), cached);
+    } else {
+        sink_.formula(at, xf, code, cached);
+    }
     // An opaque code holds this cell's own bytes: it serves no other cell.
     if (!code->opaque) plainCodes_.remember(tokens.tokens, at, std::move(code));
 }

@@ -280,6 +280,7 @@ private:
             f.extra = s.extra;
             f.relativeForms = !s.isArray;
             f.partOfArray = s.isArray && !(s.range.first == s.range.last);
+            f.array = s.isArray;
             f.shareKey = &s;
             formulas_.formula(pending_.at, pending_.xf, f, pending_.cached);
             return;

@@ -98,6 +98,7 @@ private:
         inlineText_.clear();
         hasFormula_ = false;
         sharedIndex_ = -1;
+        arrayFormula_ = false;
         type_ = 'n';
         xf_ = 0;
         const char* ref = nullptr;
@@ -131,6 +132,7 @@ private:
         capture(&formula_);
         const char* t = attribute(attrs, "t");
         if (t && std::string_view(t) == "shared") sharedIndex_ = toInt(attribute(attrs, "si"), -1);
+        arrayFormula_ = t && std::string_view(t) == "array";
     }
 
     Value cachedValue() const {
@@ -170,15 +172,22 @@ private:
             FormulaPtr code;
             typed_.assign(1, '=');
             typed_ += formula_;
+            const auto kept = [&] {
+                auto opaque = std::make_shared<FormulaCode>();
+                opaque->opaque = true;
+                opaque->text = typed_;
+                return opaque;
+            };
             try {
                 code = parseFormula(typed_, at_);
             } catch (const HostError&) {
                 // References to other sheets, names, functions the engine lacks: shown, not computed.
-                auto opaque = std::make_shared<FormulaCode>();
-                opaque->opaque = true;
-                opaque->text = typed_;
-                code = std::move(opaque);
+                code = kept();
             }
+            // An array formula, or one the engine does not compute as Excel does, keeps the
+            // result the file stored; without one (a writer that computes nothing) it is computed.
+            if (!code->opaque && (arrayFormula_ || !computedAsExcel(*code)) && (!value_.empty() || type_ == 'i'))
+                code = kept();
             if (sharedIndex_ >= 0) shared_[sharedIndex_] = code;
             return code;
         }
@@ -246,6 +255,7 @@ private:
     int col_ = -1;
     int phonetic_ = 0;
     int sharedIndex_ = -1;
+    bool arrayFormula_ = false;
     std::uint16_t xf_ = 0;
     char type_ = 'n';
     bool inCell_ = false;

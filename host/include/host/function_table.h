@@ -11,6 +11,10 @@ struct FunctionInfo {
     std::uint16_t biff;      // BIFF8 function number (SUM 4, AVERAGE 5, IF 1, ...)
     int minArgs;
     int maxArgs;
+    // The engine computes it exactly as Excel does, for every argument Excel takes. Only then
+    // is a formula read from a file recomputed; one calling any other function keeps the
+    // result the file stored.
+    bool exact = true;
     // A function of fixed argument count is stored as tFunc, the others as tFuncVar.
     bool fixedArgs() const { return minArgs == maxArgs; }
 };
