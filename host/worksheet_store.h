@@ -565,21 +565,11 @@ struct Worksheet::Store final : formula::EvalContext {
         if (fc.code->opaque) return;  // keeps its cached value
         ++computations;
         const CellAddress at = fc.at();
-        if (computeOnNumbers(*fc.code, at)) return;
         writeValue(at, formula::evaluate(*fc.code, at, *this));
     }
 
-    // ---- the common shapes, computed on the number arrays ---------------------------------
-    // A statistics sheet is tens of thousands of =C3-E3, =F3/H3 and =I3: when the cells they
-    // read hold numbers (or nothing, which counts as 0), they are computed here without the
-    // evaluator's operand stack. Anything else (texts, booleans, errors, a division by zero, a
-    // result that is not finite) goes to the evaluator.
-    bool numberForFormula(CellAddress a, double& out) const {
-        return numberAt(a, out, [](std::uint32_t) { return true; });
-    }
-    // The same, taking a formula's cell only when `formulaReady(slot)` says so.
-    template <class FormulaReady>
-    bool numberAt(CellAddress a, double& out, FormulaReady formulaReady) const {
+    // The evaluator's fast path reads numbers here, without making a Value.
+    bool numberAt(CellAddress a, double& out) const override {
         if (!validCell(a)) return false;
         const Column* c = columnIf(a.col);
         if (!c || a.row >= c->size()) {
@@ -587,7 +577,6 @@ struct Worksheet::Store final : formula::EvalContext {
             return true;
         }
         const auto r = static_cast<std::size_t>(a.row);
-        if (c->formulaCount && c->slot[r] && !formulaReady(c->slot[r])) return false;
         switch (static_cast<Value::Kind>(c->kind[r])) {
             case Value::Kind::Number: out = c->num[r]; return true;
             case Value::Kind::Empty: out = 0; return true;
@@ -612,40 +601,6 @@ struct Worksheet::Store final : formula::EvalContext {
         if (static_cast<Value::Kind>(c.kind[r]) == Value::Kind::Text) c.dropText(r);
         c.kind[r] = static_cast<std::uint8_t>(Value::Kind::Number);
         c.num[r] = n;
-    }
-
-    bool computeOnNumbers(const FormulaCode& code, CellAddress at, bool markChanged = true) {
-        const std::vector<Token>& rpn = code.rpn;
-        double a = 0, b = 0;
-        if (rpn.size() == 1 && rpn[0].kind == TokenKind::Ref) {
-            if (!numberForFormula(rpn[0].a.resolve(at), a)) return false;
-            writeNumber(at, a, markChanged);
-            return true;
-        }
-        if (rpn.size() != 3 || rpn[0].kind != TokenKind::Ref || rpn[1].kind != TokenKind::Ref) return false;
-        if (!numberForFormula(rpn[0].a.resolve(at), a) || !numberForFormula(rpn[1].a.resolve(at), b)) return false;
-        double r = 0;
-        if (!operateOnNumbers(rpn[2].kind, a, b, r)) return false;
-        writeNumber(at, r, markChanged);
-        return true;
-    }
-
-    // a op b for the four arithmetic operators, when the result is a finite number (a zero
-    // without its sign); the evaluator answers the rest (#DIV/0!, overflow, other operators).
-    static bool operateOnNumbers(TokenKind op, double a, double b, double& r) {
-        switch (op) {
-            case TokenKind::Add: r = a + b; break;
-            case TokenKind::Sub: r = a - b; break;
-            case TokenKind::Mul: r = a * b; break;
-            case TokenKind::Div:
-                if (b == 0) return false;
-                r = a / b;
-                break;
-            default: return false;
-        }
-        if (!std::isfinite(r)) return false;
-        if (r == 0) r = 0.0;
-        return true;
     }
 
     // Recomputes the formulas among `seeds` and every formula depending on a seed, directly

@@ -174,8 +174,58 @@ std::string toText(const Value& v) {
     return "";
 }
 
+bool EvalContext::numberAt(CellAddress at, double& out) const {
+    const Value v = cellValue(at);
+    if (v.isEmpty()) {
+        out = 0;
+        return true;
+    }
+    if (!v.isNumber()) return false;
+    out = v.number;
+    return true;
+}
+
+namespace {
+
+// a op b for the four arithmetic operators, when the result is a finite number (a zero
+// without its sign); the stack answers the rest (#DIV/0!, overflow, other operators).
+bool operateOnNumbers(TokenKind op, double a, double b, double& r) {
+    switch (op) {
+        case TokenKind::Add: r = a + b; break;
+        case TokenKind::Sub: r = a - b; break;
+        case TokenKind::Mul: r = a * b; break;
+        case TokenKind::Div:
+            if (b == 0) return false;
+            r = a / b;
+            break;
+        default: return false;
+    }
+    if (!std::isfinite(r)) return false;
+    if (r == 0) r = 0.0;
+    return true;
+}
+
+bool numberOfRef(const RefPart& part, CellAddress owner, const EvalContext& ctx, double& out) {
+    const CellAddress a = part.resolve(owner);
+    return validCell(a) && ctx.numberAt(a, out);
+}
+
+// A statistics sheet is tens of thousands of =C3-E3, =F3/H3 and =I3: when the cells they read
+// hold numbers (or nothing, which counts as 0) they are computed here. Anything else (texts,
+// booleans, errors, a division by zero, a result that is not finite) goes the general way.
+bool evaluateOnNumbers(const std::vector<Token>& rpn, CellAddress owner, const EvalContext& ctx, double& out) {
+    if (rpn.size() == 1 && rpn[0].kind == TokenKind::Ref) return numberOfRef(rpn[0].a, owner, ctx, out);
+    if (rpn.size() != 3 || rpn[0].kind != TokenKind::Ref || rpn[1].kind != TokenKind::Ref) return false;
+    double a = 0, b = 0;
+    return numberOfRef(rpn[0].a, owner, ctx, a) && numberOfRef(rpn[1].a, owner, ctx, b) &&
+           operateOnNumbers(rpn[2].kind, a, b, out);
+}
+
+}  // namespace
+
 Value evaluate(const FormulaCode& code, CellAddress owner, const EvalContext& ctx) {
     if (code.opaque) return Value::fromError(ErrorCode::Name);
+    if (double n = 0; evaluateOnNumbers(code.rpn, owner, ctx, n)) return Value::fromNumber(n);
     OperandStackLease lease;
     std::vector<Operand>& st = lease.stack();
     const auto bad = [] { return Value::fromError(ErrorCode::Value); };

@@ -31,6 +31,9 @@ public:
     virtual AreaStats areaStats(const CellRange& area, bool wantMinMax) const = 0;
     // Visits every non-empty value of an area; the visitor returns false to stop.
     virtual void forEachValue(const CellRange& area, const std::function<bool(const Value&)>& visit) const = 0;
+    // The number in a cell on the sheet, an empty one counting as 0; false for any other value.
+    // A store that holds numbers apart overrides this to answer without making a Value.
+    virtual bool numberAt(CellAddress at, double& out) const;
 };
 
 // An operand on the evaluation stack: a value, a cell reference or an area reference.
@@ -43,6 +46,8 @@ struct Operand {
     static Operand of(Value v) { Operand o; o.value = std::move(v); return o; }
 };
 
+// The formula's value in the cell at `owner`. The common shapes of a statistics sheet
+// (=C3-E3, =F3/H3, =I3) on cells holding numbers are computed without the operand stack.
 Value evaluate(const FormulaCode& code, CellAddress owner, const EvalContext& ctx);
 
 // Helpers shared with the functions.
@@ -53,6 +58,6 @@ bool toBoolean(const Value& v, bool& out, ErrorCode& err);
 std::string toText(const Value& v);
 Value numberResult(double n);  // #NUM! for infinities and NaN
 
-Operand callFunction(std::uint16_t func, std::span<Operand> args, const EvalContext& ctx);
+Operand callFunction(FunctionId func, std::span<Operand> args, const EvalContext& ctx);
 
 }  // namespace host::formula

@@ -1,60 +1,69 @@
-// The functions the engine computes, with their BIFF8 numbers and argument counts (as the
-// BIFF8 function table gives them: a fixed count is stored as tFunc, a range as tFuncVar).
+// The functions the engine computes, their argument counts and whether they compute as Excel
+// does, in FunctionId order.
 #include "host/function_table.h"
 #include "host/formula_code.h"
 
 #include <array>
 #include <cctype>
+#include <cstddef>
 
 namespace host {
 
 namespace {
 constexpr std::array<FunctionInfo, 44> kFunctions{{
-    {"COUNT", 0, 0, 30},
-    {"IF", 1, 2, 3},
-    {"ISNA", 2, 1, 1},
-    {"ISERROR", 3, 1, 1},
-    {"SUM", 4, 0, 30},
-    {"AVERAGE", 5, 1, 30},
-    {"MIN", 6, 1, 30},
-    {"MAX", 7, 1, 30},
-    {"NA", 10, 0, 0},
-    {"PI", 19, 0, 0},
-    {"SQRT", 20, 1, 1},
-    {"EXP", 21, 1, 1},
-    {"LN", 22, 1, 1},
-    {"LOG10", 23, 1, 1},
-    {"ABS", 24, 1, 1},
-    {"INT", 25, 1, 1},
-    {"SIGN", 26, 1, 1},
-    {"ROUND", 27, 2, 2},
-    {"LEN", 32, 1, 1},
-    {"VALUE", 33, 1, 1},
-    {"AND", 36, 1, 30},
-    {"OR", 37, 1, 30},
-    {"NOT", 38, 1, 1},
-    {"MOD", 39, 2, 2},
-    {"DATE", 65, 3, 3},
-    {"DAY", 67, 1, 1},
-    {"MONTH", 68, 1, 1},
-    {"YEAR", 69, 1, 1},
-    {"CHOOSE", 100, 2, 30},
-    {"LOWER", 112, 1, 1, false},   // letters beyond ASCII keep their case here
-    {"UPPER", 113, 1, 1, false},
-    {"ISERR", 126, 1, 1},
-    {"ISTEXT", 127, 1, 1},
-    {"ISNUMBER", 128, 1, 1},
-    {"ISBLANK", 129, 1, 1},
-    {"COUNTA", 169, 0, 30},
-    {"PRODUCT", 183, 0, 30},
-    {"ISNONTEXT", 190, 1, 1},
-    {"TRUNC", 197, 1, 2},
-    {"ISLOGICAL", 198, 1, 1},
-    {"ROUNDUP", 212, 2, 2},
-    {"ROUNDDOWN", 213, 2, 2},
-    {"CONCATENATE", 336, 0, 30},
-    {"POWER", 337, 2, 2},
+    {"COUNT", FunctionId::Count, 0, 30, true},
+    {"IF", FunctionId::If, 2, 3, true},
+    {"ISNA", FunctionId::IsNa, 1, 1, true},
+    {"ISERROR", FunctionId::IsError, 1, 1, true},
+    {"SUM", FunctionId::Sum, 0, 30, true},
+    {"AVERAGE", FunctionId::Average, 1, 30, true},
+    {"MIN", FunctionId::Min, 1, 30, true},
+    {"MAX", FunctionId::Max, 1, 30, true},
+    {"NA", FunctionId::Na, 0, 0, true},
+    {"PI", FunctionId::Pi, 0, 0, true},
+    {"SQRT", FunctionId::Sqrt, 1, 1, true},
+    {"EXP", FunctionId::Exp, 1, 1, true},
+    {"LN", FunctionId::Ln, 1, 1, true},
+    {"LOG10", FunctionId::Log10, 1, 1, true},
+    {"ABS", FunctionId::Abs, 1, 1, true},
+    {"INT", FunctionId::Int, 1, 1, true},
+    {"SIGN", FunctionId::Sign, 1, 1, true},
+    {"ROUND", FunctionId::Round, 2, 2, true},
+    {"LEN", FunctionId::Len, 1, 1, true},
+    {"VALUE", FunctionId::Value, 1, 1, true},
+    {"AND", FunctionId::And, 1, 30, true},
+    {"OR", FunctionId::Or, 1, 30, true},
+    {"NOT", FunctionId::Not, 1, 1, true},
+    {"MOD", FunctionId::Mod, 2, 2, true},
+    {"DATE", FunctionId::Date, 3, 3, true},
+    {"DAY", FunctionId::Day, 1, 1, true},
+    {"MONTH", FunctionId::Month, 1, 1, true},
+    {"YEAR", FunctionId::Year, 1, 1, true},
+    {"CHOOSE", FunctionId::Choose, 2, 30, true},
+    {"LOWER", FunctionId::Lower, 1, 1, false},   // letters beyond ASCII keep their case here
+    {"UPPER", FunctionId::Upper, 1, 1, false},
+    {"ISERR", FunctionId::IsErr, 1, 1, true},
+    {"ISTEXT", FunctionId::IsText, 1, 1, true},
+    {"ISNUMBER", FunctionId::IsNumber, 1, 1, true},
+    {"ISBLANK", FunctionId::IsBlank, 1, 1, true},
+    {"COUNTA", FunctionId::CountA, 0, 30, true},
+    {"PRODUCT", FunctionId::Product, 0, 30, true},
+    {"ISNONTEXT", FunctionId::IsNonText, 1, 1, true},
+    {"TRUNC", FunctionId::Trunc, 1, 2, true},
+    {"ISLOGICAL", FunctionId::IsLogical, 1, 1, true},
+    {"ROUNDUP", FunctionId::RoundUp, 2, 2, true},
+    {"ROUNDDOWN", FunctionId::RoundDown, 2, 2, true},
+    {"CONCATENATE", FunctionId::Concatenate, 0, 30, true},
+    {"POWER", FunctionId::Power, 2, 2, true},
 }};
+
+constexpr bool inIdOrder() {
+    for (std::size_t i = 0; i < kFunctions.size(); ++i) {
+        if (static_cast<std::size_t>(kFunctions[i].id) != i) return false;
+    }
+    return true;
+}
+static_assert(inIdOrder(), "the table is indexed by FunctionId");
 }  // namespace
 
 const FunctionInfo* functionByName(std::string_view name) {
@@ -69,22 +78,16 @@ const FunctionInfo* functionByName(std::string_view name) {
     return nullptr;
 }
 
-const FunctionInfo* functionByNumber(std::uint16_t biff) {
-    for (const auto& f : kFunctions) {
-        if (f.biff == biff) return &f;
-    }
-    return nullptr;
+const FunctionInfo* functionById(FunctionId id) {
+    const auto i = static_cast<std::size_t>(id);
+    return i < kFunctions.size() ? &kFunctions[i] : nullptr;
 }
-
-}  // namespace host
-
-namespace host {
 
 bool computedAsExcel(const FormulaCode& code) {
     if (code.opaque) return false;
     for (const Token& t : code.rpn) {
         if (t.kind != TokenKind::Func) continue;
-        const FunctionInfo* f = functionByNumber(t.func);
+        const FunctionInfo* f = functionById(t.func);
         if (!f || !f->exact) return false;
     }
     return true;

@@ -143,42 +143,43 @@ bool dateParts(double serial, Date& out) {
 
 }  // namespace
 
-Operand callFunction(std::uint16_t func, std::span<Operand> args, const EvalContext& ctx) {
+Operand callFunction(FunctionId func, std::span<Operand> args, const EvalContext& ctx) {
+    using F = FunctionId;
     ErrorCode err{};
     switch (func) {
-        case 4: {  // SUM
+        case F::Sum: {
             Fold f;
             if (!foldNumbers(args, ctx, f, err, false, false)) return error(err);
             return number(f.sum);
         }
-        case 5: {  // AVERAGE
+        case F::Average: {
             Fold f;
             if (!foldNumbers(args, ctx, f, err, false, false)) return error(err);
             if (f.count == 0) return error(ErrorCode::Div0);
             return number(f.sum / static_cast<double>(f.count));
         }
-        case 6:    // MIN
-        case 7: {  // MAX
+        case F::Min:
+        case F::Max: {
             Fold f;
             if (!foldNumbers(args, ctx, f, err, false, true)) return error(err);
             if (f.count == 0) return number(0);
-            return number(func == 6 ? f.min : f.max);
+            return number(func == F::Min ? f.min : f.max);
         }
-        case 183: {  // PRODUCT
+        case F::Product: {
             Fold f;
             if (!foldNumbers(args, ctx, f, err, true, false)) return error(err);
             return number(f.count == 0 ? 0 : f.product);
         }
-        case 0: return count(args, ctx, false);    // COUNT
-        case 169: return count(args, ctx, true);   // COUNTA
-        case 36: return logical(args, ctx, true);  // AND
-        case 37: return logical(args, ctx, false); // OR
-        case 38: {  // NOT
+        case F::Count: return count(args, ctx, false);
+        case F::CountA: return count(args, ctx, true);
+        case F::And: return logical(args, ctx, true);
+        case F::Or: return logical(args, ctx, false);
+        case F::Not: {
             bool b = false;
             if (!toBoolean(scalar(args[0], ctx), b, err)) return error(err);
             return boolean(!b);
         }
-        case 1: {  // IF
+        case F::If: {
             bool b = false;
             if (!toBoolean(scalar(args[0], ctx), b, err)) return error(err);
             if (b) {
@@ -189,7 +190,7 @@ Operand callFunction(std::uint16_t func, std::span<Operand> args, const EvalCont
             if (args[2].missing) return number(0);
             return args[2];
         }
-        case 100: {  // CHOOSE
+        case F::Choose: {
             double i = 0;
             if (!argNumber(args[0], ctx, i, err)) return error(err);
             const long k = static_cast<long>(std::trunc(i));
@@ -197,35 +198,35 @@ Operand callFunction(std::uint16_t func, std::span<Operand> args, const EvalCont
             if (args[k].missing) return number(0);
             return args[k];
         }
-        case 27: return rounding(args, ctx, detail::RoundMode::HalfAwayFromZero, false);  // ROUND
-        case 212: return rounding(args, ctx, detail::RoundMode::AwayFromZero, false);     // ROUNDUP
-        case 213: return rounding(args, ctx, detail::RoundMode::TowardZero, false);       // ROUNDDOWN
-        case 197: return rounding(args, ctx, detail::RoundMode::TowardZero, true);        // TRUNC
-        case 24:    // ABS
-        case 25:    // INT
-        case 26:    // SIGN
-        case 20:    // SQRT
-        case 21:    // EXP
-        case 22:    // LN
-        case 23: {  // LOG10
+        case F::Round: return rounding(args, ctx, detail::RoundMode::HalfAwayFromZero, false);
+        case F::RoundUp: return rounding(args, ctx, detail::RoundMode::AwayFromZero, false);
+        case F::RoundDown: return rounding(args, ctx, detail::RoundMode::TowardZero, false);
+        case F::Trunc: return rounding(args, ctx, detail::RoundMode::TowardZero, true);
+        case F::Abs:
+        case F::Int:
+        case F::Sign:
+        case F::Sqrt:
+        case F::Exp:
+        case F::Ln:
+        case F::Log10: {
             double x = 0;
             if (!argNumber(args[0], ctx, x, err)) return error(err);
             switch (func) {
-                case 24: return number(std::fabs(x));
-                case 25: return number(std::floor(x));
-                case 26: return number(x > 0 ? 1 : (x < 0 ? -1 : 0));
-                case 20: return x < 0 ? error(ErrorCode::Num) : number(std::sqrt(x));
-                case 21: return number(std::exp(x));
-                case 22: return x <= 0 ? error(ErrorCode::Num) : number(std::log(x));
+                case F::Abs: return number(std::fabs(x));
+                case F::Int: return number(std::floor(x));
+                case F::Sign: return number(x > 0 ? 1 : (x < 0 ? -1 : 0));
+                case F::Sqrt: return x < 0 ? error(ErrorCode::Num) : number(std::sqrt(x));
+                case F::Exp: return number(std::exp(x));
+                case F::Ln: return x <= 0 ? error(ErrorCode::Num) : number(std::log(x));
                 default: return x <= 0 ? error(ErrorCode::Num) : number(std::log10(x));
             }
         }
-        case 39:     // MOD
-        case 337: {  // POWER
+        case F::Mod:
+        case F::Power: {
             double a = 0, b = 0;
             if (!argNumber(args[0], ctx, a, err)) return error(err);
             if (!argNumber(args[1], ctx, b, err)) return error(err);
-            if (func == 39) {
+            if (func == F::Mod) {
                 if (b == 0) return error(ErrorCode::Div0);
                 return number(a - b * std::floor(a / b));
             }
@@ -233,9 +234,9 @@ Operand callFunction(std::uint16_t func, std::span<Operand> args, const EvalCont
             if (a == 0 && b < 0) return error(ErrorCode::Div0);
             return number(std::pow(a, b));
         }
-        case 19: return number(std::numbers::pi);  // PI
-        case 10: return error(ErrorCode::NA);      // NA
-        case 33: {  // VALUE
+        case F::Pi: return number(std::numbers::pi);
+        case F::Na: return error(ErrorCode::NA);
+        case F::Value: {
             const Value v = scalar(args[0], ctx);
             if (v.isError()) return Operand::of(v);
             if (v.isNumber()) return Operand::of(v);
@@ -245,24 +246,24 @@ Operand callFunction(std::uint16_t func, std::span<Operand> args, const EvalCont
             }
             return error(ErrorCode::Value);
         }
-        case 32:     // LEN
-        case 112:    // LOWER
-        case 113: {  // UPPER
+        case F::Len:
+        case F::Lower:
+        case F::Upper: {
             const Value v = scalar(args[0], ctx);
             if (v.isError()) return Operand::of(v);
             std::string s = toText(v);
-            if (func == 32) {  // characters, not bytes, of the UTF-8 text
+            if (func == F::Len) {  // characters, not bytes, of the UTF-8 text
                 std::size_t chars = 0;
                 for (unsigned char c : s) chars += (c & 0xC0) != 0x80;
                 return number(static_cast<double>(chars));
             }
             for (char& c : s) {
-                c = static_cast<char>(func == 112 ? std::tolower(static_cast<unsigned char>(c))
+                c = static_cast<char>(func == F::Lower ? std::tolower(static_cast<unsigned char>(c))
                                                   : std::toupper(static_cast<unsigned char>(c)));
             }
             return Operand::of(Value::fromText(std::move(s)));
         }
-        case 336: {  // CONCATENATE
+        case F::Concatenate: {
             std::string s;
             for (const Operand& a : args) {
                 const Value v = scalar(a, ctx);
@@ -271,29 +272,29 @@ Operand callFunction(std::uint16_t func, std::span<Operand> args, const EvalCont
             }
             return Operand::of(Value::fromText(std::move(s)));
         }
-        case 2:      // ISNA
-        case 3:      // ISERROR
-        case 126:    // ISERR
-        case 127:    // ISTEXT
-        case 128:    // ISNUMBER
-        case 129:    // ISBLANK
-        case 190:    // ISNONTEXT
-        case 198: {  // ISLOGICAL
+        case F::IsNa:
+        case F::IsError:
+        case F::IsErr:
+        case F::IsText:
+        case F::IsNumber:
+        case F::IsBlank:
+        case F::IsNonText:
+        case F::IsLogical: {
             const Value v = args[0].type == Operand::Type::Area && !(args[0].area.first == args[0].area.last)
                                 ? Value::fromError(ErrorCode::Value)
                                 : (args[0].type == Operand::Type::Value ? args[0].value : ctx.cellValue(args[0].area.first));
             switch (func) {
-                case 2: return boolean(v.isError() && v.error == ErrorCode::NA);
-                case 3: return boolean(v.isError());
-                case 126: return boolean(v.isError() && v.error != ErrorCode::NA);
-                case 127: return boolean(v.isText());
-                case 128: return boolean(v.isNumber());
-                case 129: return boolean(v.isEmpty() && isReference(args[0]));
-                case 190: return boolean(!v.isText());
+                case F::IsNa: return boolean(v.isError() && v.error == ErrorCode::NA);
+                case F::IsError: return boolean(v.isError());
+                case F::IsErr: return boolean(v.isError() && v.error != ErrorCode::NA);
+                case F::IsText: return boolean(v.isText());
+                case F::IsNumber: return boolean(v.isNumber());
+                case F::IsBlank: return boolean(v.isEmpty() && isReference(args[0]));
+                case F::IsNonText: return boolean(!v.isText());
                 default: return boolean(v.isBoolean());
             }
         }
-        case 65: {  // DATE
+        case F::Date: {
             double y = 0, m = 0, d = 0;
             if (!argNumber(args[0], ctx, y, err) || !argNumber(args[1], ctx, m, err) ||
                 !argNumber(args[2], ctx, d, err)) {
@@ -309,14 +310,14 @@ Operand callFunction(std::uint16_t func, std::span<Operand> args, const EvalCont
             if (serial < 0 || serial > 2958465) return error(ErrorCode::Num);
             return number(serial);
         }
-        case 67:    // DAY
-        case 68:    // MONTH
-        case 69: {  // YEAR
+        case F::Day:
+        case F::Month:
+        case F::Year: {
             double s = 0;
             if (!argNumber(args[0], ctx, s, err)) return error(err);
             Date d;
             if (!dateParts(s, d)) return error(ErrorCode::Num);
-            return number(func == 67 ? d.day : func == 68 ? d.month : d.year);
+            return number(func == F::Day ? d.day : func == F::Month ? d.month : d.year);
         }
         default: return error(ErrorCode::Name);
     }

@@ -55,7 +55,7 @@ std::size_t hashCode(const FormulaCode& code) {
             case TokenKind::Error: mix(h, static_cast<std::size_t>(t.error)); break;
             case TokenKind::Ref: mixRef(h, t.a); break;
             case TokenKind::Area: mixRef(h, t.a); mixRef(h, t.b); break;
-            case TokenKind::Func: mix(h, t.func * 256u + t.argc); break;
+            case TokenKind::Func: mix(h, static_cast<std::size_t>(t.func) * 256u + t.argc); break;
             default: break;
         }
     }

@@ -201,7 +201,7 @@ private:
         }
         Token tok;
         tok.kind = TokenKind::Func;
-        tok.func = f->biff;
+        tok.func = f->id;
         tok.argc = static_cast<std::uint8_t>(argc);
         code_.rpn.push_back(tok);
     }

@@ -76,8 +76,8 @@ std::string formulaText(const FormulaCode& code, CellAddress owner) {
             case TokenKind::Func: {
                 std::vector<std::string> args(t.argc);
                 for (int i = t.argc - 1; i >= 0; --i) args[i] = pop(st);
-                const FunctionInfo* f = functionByNumber(t.func);
-                std::string s = f ? std::string(f->name) : "FUNC" + std::to_string(t.func);
+                const FunctionInfo* f = functionById(t.func);
+                std::string s = f ? std::string(f->name) : "FUNC" + std::to_string(static_cast<int>(t.func));
                 s += '(';
                 for (int i = 0; i < t.argc; ++i) {
                     if (i) s += ',';

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "xls/biff_constants.h"
+#include "xls/biff_function_map.h"
 #include "xls/biff_string.h"
 #include "xls/byte_reader.h"
 #include "xls/formula_render.h"
@@ -10,8 +11,6 @@
 namespace host::xls {
 
 namespace {
-
-constexpr std::uint16_t kSumFunction = 4;
 
 Token tokenOf(TokenKind kind) {
     Token t;
@@ -31,7 +30,7 @@ RefPart relativePart(const RefField& f, CellAddress owner) {
 }
 
 // Decodes into `code`; false when a token is one the engine does not compute.
-bool decodeTokens(const FormulaTokens& f, CellAddress owner, FunctionLookup lookup, FormulaCode& code) {
+bool decodeTokens(const FormulaTokens& f, CellAddress owner, FormulaCode& code) {
     const auto tokens = f.tokens;
     code.rpn.reserve(tokens.size() / 3 + 1);
     int depth = 0;
@@ -46,12 +45,12 @@ bool decodeTokens(const FormulaTokens& f, CellAddress owner, FunctionLookup look
         code.rpn.push_back(tokenOf(kind));
         return true;
     };
-    auto func = [&](std::uint16_t number, int argc) {
-        const FunctionInfo* info = lookup ? lookup(number) : nullptr;
+    // A call of `info` (nullptr: a function the engine lacks) with `argc` arguments.
+    auto func = [&](const FunctionInfo* info, int argc) {
         if (!info || argc < info->minArgs || argc > info->maxArgs || !operands(argc)) return false;
         depth -= argc - 1;
         Token t = tokenOf(TokenKind::Func);
-        t.func = number;
+        t.func = info->id;
         t.argc = static_cast<std::uint8_t>(argc);
         code.rpn.push_back(t);
         return true;
@@ -94,7 +93,7 @@ bool decodeTokens(const FormulaTokens& f, CellAddress owner, FunctionLookup look
             case kPtgAttr:
                 // IF, CHOOSE, GOTO, SPACE and VOLATILE only steer Excel's evaluation or layout:
                 // the RPN alone gives the value. SUM of one argument is a function call.
-                if (t[1] & kAttrSum) ok = func(kSumFunction, 1);
+                if (t[1] & kAttrSum) ok = func(functionById(FunctionId::Sum), 1);
                 break;
             case kPtgErr: {
                 const auto e = errorFromCode(d[0]);
@@ -121,19 +120,16 @@ bool decodeTokens(const FormulaTokens& f, CellAddress owner, FunctionLookup look
                 const std::uint8_t base = ptg & 0x1F;
                 switch (base) {
                     case kPtgFunc: {
-                        const std::uint16_t number = loadU16(d);
-                        const FunctionInfo* info = lookup ? lookup(number) : nullptr;
-                        if (!info) return false;
-                        int argc = info->minArgs;
-                        if (!info->fixedArgs()) {
-                            const auto known = biffFunctionName(number);
-                            if (known.fixedArgs < 0) return false;
-                            argc = known.fixedArgs;
-                        }
-                        ok = func(number, argc);
+                        const BiffFunction* b = biffFunction(loadU16(d));
+                        if (!b || b->fixedArgs < 0) return false;
+                        ok = func(b->engine, b->fixedArgs);
                         break;
                     }
-                    case kPtgFuncVar: ok = func(loadU16(d + 1) & 0x7FFF, d[0] & 0x7F); break;
+                    case kPtgFuncVar: {
+                        const BiffFunction* b = biffFunction(std::uint16_t(loadU16(d + 1) & 0x7FFF));
+                        ok = func(b ? b->engine : nullptr, d[0] & 0x7F);
+                        break;
+                    }
                     case kPtgRef: case kPtgRefN: {
                         const bool offsets = base == kPtgRefN;
                         if (offsets != f.relativeForms && (offsets || (loadU16(d + 2) & 0xC000))) return false;
@@ -210,14 +206,13 @@ std::vector<std::uint8_t> cellValidBytes(const FormulaTokens& f, CellAddress own
 
 }  // namespace
 
-FormulaPtr decodeFormula(const FormulaTokens& f, CellAddress owner, const FormulaNames& names,
-                         FunctionLookup lookup) {
+FormulaPtr decodeFormula(const FormulaTokens& f, CellAddress owner, const FormulaNames& names) {
     auto code = std::make_shared<FormulaCode>();
     bool known = false;
     try {
         // An array formula computes element by element, which the engine does not do: it keeps
         // the results Excel stored.
-        known = !f.partOfArray && !f.array && decodeTokens(f, owner, lookup, *code);
+        known = !f.partOfArray && !f.array && decodeTokens(f, owner, *code);
     } catch (const HostError&) {
         known = false;  // a token that runs past the end: keep the bytes, show what we can
     }

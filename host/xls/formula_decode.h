@@ -3,19 +3,15 @@
 #include <cstdint>
 
 #include "host/formula_code.h"
-#include "host/function_table.h"
 #include "xls/formula_tokens.h"
 
 namespace host::xls {
-
-using FunctionLookup = const FunctionInfo* (*)(std::uint16_t biffNumber);
 
 // Decodes the tokens of the formula in the cell at `owner`. References come out relative to
 // `owner` where the file marks them relative. Tokens the engine cannot compute give an opaque
 // code: the token bytes as valid in `owner` (relative N forms made absolute) and a rendering
 // of the formula for display. Never throws on bad tokens: what cannot be read is opaque.
-FormulaPtr decodeFormula(const FormulaTokens& formula, CellAddress owner, const FormulaNames& names,
-                         FunctionLookup lookup = &functionByNumber);
+FormulaPtr decodeFormula(const FormulaTokens& formula, CellAddress owner, const FormulaNames& names);
 
 // The opaque code of a formula the engine decodes but does not compute as Excel does: the
 // cell keeps the result the file stored, and the writer these tokens.

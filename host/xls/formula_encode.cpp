@@ -5,7 +5,9 @@
 #include <cstring>
 
 #include "host/function_table.h"
+#include "host/host_error.h"
 #include "xls/biff_constants.h"
+#include "xls/biff_function_map.h"
 #include "xls/biff_record_writer.h"
 #include "xls/biff_text.h"
 
@@ -88,14 +90,18 @@ void putString(std::vector<std::uint8_t>& out, const std::string& s) {
 }
 
 void putFunction(std::vector<std::uint8_t>& out, const Token& t) {
-    const FunctionInfo* info = functionByNumber(t.func);
-    if (info && info->fixedArgs() && info->minArgs == t.argc) {
+    const BiffFunction* f = biffFunction(t.func);
+    if (!f) {
+        const FunctionInfo* info = functionById(t.func);
+        throw HostError("the function " + std::string(info ? info->name : "?") + " cannot be stored in an .xls file");
+    }
+    if (f->fixedArgs >= 0 && f->fixedArgs == t.argc) {
         out.push_back(kPtgFunc | kClassValue);
     } else {
         out.push_back(kPtgFuncVar | kClassValue);
         out.push_back(t.argc);
     }
-    put16(out, t.func);
+    put16(out, f->number);
 }
 
 }  // namespace

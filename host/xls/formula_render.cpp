@@ -1,5 +1,7 @@
 #include "xls/formula_render.h"
 
+#include "xls/biff_function_map.h"
+
 #include <cctype>
 #include <cstdio>
 #include <vector>
@@ -198,8 +200,8 @@ std::optional<std::string> renderFormula(std::span<const std::uint8_t> tokens, C
             const std::uint8_t* d = t.data() + 1;
             switch (base) {
                 case kPtgFunc: {
-                    const auto f = biffFunctionName(loadU16(d));
-                    if (f.name.empty() || f.fixedArgs < 0 || !call(f.name, f.fixedArgs)) return std::nullopt;
+                    const BiffFunction* f = biffFunction(loadU16(d));
+                    if (!f || f->fixedArgs < 0 || !call(f->name, f->fixedArgs)) return std::nullopt;
                     break;
                 }
                 case kPtgFuncVar: {
@@ -213,8 +215,8 @@ std::optional<std::string> renderFormula(std::span<const std::uint8_t> tokens, C
                         if (!call(name, argc - 1)) return std::nullopt;
                         break;
                     }
-                    const auto f = biffFunctionName(number);
-                    if (f.name.empty() || !call(f.name, argc)) return std::nullopt;
+                    const BiffFunction* f = biffFunction(number);
+                    if (!f || !call(f->name, argc)) return std::nullopt;
                     break;
                 }
                 case kPtgName: stack.push_back(definedName(loadU16(d), names)); break;

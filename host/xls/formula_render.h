@@ -30,12 +30,5 @@ struct RefField {
 };
 RefField readRefField(std::uint16_t row, std::uint16_t col, CellAddress owner, bool relativeForm);
 
-// Excel's name for a BIFF function number, and its argument count when fixed (-1 varies);
-// empty name when unknown.
-struct BiffFunctionName {
-    std::string_view name;
-    int fixedArgs;
-};
-BiffFunctionName biffFunctionName(std::uint16_t number);
 
 }  // namespace host::xls

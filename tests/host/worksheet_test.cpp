@@ -406,7 +406,7 @@ TEST(DamagedCode, MalformedTokensGiveErrorValues) {
     auto code = std::make_shared<host::FormulaCode>();
     host::Token sum;
     sum.kind = host::TokenKind::Func;
-    sum.func = 4;
+    sum.func = host::FunctionId::Sum;
     sum.argc = 3;  // more arguments than the stack holds
     code->rpn = {sum};
     s.setFormula({0, 0}, code);

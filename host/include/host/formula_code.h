@@ -5,12 +5,14 @@
 #include <vector>
 
 #include "host/address.h"
+#include "host/function_table.h"
 #include "host/value.h"
 
 namespace host {
 
-// A compiled formula: tokens in reverse Polish order, the order BIFF8 stores them in, so the
-// .xls reader and writer translate token for token.
+// A compiled formula: tokens in reverse Polish order (the order BIFF8 stores them in too, so the
+// .xls reader and writer translate token for token). Functions are named by the engine's own
+// FunctionId; a file format maps its function numbers on its own side.
 //
 // References are position-independent: a relative row or column holds the offset from the
 // cell that owns the formula, an absolute one the zero-based row or column itself. So the
@@ -26,7 +28,7 @@ enum class TokenKind : std::uint8_t {
     Lt, Le, Eq, Ge, Gt, Ne,
     Plus, Minus, Percent,  // unary + and -, postfix %
     Paren,                 // parentheses as written, kept so the text reads back the same
-    Func,                  // function call: func = BIFF function number, argc arguments
+    Func,                  // function call: func, with argc arguments
 };
 
 struct RefPart {
@@ -44,7 +46,7 @@ struct RefPart {
 struct Token {
     TokenKind kind = TokenKind::Number;
     std::uint8_t argc = 0;    // Func
-    std::uint16_t func = 0;   // Func: BIFF function number (SUM 4, AVERAGE 5, IF 1, ...)
+    FunctionId func = FunctionId::Count;  // Func
     double number = 0;        // Number
     std::uint32_t string = 0; // String: index into FormulaCode::strings
     bool boolean = false;     // Boolean

@@ -4,22 +4,27 @@
 
 namespace host {
 
-// The functions the formula engine computes, with their BIFF function numbers so that the
-// .xls reader and writer translate calls without a table of their own.
+// The functions the formula engine computes, by the engine's own codes. File formats map these
+// codes to theirs on their own side (the .xls filter's BIFF function map).
+enum class FunctionId : std::uint16_t {
+    Count, If, IsNa, IsError, Sum, Average, Min, Max, Na, Pi, Sqrt, Exp, Ln, Log10, Abs, Int,
+    Sign, Round, Len, Value, And, Or, Not, Mod, Date, Day, Month, Year, Choose, Lower, Upper,
+    IsErr, IsText, IsNumber, IsBlank, CountA, Product, IsNonText, Trunc, IsLogical, RoundUp,
+    RoundDown, Concatenate, Power,
+};
+
 struct FunctionInfo {
     std::string_view name;   // upper case, as formulas read back
-    std::uint16_t biff;      // BIFF8 function number (SUM 4, AVERAGE 5, IF 1, ...)
+    FunctionId id;
     int minArgs;
     int maxArgs;
     // The engine computes it exactly as Excel does, for every argument Excel takes. Only then
     // is a formula read from a file recomputed; one calling any other function keeps the
     // result the file stored.
-    bool exact = true;
-    // A function of fixed argument count is stored as tFunc, the others as tFuncVar.
-    bool fixedArgs() const { return minArgs == maxArgs; }
+    bool exact;
 };
 
 const FunctionInfo* functionByName(std::string_view name);   // any case; nullptr if unknown
-const FunctionInfo* functionByNumber(std::uint16_t biff);     // nullptr if unknown
+const FunctionInfo* functionById(FunctionId id);              // nullptr only for a damaged code
 
 }  // namespace host

@@ -1,7 +1,6 @@
-#include <array>
-#include <utility>
+#include "xls/biff_function_map.h"
 
-#include "xls/formula_render.h"
+#include <vector>
 
 namespace host::xls {
 
@@ -12,7 +11,8 @@ struct Entry {
     int fixedArgs;  // -1: a variable count (tFuncVar)
 };
 
-// Excel's worksheet functions by BIFF number, for showing formulas the engine does not compute.
+// Excel's worksheet functions in BIFF number order. The engine's functions are matched by name,
+// so a function the engine gains is read and written as soon as Excel has it here.
 constexpr Entry kFunctions[] = {
     {0, "COUNT", -1}, {1, "IF", -1}, {2, "ISNA", 1}, {3, "ISERROR", 1}, {4, "SUM", -1},
     {5, "AVERAGE", -1}, {6, "MIN", -1}, {7, "MAX", -1}, {8, "ROW", -1}, {9, "COLUMN", -1},
@@ -69,23 +69,41 @@ constexpr Entry kFunctions[] = {
     {362, "MAXA", -1}, {363, "MINA", -1}, {364, "STDEVPA", -1}, {365, "VARPA", -1},
     {366, "STDEVA", -1}, {367, "VARA", -1},
 };
+
+struct Tables {
+    std::vector<BiffFunction> byNumber;        // indexed by BIFF number; empty name in the gaps
+    std::vector<const BiffFunction*> byId;     // indexed by FunctionId
+};
+
+const Tables& tables() {
+    static const Tables t = [] {
+        Tables built;
+        built.byNumber.resize(std::size_t(kFunctions[std::size(kFunctions) - 1].number) + 1);
+        for (const Entry& e : kFunctions) {
+            built.byNumber[e.number] = BiffFunction{e.number, e.name, e.fixedArgs, functionByName(e.name)};
+        }
+        for (std::uint16_t i = 0; const FunctionInfo* f = functionById(FunctionId(i)); ++i) {
+            built.byId.push_back(nullptr);
+            for (const BiffFunction& b : built.byNumber) {
+                if (b.engine == f) built.byId.back() = &b;
+            }
+        }
+        return built;
+    }();
+    return t;
+}
+
 }  // namespace
 
-BiffFunctionName biffFunctionName(std::uint16_t number) {
-    // The table is in number order.
-    std::size_t lo = 0, hi = std::size(kFunctions);
-    while (lo < hi) {
-        const std::size_t mid = (lo + hi) / 2;
-        if (kFunctions[mid].number < number) {
-            lo = mid + 1;
-        } else {
-            hi = mid;
-        }
-    }
-    if (lo < std::size(kFunctions) && kFunctions[lo].number == number) {
-        return {kFunctions[lo].name, kFunctions[lo].fixedArgs};
-    }
-    return {{}, -1};
+const BiffFunction* biffFunction(std::uint16_t number) {
+    const auto& t = tables().byNumber;
+    return number < t.size() && !t[number].name.empty() ? &t[number] : nullptr;
+}
+
+const BiffFunction* biffFunction(FunctionId id) {
+    const auto& t = tables().byId;
+    const auto i = std::size_t(id);
+    return i < t.size() ? t[i] : nullptr;
 }
 
 }  // namespace host::xls
