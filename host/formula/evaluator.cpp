@@ -125,9 +125,15 @@ Value scalar(const Operand& o, const EvalContext& ctx) {
     switch (o.type) {
         case Operand::Type::Value: return o.value;
         case Operand::Type::Ref: return ctx.cellValue(o.area.first);
-        case Operand::Type::Area:
-            if (o.area.first == o.area.last) return ctx.cellValue(o.area.first);
+        case Operand::Type::Area: {
+            const CellRange& r = o.area;
+            if (r.first == r.last) return ctx.cellValue(r.first);
+            if (r.first.col == r.last.col && o.anchor.row >= r.first.row && o.anchor.row <= r.last.row)
+                return ctx.cellValue({o.anchor.row, r.first.col});
+            if (r.first.row == r.last.row && o.anchor.col >= r.first.col && o.anchor.col <= r.last.col)
+                return ctx.cellValue({r.first.row, o.anchor.col});
             return Value::fromError(ErrorCode::Value);
+        }
     }
     return Value::fromError(ErrorCode::Value);
 }
@@ -263,6 +269,7 @@ Value evaluate(const FormulaCode& code, CellAddress owner, const EvalContext& ct
                 } else {
                     Operand o;
                     o.type = Operand::Type::Area;
+                    o.anchor = owner;
                     o.area = {{std::min(a.row, b.row), std::min(a.col, b.col)},
                               {std::max(a.row, b.row), std::max(a.col, b.col)}};
                     st.push_back(o);

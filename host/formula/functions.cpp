@@ -106,10 +106,9 @@ Operand logical(std::span<Operand> args, const EvalContext& ctx, bool isAnd) {
             if (failed) return error(err);
             continue;
         }
-        if (a.missing) continue;
-        bool b = false;
+        bool b = false;   // an omitted argument is FALSE: AND(,TRUE) is FALSE
         ErrorCode err{};
-        if (!toBoolean(a.value, b, err)) return error(err);
+        if (!a.missing && !toBoolean(a.value, b, err)) return error(err);
         any = true;
         acc = isAnd ? (acc && b) : (acc || b);
     }
@@ -252,9 +251,9 @@ Operand callFunction(FunctionId func, std::span<Operand> args, const EvalContext
             const Value v = scalar(args[0], ctx);
             if (v.isError()) return Operand::of(v);
             std::string s = toText(v);
-            if (func == F::Len) {  // characters, not bytes, of the UTF-8 text
+            if (func == F::Len) {  // UTF-16 code units, as Excel counts: a character past U+FFFF is 2
                 std::size_t chars = 0;
-                for (unsigned char c : s) chars += (c & 0xC0) != 0x80;
+                for (unsigned char c : s) chars += ((c & 0xC0) != 0x80) + (c >= 0xF0);
                 return number(static_cast<double>(chars));
             }
             for (char& c : s) {
@@ -280,16 +279,14 @@ Operand callFunction(FunctionId func, std::span<Operand> args, const EvalContext
         case F::IsBlank:
         case F::IsNonText:
         case F::IsLogical: {
-            const Value v = args[0].type == Operand::Type::Area && !(args[0].area.first == args[0].area.last)
-                                ? Value::fromError(ErrorCode::Value)
-                                : (args[0].type == Operand::Type::Value ? args[0].value : ctx.cellValue(args[0].area.first));
+            const Value v = scalar(args[0], ctx);
             switch (func) {
                 case F::IsNa: return boolean(v.isError() && v.error == ErrorCode::NA);
                 case F::IsError: return boolean(v.isError());
                 case F::IsErr: return boolean(v.isError() && v.error != ErrorCode::NA);
                 case F::IsText: return boolean(v.isText());
                 case F::IsNumber: return boolean(v.isNumber());
-                case F::IsBlank: return boolean(v.isEmpty() && isReference(args[0]));
+                case F::IsBlank: return boolean(v.isEmpty() && isReference(args[0]) && !args[0].missing);
                 case F::IsNonText: return boolean(!v.isText());
                 default: return boolean(v.isBoolean());
             }
