@@ -10,7 +10,7 @@
 namespace host {
 
 namespace {
-constexpr std::array<FunctionInfo, 44> kFunctions{{
+constexpr std::array<FunctionInfo, 54> kFunctions{{
     {"COUNT", FunctionId::Count, 0, 30, true},
     {"IF", FunctionId::If, 2, 3, true},
     {"ISNA", FunctionId::IsNa, 1, 1, true},
@@ -55,6 +55,18 @@ constexpr std::array<FunctionInfo, 44> kFunctions{{
     {"ROUNDDOWN", FunctionId::RoundDown, 2, 2, true},
     {"CONCATENATE", FunctionId::Concatenate, 0, 30, true},
     {"POWER", FunctionId::Power, 2, 2, true},
+    {"SUMIF", FunctionId::SumIf, 2, 3, true},
+    {"COUNTIF", FunctionId::CountIf, 2, 2, true},
+    {"AVERAGEIF", FunctionId::AverageIf, 2, 3, true},
+    {"SUMPRODUCT", FunctionId::SumProduct, 1, 30, true},
+    {"VLOOKUP", FunctionId::VLookup, 3, 4, false, true},
+    {"MATCH", FunctionId::Match, 2, 3, false, true},
+    {"INDEX", FunctionId::Index, 2, 3, true},
+    {"IFERROR", FunctionId::IfError, 2, 2, true},
+    {"WEEKDAY", FunctionId::Weekday, 1, 2, true},
+    // Read from a file, TODAY keeps the day the file was last computed on, as readers that do not
+    // recompute show it and as a save must keep it; typed, it gives the day.
+    {"TODAY", FunctionId::Today, 0, 0, false},
 }};
 
 constexpr bool inIdOrder() {
@@ -85,10 +97,17 @@ const FunctionInfo* functionById(FunctionId id) {
 
 bool computedAsExcel(const FormulaCode& code) {
     if (code.opaque) return false;
-    for (const Token& t : code.rpn) {
+    for (std::size_t i = 0; i < code.rpn.size(); ++i) {
+        const Token& t = code.rpn[i];
         if (t.kind != TokenKind::Func) continue;
         const FunctionInfo* f = functionById(t.func);
-        if (!f || !f->exact) return false;
+        if (!f) return false;
+        if (f->exact) continue;
+        if (!f->exactWhenMatchingExactly || t.argc != f->maxArgs || i == 0) return false;
+        const Token& last = code.rpn[i - 1];   // a literal last argument is the token before the call
+        const bool zero = (last.kind == TokenKind::Number && last.number == 0) ||
+                          (last.kind == TokenKind::Boolean && !last.boolean);
+        if (!zero) return false;
     }
     return true;
 }
