@@ -225,6 +225,10 @@ FormulaPtr keptFormula(const FormulaTokens& f, CellAddress owner, const FormulaN
     code->opaque = true;
     code->biff = cellValidBytes(f, owner);
     code->biffExtra.assign(f.extra.begin(), f.extra.end());
+    if (f.array) {
+        code->array = true;
+        code->arrayRange = {{f.arrayFirstRow, f.arrayFirstCol}, {f.arrayLastRow, f.arrayLastCol}};
+    }
     std::optional<std::string> text;
     try {
         text = renderFormula(f.tokens, owner, f.relativeForms, names);

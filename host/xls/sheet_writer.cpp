@@ -93,6 +93,8 @@ private:
     void writeRks(int row, std::span<const CellFields> run);
     void writeConstant(int row, const CellFields& cell, std::uint16_t xf);
     void writeFormula(int row, const CellFields& cell, std::uint16_t xf);
+    void writeArrayFormula(CellAddress at, const CellFields& cell, std::uint16_t xf);
+    void writeStringResult(const CellFields& cell);
 
     // The cells down one column that share one formula: a run of cells holding the same code
     // (the same formula moved down a row each time), cut into groups of kMostSharedCells rows
@@ -235,6 +237,10 @@ void CellRecordWriter::writeSharedFormula(const SharedGroup& group, int col) {
 
 void CellRecordWriter::writeFormula(int row, const CellFields& cell, std::uint16_t xf) {
     const CellAddress at{row, cell.col};
+    if (cell.formula->array) {
+        writeArrayFormula(at, cell, xf);
+        return;
+    }
     const SharedGroup& group = sharedGroup(row, cell.col, *cell.formula);
     if (group.shared) {
         // A cell of a shared formula points at the group's first cell, whose record the
@@ -260,11 +266,48 @@ void CellRecordWriter::writeFormula(int row, const CellFields& cell, std::uint16
         std::memcpy(p + 16, rgce.data(), rgce.size());
     }
 
+    writeStringResult(cell);
+}
+
+void CellRecordWriter::writeStringResult(const CellFields& cell) {
     if (cell.valueKind == Value::Kind::Text && !cell.text.empty()) {
         ContinuedRecordWriter string(*out_, kString);
         string.writeString(toBiffText(cell.text));
         string.finish();
     }
+}
+
+void CellRecordWriter::writeArrayFormula(CellAddress at, const CellFields& cell, std::uint16_t xf) {
+    // Each cell of an array formula points at its first cell, whose record the ARRAY record
+    // follows with the tokens (and any array constants after them).
+    const FormulaCode& code = *cell.formula;
+    const CellAddress first = code.arrayRange.first;
+    std::uint8_t* p = cellRecord(kFormula, 22 + 5, at.row, at.col, xf);
+    storeCachedResult(p, cell);
+    store16(p + 8, 0);
+    store32(p + 10, 0);
+    store16(p + 14, 5);
+    p[16] = kPtgExp;
+    store16(p + 17, std::uint16_t(first.row));
+    store16(p + 19, std::uint16_t(first.col));
+    if (at == first) {
+        const std::size_t body = 14 + code.biff.size() + code.biffExtra.size();
+        if (body > 8224 || code.biff.size() > kMaxFormulaTokenBytes)
+            throw HostError("The formula in " + formatAddress(at, false) + " is too long to save.");
+        std::uint8_t* a = out_->room(4 + body);
+        store16(a, kArray);
+        store16(a + 2, std::uint16_t(body));
+        store16(a + 4, std::uint16_t(code.arrayRange.first.row));
+        store16(a + 6, std::uint16_t(code.arrayRange.last.row));
+        a[8] = std::uint8_t(code.arrayRange.first.col);
+        a[9] = std::uint8_t(code.arrayRange.last.col);
+        store16(a + 10, 0);   // options
+        store32(a + 12, 0);   // cache id
+        store16(a + 16, std::uint16_t(code.biff.size()));
+        std::memcpy(a + 18, code.biff.data(), code.biff.size());
+        if (!code.biffExtra.empty()) std::memcpy(a + 18 + code.biff.size(), code.biffExtra.data(), code.biffExtra.size());
+    }
+    writeStringResult(cell);
 }
 
 void CellRecordWriter::addRow(int row, std::span<const CellFields> cells) {

@@ -69,6 +69,11 @@ struct FormulaCode {
     // What follows the tokens in the FORMULA record (rgcb): the data of array constants and
     // tMemArea tokens in `biff`, written back right after them. Usually empty.
     std::vector<std::uint8_t> biffExtra;
+    // An array formula (entered with Ctrl+Shift+Enter), kept as Excel stored it: `biff` are
+    // the tokens of its ARRAY record, `arrayRange` the cells it fills. The writer gives each of
+    // them a tExp to the first and writes the ARRAY record after the first.
+    bool array = false;
+    CellRange arrayRange;
     std::string text;
 
     friend bool operator==(const FormulaCode&, const FormulaCode&) = default;
