@@ -9,7 +9,7 @@ namespace host {
 
 void Worksheet::Store::recompute(const std::vector<CellAddress>& seeds) {
     if (loading) return;
-    ensureIndex();
+    index.ensure();
     if (marks.size() < formulas.size()) {
         marks.resize(formulas.size(), 0);
         nodeOfSlot.resize(formulas.size(), 0);
@@ -37,13 +37,13 @@ void Worksheet::Store::recompute(const std::vector<CellAddress>& seeds) {
         if (const std::uint32_t slot = slotAt(s)) {
             nodeOf(slot);
         } else {
-            forEachDependent(s, [&](std::uint32_t d) { nodeOf(d); });
+            index.forEachDependent(s, [&](std::uint32_t d) { nodeOf(d); });
         }
     }
     while (!work.empty()) {
         const std::uint32_t xs = work.back();
         work.pop_back();
-        forEachDependent(formulas[nodes[xs]].at(), [&](std::uint32_t d) {
+        index.forEachDependent(formulas[nodes[xs]].at(), [&](std::uint32_t d) {
             const std::uint32_t ds = nodeOf(d);
             out[xs].push_back(ds);
         });

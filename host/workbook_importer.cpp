@@ -1,5 +1,6 @@
 #include "host/workbook_importer.h"
 
+#include "formula/intern.h"
 #include "host/host_error.h"
 
 namespace host {
@@ -94,7 +95,8 @@ void WorkbookImporter::sharedFormula(int index, const FormulaPtr& code) {
     if (index < 0 || index >= kMaxSharedFormulas) return;
     const auto i = static_cast<std::size_t>(index);
     if (i >= sharedCodes_.size()) sharedCodes_.resize(i + 1);
-    sharedCodes_[i] = code;
+    // Interned once here, so each of its cells hands the sheet a code it already holds.
+    sharedCodes_[i] = formula::intern(code);
 }
 
 void WorkbookImporter::sharedFormulaCell(CellAddress at, std::uint16_t style, int index, const Value& cached) {

@@ -1,4 +1,6 @@
-// The worksheet: a column-major cell store, the dependency index and recalculation.
+// The worksheet: a front over its store (worksheet_store.h), which joins a column-major cell
+// store (column_store.h), the dependency index (dependency_index.h) and recalculation
+// (recalculation.cpp).
 //
 // Cells are stored column by column in contiguous arrays (value kind, number, style, formula
 // slot), so an aggregate over B3:B32002 is a tight loop over two arrays. Texts live beside the
@@ -116,7 +118,7 @@ void Worksheet::setValue(CellAddress at, const Value& value) {
     requireCell(at);
     store_->dropFormula(at);
     store_->writeValue(at, value);
-    Store::Column& c = store_->column(at.col);
+    Column& c = store_->column(at.col);
     c.content[static_cast<std::size_t>(at.row)] = value.isEmpty() ? None : Constant;
     if (!store_->loading) store_->recompute({at});
 }
@@ -124,7 +126,7 @@ void Worksheet::setValue(CellAddress at, const Value& value) {
 void Worksheet::setNumber(CellAddress at, double number) {
     requireCell(at);
     store_->dropFormula(at);
-    Store::Column& c = store_->column(at.col);
+    Column& c = store_->column(at.col);
     c.ensure(at.row);
     store_->writeNumber(at, number);
     c.content[static_cast<std::size_t>(at.row)] = Constant;
@@ -155,7 +157,7 @@ void Worksheet::clearContents(CellAddress at) {
 
 const FormulaCode* Worksheet::formulaAt(CellAddress at) const {
     if (!validCell(at)) return nullptr;
-    const Store::Column* c = store_->columnIf(at.col);
+    const Column* c = store_->columnIf(at.col);
     if (!c || at.row >= c->size()) return nullptr;
     const auto r = static_cast<std::size_t>(at.row);
     return c->content[r] == Formula ? store_->formulas[c->slot[r]].code : nullptr;
@@ -165,7 +167,7 @@ CellView Worksheet::cell(CellAddress at) const {
     CellView v;
     v.at = at;
     if (!validCell(at)) return v;
-    const Store::Column* c = store_->columnIf(at.col);
+    const Column* c = store_->columnIf(at.col);
     if (!c || at.row >= c->size()) return v;
     const auto r = static_cast<std::size_t>(at.row);
     v.style = c->style[r];
@@ -208,7 +210,7 @@ void Worksheet::forEachCell(const std::function<void(const CellView&)>& visit) c
     const int ncols = static_cast<int>(store_->cols.size());
     for (int r = 0; r < rows; ++r) {
         for (int col = 0; col < ncols; ++col) {
-            const Store::Column& c = store_->cols[static_cast<std::size_t>(col)];
+            const Column& c = store_->cols[static_cast<std::size_t>(col)];
             if (r >= c.size()) continue;
             const auto rr = static_cast<std::size_t>(r);
             const std::uint8_t content = c.content[rr];
@@ -237,13 +239,13 @@ void Worksheet::walkRows(RowVisit visit, void* context, int firstRow, int endRow
         const std::uint8_t* kind;
         const double* num;
         const std::uint32_t* slot;
-        const Store::Column* column;
+        const Column* column;
         int size;
     };
     std::vector<ColumnArrays> cols;
     cols.reserve(store_->cols.size());
     int rows = 0;
-    for (const Store::Column& c : store_->cols) {
+    for (const Column& c : store_->cols) {
         cols.push_back({c.content.data(), c.style.data(), c.kind.data(), c.num.data(), c.slot.data(), &c, c.size()});
         rows = std::max(rows, c.size());
     }
@@ -281,7 +283,7 @@ void Worksheet::walkRows(RowVisit visit, void* context, int firstRow, int endRow
 
 int Worksheet::rowExtent() const {
     int rows = 0;
-    for (const Store::Column& c : store_->cols) rows = std::max(rows, c.size());
+    for (const Column& c : store_->cols) rows = std::max(rows, c.size());
     return rows;
 }
 
@@ -289,7 +291,7 @@ std::optional<CellRange> Worksheet::usedRange() const {
     std::optional<CellRange> used;
     const int ncols = static_cast<int>(store_->cols.size());
     for (int col = 0; col < ncols; ++col) {
-        const Store::Column& c = store_->cols[static_cast<std::size_t>(col)];
+        const Column& c = store_->cols[static_cast<std::size_t>(col)];
         int first = -1, last = -1;
         for (int r = 0; r < c.size(); ++r) {
             const auto rr = static_cast<std::size_t>(r);
@@ -310,7 +312,7 @@ std::optional<CellRange> Worksheet::usedRange() const {
 }
 
 std::uint16_t Worksheet::styleIndex(CellAddress at) const {
-    const Store::Column* c = store_->columnIf(at.col);
+    const Column* c = store_->columnIf(at.col);
     if (!c || at.row < 0 || at.row >= c->size()) return 0;
     return c->style[static_cast<std::size_t>(at.row)];
 }
@@ -319,7 +321,7 @@ void Worksheet::setStyleIndex(CellAddress at, std::uint16_t index) {
     requireCell(at);
     if (index >= styles_->size()) throw HostError("Style " + std::to_string(index) + " does not exist.");
     if (index == 0 && styleIndex(at) == 0) return;
-    Store::Column& c = store_->column(at.col);
+    Column& c = store_->column(at.col);
     c.ensure(at.row);
     c.style[static_cast<std::size_t>(at.row)] = index;
 }
@@ -378,11 +380,11 @@ void Worksheet::setColumnWidth(int col, double width) {
 
 void Worksheet::beginLoad() {
     store_->loading = true;
-    store_->dropIndex();
+    store_->index.drop();
 }
 
 void Worksheet::loadNumber(CellAddress at, double number, std::uint16_t styleIndex) {
-    Store::Column* c = styleIndex < styles_->size() ? store_->emptyCellToLoad(at) : nullptr;
+    Column* c = styleIndex < styles_->size() ? store_->emptyCellToLoad(at) : nullptr;
     if (!c) {
         setNumber(at, number);
         if (styleIndex) setStyleIndex(at, styleIndex);
@@ -398,7 +400,7 @@ void Worksheet::loadNumber(CellAddress at, double number, std::uint16_t styleInd
 }
 
 void Worksheet::loadFormula(CellAddress at, const FormulaPtr& code, const Value& cached, std::uint16_t styleIndex) {
-    Store::Column* c = code && styleIndex < styles_->size() ? store_->emptyCellToLoad(at) : nullptr;
+    Column* c = code && styleIndex < styles_->size() ? store_->emptyCellToLoad(at) : nullptr;
     if (!c) {
         setFormula(at, code, cached);
         if (styleIndex) setStyleIndex(at, styleIndex);

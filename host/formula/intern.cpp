@@ -60,10 +60,7 @@ std::size_t hashCode(const FormulaCode& code) {
         }
     }
     mix(h, code.opaque);
-    if (code.opaque) {
-        for (auto b : code.biff) mix(h, b);
-        mix(h, std::hash<std::string>{}(code.text));
-    }
+    if (code.opaque) mix(h, std::hash<std::string>{}(code.text));
     return h;
 }
 

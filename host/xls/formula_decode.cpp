@@ -206,7 +206,7 @@ std::vector<std::uint8_t> cellValidBytes(const FormulaTokens& f, CellAddress own
 
 }  // namespace
 
-FormulaPtr decodeFormula(const FormulaTokens& f, CellAddress owner, const FormulaNames& names) {
+FormulaPtr decodeFormula(const FormulaTokens& f, CellAddress owner, const FormulaNames& names, OpaqueBytes* kept) {
     auto code = std::make_shared<FormulaCode>();
     bool known = false;
     try {
@@ -217,14 +217,16 @@ FormulaPtr decodeFormula(const FormulaTokens& f, CellAddress owner, const Formul
         known = false;  // a token that runs past the end: keep the bytes, show what we can
     }
     if (known) return code;
-    return keptFormula(f, owner, names);
+    return keptFormula(f, owner, names, kept);
 }
 
-FormulaPtr keptFormula(const FormulaTokens& f, CellAddress owner, const FormulaNames& names) {
+FormulaPtr keptFormula(const FormulaTokens& f, CellAddress owner, const FormulaNames& names, OpaqueBytes* kept) {
     auto code = std::make_shared<FormulaCode>();
     code->opaque = true;
-    code->biff = cellValidBytes(f, owner);
-    code->biffExtra.assign(f.extra.begin(), f.extra.end());
+    if (kept) {
+        kept->tokens = cellValidBytes(f, owner);
+        kept->extra.assign(f.extra.begin(), f.extra.end());
+    }
     if (f.array) {
         code->array = true;
         code->arrayRange = {{f.arrayFirstRow, f.arrayFirstCol}, {f.arrayLastRow, f.arrayLastCol}};

@@ -216,7 +216,10 @@ FormulaEncoder::Template* FormulaEncoder::templateOf(const FormulaCode& code, Ce
 }
 
 const std::vector<std::uint8_t>& FormulaEncoder::encode(const FormulaCode& code, CellAddress owner) {
-    if (code.opaque) return code.biff;
+    if (code.opaque) {   // its bytes are the writer's, from the file: nothing to encode here
+        rgce_.clear();
+        return rgce_;
+    }
     const auto& recent = recent_[recentSlot(code)];
     Template* t = recent.first == &code ? recent.second : templateOf(code, owner);
     if (!t) return rgce_;   // encoded for this cell alone

@@ -16,7 +16,7 @@ class FormulaEncoder {
 public:
     // The tokens of `code` as stored in the cell at `owner`: references hold absolute rows and
     // columns plus their relative flags; a reference that falls off the sheet becomes #REF!
-    // (tRefErr, tAreaErr). An opaque formula gives its original bytes. The result is valid
+    // (tRefErr, tAreaErr). An opaque formula gives no bytes (the writer keeps its own). The result is valid
     // until the next call.
     const std::vector<std::uint8_t>& encode(const FormulaCode& code, CellAddress owner);
 

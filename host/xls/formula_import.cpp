@@ -1,5 +1,7 @@
 #include "xls/formula_import.h"
 
+#include "formula/intern.h"
+
 namespace host::xls {
 
 namespace {
@@ -9,12 +11,26 @@ namespace {
 bool storedResult(const Value& cached) { return !(cached.isText() && cached.text.empty()); }
 }  // namespace
 
-FormulaImport::FormulaImport(const FormulaNames& names, WorkbookImport& sink)
-    : names_(names), sink_(sink), lastShared_(kMaxColumns) {}
+FormulaImport::FormulaImport(const FormulaNames& names, WorkbookImport& sink, OpaqueFormulas* opaque, int sheet)
+    : names_(names), sink_(sink), opaque_(opaque), sheet_(sheet), lastShared_(kMaxColumns) {}
+
+FormulaPtr FormulaImport::decode(CellAddress at, const FormulaTokens& tokens) {
+    OpaqueBytes bytes;
+    FormulaPtr code = decodeFormula(tokens, at, names_, opaque_ ? &bytes : nullptr);
+    if (code->opaque && opaque_) opaque_->keep(sheet_, at, code, std::move(bytes));
+    return code;
+}
+
+FormulaPtr FormulaImport::keep(CellAddress at, const FormulaTokens& tokens) {
+    OpaqueBytes bytes;
+    FormulaPtr code = keptFormula(tokens, at, names_, opaque_ ? &bytes : nullptr);
+    if (opaque_) opaque_->keep(sheet_, at, code, std::move(bytes));
+    return code;
+}
 
 void FormulaImport::formula(CellAddress at, std::uint16_t xf, const FormulaTokens& tokens, const Value& cached) {
     if (tokens.partOfArray) {
-        sink_.formula(at, xf, decodeFormula(tokens, at, names_), cached);
+        sink_.formula(at, xf, decode(at, tokens), cached);
     } else if (tokens.shareKey) {
         shared(at, xf, tokens, cached);
     } else {
@@ -40,11 +56,11 @@ void FormulaImport::shared(CellAddress at, std::uint16_t xf, const FormulaTokens
         last = {tokens.shareKey, &entry};
     }
     if (!last.code->exact && last.code->index >= 0 && storedResult(cached)) {
-        sink_.formula(at, xf, keptFormula(tokens, at, names_), cached);
+        sink_.formula(at, xf, keep(at, tokens), cached);
         return;
     }
     if (last.code->index < 0 || !last.code->fit.contains(at)) {
-        sink_.formula(at, xf, decodeFormula(tokens, at, names_), cached);
+        sink_.formula(at, xf, decode(at, tokens), cached);
         return;
     }
     sink_.sharedFormulaCell(at, xf, last.code->index, cached);
@@ -53,16 +69,18 @@ void FormulaImport::shared(CellAddress at, std::uint16_t xf, const FormulaTokens
 void FormulaImport::plain(CellAddress at, std::uint16_t xf, const FormulaTokens& tokens, const Value& cached) {
     if (const FormulaPtr* same = plainCodes_.find(tokens.tokens, at)) {
         if (computedAsExcel(**same) || !storedResult(cached)) sink_.formula(at, xf, *same, cached);
-        else sink_.formula(at, xf, keptFormula(tokens, at, names_), cached);
+        else sink_.formula(at, xf, keep(at, tokens), cached);
         return;
     }
-    FormulaPtr code = decodeFormula(tokens, at, names_);
+    FormulaPtr code = decode(at, tokens);
+    // An opaque code's bytes are this cell's own: it serves no other cell. Another is handed
+    // to the rows below as the interned code, which the sheet then already holds.
+    if (!code->opaque) code = formula::intern(code);
     if (!code->opaque && storedResult(cached) && !computedAsExcel(*code)) {
-        sink_.formula(at, xf, keptFormula(tokens, at, names_), cached);
+        sink_.formula(at, xf, keep(at, tokens), cached);
     } else {
         sink_.formula(at, xf, code, cached);
     }
-    // An opaque code holds this cell's own bytes: it serves no other cell.
     if (!code->opaque) plainCodes_.remember(tokens.tokens, at, std::move(code));
 }
 

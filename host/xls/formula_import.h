@@ -14,16 +14,24 @@ namespace host::xls {
 
 class FormulaImport {
 public:
-    FormulaImport(const FormulaNames& names, WorkbookImport& sink);
+    // The bytes of formulas the engine does not compute go to `opaque` (when given), under
+    // `sheet`, for the writer.
+    FormulaImport(const FormulaNames& names, WorkbookImport& sink, OpaqueFormulas* opaque, int sheet);
 
     void formula(CellAddress at, std::uint16_t xf, const FormulaTokens& tokens, const Value& cached);
 
 private:
     void shared(CellAddress at, std::uint16_t xf, const FormulaTokens& tokens, const Value& cached);
     void plain(CellAddress at, std::uint16_t xf, const FormulaTokens& tokens, const Value& cached);
+    // Decodes the formula of this one cell, keeping its bytes when it is opaque.
+    FormulaPtr decode(CellAddress at, const FormulaTokens& tokens);
+    // The opaque code of a formula that keeps the result the file stored, its bytes kept.
+    FormulaPtr keep(CellAddress at, const FormulaTokens& tokens);
 
     const FormulaNames& names_;
     WorkbookImport& sink_;
+    OpaqueFormulas* opaque_;
+    int sheet_;
     // A shared formula's code, decoded once, its index for the sink, and the cells it serves
     // as it is; index -1 when the code serves no cell but its own (opaque).
     struct SharedCode {

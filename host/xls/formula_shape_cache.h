@@ -1,7 +1,10 @@
 #pragma once
 // Most formula cells repeat the formula of the cell above them, moved down a row (=C5-E5,
 // =C6-E6, ...). Their token bytes differ only in the row numbers, and their decoded code is
-// the same: this cache recognises them without decoding again.
+// the same: this cache recognises them without decoding again. It is not an interning (the
+// codes it hands out are interned): it saves the decoding, which files of plain FORMULA
+// records pay per cell. Opening the 32,764-entry workbook as xlwt writes it (no shared
+// formulas) takes about 12 ms of processor time with it and 31 ms without.
 #include <cstdint>
 #include <span>
 #include <vector>

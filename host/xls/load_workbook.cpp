@@ -2,6 +2,7 @@
 #include "host/workbook_importer.h"
 #include "xls/load_workbook_bytes.h"
 #include "xls/ole_container_reader.h"
+#include "xls/opaque_formulas.h"
 #include "xls/workbook_reader.h"
 
 namespace host {
@@ -12,7 +13,9 @@ namespace {
 std::unique_ptr<Workbook> workbookFromStream(std::span<const std::uint8_t> stream) {
     auto workbook = std::make_unique<Workbook>();
     WorkbookImporter importer(*workbook);
-    readWorkbook(stream, importer, &workbook->xlsLinkRecords);
+    auto opaque = std::make_shared<OpaqueFormulas>();
+    readWorkbook(stream, importer, &workbook->xlsLinkRecords, opaque.get());
+    if (!opaque->empty()) workbook->xlsFilterData = std::move(opaque);
     return workbook;
 }
 }  // namespace

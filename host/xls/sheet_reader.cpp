@@ -31,8 +31,8 @@ std::uint32_t cellKey(int row, int col) { return (static_cast<std::uint32_t>(row
 
 class SheetReader {
 public:
-    SheetReader(const WorkbookGlobals& globals, WorkbookImport& sink)
-        : globals_(globals), sink_(sink), formulas_(globals.names, sink) {}
+    SheetReader(const WorkbookGlobals& globals, WorkbookImport& sink, OpaqueFormulas* opaque, int sheet)
+        : globals_(globals), sink_(sink), formulas_(globals.names, sink, opaque, sheet) {}
 
     void read(RecordStream& records, std::size_t& budget) {
         BiffRecord rec;
@@ -340,8 +340,9 @@ private:
 
 }  // namespace
 
-void readSheet(RecordStream& records, const WorkbookGlobals& globals, WorkbookImport& sink, std::size_t& budget) {
-    SheetReader reader(globals, sink);
+void readSheet(RecordStream& records, const WorkbookGlobals& globals, WorkbookImport& sink, std::size_t& budget,
+               OpaqueFormulas* opaque, int sheet) {
+    SheetReader reader(globals, sink, opaque, sheet);
     reader.read(records, budget);
 }
 

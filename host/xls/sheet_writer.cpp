@@ -58,7 +58,8 @@ void storeCachedResult(std::uint8_t* p, const CellFields& cell) {
 
 class CellRecordWriter {
 public:
-    CellRecordWriter(const Worksheet& sheet, SstWriter& sst) : sheet_(sheet), sst_(sst) {}
+    CellRecordWriter(const Worksheet& sheet, SstWriter& sst, const OpaqueFormulas* opaque, int sheetIndex)
+        : sheet_(sheet), sst_(sst), opaque_(opaque), sheetIndex_(sheetIndex) {}
 
     void addRow(int row, std::span<const CellFields> cells);
     SheetCells finish();
@@ -92,9 +93,13 @@ private:
     void writeBlanks(int row, std::span<const CellFields> run);
     void writeRks(int row, std::span<const CellFields> run);
     void writeConstant(int row, const CellFields& cell, std::uint16_t xf);
-    void writeFormula(int row, const CellFields& cell, std::uint16_t xf);
-    void writeArrayFormula(CellAddress at, const CellFields& cell, std::uint16_t xf);
+    void writeFormula(int row, const CellFields& cell, std::uint16_t xf, const OpaqueBytes* kept);
+    void writeArrayFormula(CellAddress at, const CellFields& cell, std::uint16_t xf, const OpaqueBytes& kept);
     void writeStringResult(const CellFields& cell);
+    const OpaqueBytes* keptBytes(int row, const CellFields& cell) const {
+        const OpaqueBytes* kept = opaque_ ? opaque_->find(sheetIndex_, {row, cell.col}, *cell.formula) : nullptr;
+        return kept && !kept->tokens.empty() ? kept : nullptr;
+    }
 
     // The cells down one column that share one formula: a run of cells holding the same code
     // (the same formula moved down a row each time), cut into groups of kMostSharedCells rows
@@ -112,6 +117,8 @@ private:
 
     const Worksheet& sheet_;
     SstWriter& sst_;
+    const OpaqueFormulas* opaque_;
+    int sheetIndex_;
     FormulaEncoder encoder_;
     SharedGroup groups_[kMaxColumns];   // by column: the group met last
     std::vector<BiffRecordWriter> parts_;
@@ -235,10 +242,10 @@ void CellRecordWriter::writeSharedFormula(const SharedGroup& group, int col) {
     std::memcpy(p + 14, rgce.data(), rgce.size());
 }
 
-void CellRecordWriter::writeFormula(int row, const CellFields& cell, std::uint16_t xf) {
+void CellRecordWriter::writeFormula(int row, const CellFields& cell, std::uint16_t xf, const OpaqueBytes* kept) {
     const CellAddress at{row, cell.col};
-    if (cell.formula->array) {
-        writeArrayFormula(at, cell, xf);
+    if (cell.formula->array && kept) {
+        writeArrayFormula(at, cell, xf, *kept);
         return;
     }
     const SharedGroup& group = sharedGroup(row, cell.col, *cell.formula);
@@ -255,15 +262,21 @@ void CellRecordWriter::writeFormula(int row, const CellFields& cell, std::uint16
         store16(p + 19, std::uint16_t(cell.col));
         if (row == group.first) writeSharedFormula(group, cell.col);
     } else {
-        const std::vector<std::uint8_t>& rgce = encoder_.encode(*cell.formula, at);
-        if (rgce.size() > kMaxFormulaTokenBytes)
+        // A formula the engine does not compute goes back as the file had it, the data of its
+        // array constants (rgcb) right after its tokens.
+        static const std::vector<std::uint8_t> kNone;
+        const std::vector<std::uint8_t>& rgce =
+            cell.formula->opaque ? (kept ? kept->tokens : kNone) : encoder_.encode(*cell.formula, at);
+        const std::vector<std::uint8_t>& rgcb = kept ? kept->extra : kNone;
+        if (rgce.size() + rgcb.size() > kMaxFormulaTokenBytes)
             throw HostError("The formula in " + formatAddress(at, false) + " is too long to save.");
-        std::uint8_t* p = cellRecord(kFormula, 22 + rgce.size(), row, cell.col, xf);
+        std::uint8_t* p = cellRecord(kFormula, 22 + rgce.size() + rgcb.size(), row, cell.col, xf);
         storeCachedResult(p, cell);
         store16(p + 8, 0);   // no flags: not shared, computed normally
         store32(p + 10, 0);
         store16(p + 14, std::uint16_t(rgce.size()));
         std::memcpy(p + 16, rgce.data(), rgce.size());
+        if (!rgcb.empty()) std::memcpy(p + 16 + rgce.size(), rgcb.data(), rgcb.size());
     }
 
     writeStringResult(cell);
@@ -277,7 +290,8 @@ void CellRecordWriter::writeStringResult(const CellFields& cell) {
     }
 }
 
-void CellRecordWriter::writeArrayFormula(CellAddress at, const CellFields& cell, std::uint16_t xf) {
+void CellRecordWriter::writeArrayFormula(CellAddress at, const CellFields& cell, std::uint16_t xf,
+                                         const OpaqueBytes& kept) {
     // Each cell of an array formula points at its first cell, whose record the ARRAY record
     // follows with the tokens (and any array constants after them).
     const FormulaCode& code = *cell.formula;
@@ -291,8 +305,8 @@ void CellRecordWriter::writeArrayFormula(CellAddress at, const CellFields& cell,
     store16(p + 17, std::uint16_t(first.row));
     store16(p + 19, std::uint16_t(first.col));
     if (at == first) {
-        const std::size_t body = 14 + code.biff.size() + code.biffExtra.size();
-        if (body > 8224 || code.biff.size() > kMaxFormulaTokenBytes)
+        const std::size_t body = 14 + kept.tokens.size() + kept.extra.size();
+        if (body > 8224 || kept.tokens.size() > kMaxFormulaTokenBytes)
             throw HostError("The formula in " + formatAddress(at, false) + " is too long to save.");
         std::uint8_t* a = out_->room(4 + body);
         store16(a, kArray);
@@ -303,9 +317,9 @@ void CellRecordWriter::writeArrayFormula(CellAddress at, const CellFields& cell,
         a[9] = std::uint8_t(code.arrayRange.last.col);
         store16(a + 10, 0);   // options
         store32(a + 12, 0);   // cache id
-        store16(a + 16, std::uint16_t(code.biff.size()));
-        std::memcpy(a + 18, code.biff.data(), code.biff.size());
-        if (!code.biffExtra.empty()) std::memcpy(a + 18 + code.biff.size(), code.biffExtra.data(), code.biffExtra.size());
+        store16(a + 16, std::uint16_t(kept.tokens.size()));
+        std::memcpy(a + 18, kept.tokens.data(), kept.tokens.size());
+        if (!kept.extra.empty()) std::memcpy(a + 18 + kept.tokens.size(), kept.extra.data(), kept.extra.size());
     }
     writeStringResult(cell);
 }
@@ -348,11 +362,12 @@ void CellRecordWriter::addRow(int row, std::span<const CellFields> cells) {
         } else if (rkOf(cell, runRks_[0])) {
             while (end < cells.size() && adjoins(end) && rkOf(cells[end], runRks_[end - i])) ++end;
             writeRks(row, cells.subspan(i, end - i));
-        } else if (cell.kind == CellView::Kind::Formula && cell.formula &&
-                   !(cell.formula->opaque && cell.formula->biff.empty() && cell.valueKind != Value::Kind::Text)) {
-            // A formula read as text (.xlsx) that the engine cannot compute has no tokens to
-            // write: its cached number, truth value or error stands in for it.
-            writeFormula(row, cell, xfIndexOfStyle(cell.style));
+        } else if (const OpaqueBytes* kept = nullptr;
+                   cell.kind == CellView::Kind::Formula && cell.formula &&
+                   (!cell.formula->opaque || (kept = keptBytes(row, cell)) || cell.valueKind == Value::Kind::Text)) {
+            // A formula the engine cannot compute with no bytes kept (one read as text from
+            // .xlsx) has no tokens to write: its cached number, truth value or error stands in.
+            writeFormula(row, cell, xfIndexOfStyle(cell.style), kept);
         } else {
             writeConstant(row, cell, xfIndexOfStyle(cell.style));
         }
@@ -398,8 +413,8 @@ std::size_t SheetCells::size() const {
     return total;
 }
 
-SheetCells writeSheetCells(const Worksheet& sheet, SstWriter& sst) {
-    CellRecordWriter writer(sheet, sst);
+SheetCells writeSheetCells(const Worksheet& sheet, SstWriter& sst, const OpaqueFormulas* opaque, int sheetIndex) {
+    CellRecordWriter writer(sheet, sst, opaque, sheetIndex);
     sheet.forEachRowOfCells([&](int row, std::span<const CellFields> cells) { writer.addRow(row, cells); });
     return writer.finish();
 }

@@ -9,6 +9,7 @@
 #include "host/address.h"
 #include "host/worksheet.h"
 #include "xls/biff_record_writer.h"
+#include "xls/opaque_formulas.h"
 
 namespace host::xls {
 
@@ -23,7 +24,10 @@ struct SheetCells {
 };
 
 // Throws HostError for a cell the format cannot hold (a formula too long for its record).
-SheetCells writeSheetCells(const Worksheet& sheet, SstWriter& sst);
+// `opaque`, when given, holds the bytes of formulas the engine does not compute, as read from
+// the file; `sheetIndex` is the sheet's place in the workbook, which they are kept under.
+SheetCells writeSheetCells(const Worksheet& sheet, SstWriter& sst, const OpaqueFormulas* opaque = nullptr,
+                           int sheetIndex = 0);
 
 // What goes before the cells: BOF, sheet settings, column widths, DIMENSIONS.
 void writeSheetHeader(BiffRecordWriter& out, const Worksheet& sheet, const SheetCells& cells);

@@ -36,7 +36,7 @@ std::uint16_t readBof(RecordStream& records) {
 }  // namespace
 
 void readWorkbook(std::span<const std::uint8_t> stream, WorkbookImport& sink,
-                  std::vector<std::vector<std::uint8_t>>* linkRecords) {
+                  std::vector<std::vector<std::uint8_t>>* linkRecords, OpaqueFormulas* opaque) {
     RecordStream records(stream);
     if (readBof(records) != kBofGlobals) {
         throw HostError("not an Excel 97-2003 workbook: the workbook stream does not start with the workbook globals");
@@ -70,7 +70,7 @@ void readWorkbook(std::span<const std::uint8_t> stream, WorkbookImport& sink,
         }
         if (static_cast<int>(i) == globals.activeSheet) active = read;
         sink.beginSheet(entry.name);
-        readSheet(records, globals, sink, budget);
+        readSheet(records, globals, sink, budget, opaque, read);
         sink.endSheet();
         ++read;
     }

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "host/workbook_import.h"
+#include "xls/opaque_formulas.h"
 
 namespace host::xls {
 
@@ -14,8 +15,9 @@ namespace host::xls {
 // `linkRecords`, when given, gets the link tables (SUPBOOK, EXTERNSHEET, NAME and EXTERNNAME
 // records), each whole with its header and CONTINUE records, in file order: the tokens of the
 // opaque formulas' 3-D references and names point into them, so a workbook that keeps such
-// formulas keeps these too, for the writer.
+// formulas keeps these too, for the writer. `opaque`, when given, gets those formulas' own
+// bytes, by sheet (counted among the worksheets passed) and cell.
 void readWorkbook(std::span<const std::uint8_t> stream, WorkbookImport& sink,
-                  std::vector<std::vector<std::uint8_t>>* linkRecords = nullptr);
+                  std::vector<std::vector<std::uint8_t>>* linkRecords = nullptr, OpaqueFormulas* opaque = nullptr);
 
 }  // namespace host::xls

@@ -104,7 +104,8 @@ WorkbookStream buildWorkbookStream(const Workbook& workbook) {
     SstWriter sst;
     std::vector<SheetCells> cells;
     cells.reserve(workbook.sheetCount());
-    for (int i = 0; i < workbook.sheetCount(); ++i) cells.push_back(writeSheetCells(workbook.sheet(i), sst));
+    const OpaqueFormulas* opaque = OpaqueFormulas::of(workbook);
+    for (int i = 0; i < workbook.sheetCount(); ++i) cells.push_back(writeSheetCells(workbook.sheet(i), sst, opaque, i));
 
     WorkbookStream stream;
     stream.parts.emplace_back();

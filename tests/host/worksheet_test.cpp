@@ -176,7 +176,6 @@ TEST_F(Sheet, ALargeLoadedSheetComputesEveryShapeRightAcrossBothHalves) {
 TEST_F(Sheet, AnOpaqueFormulaKeepsItsCachedValueAndFeedsOthers) {
     auto opaque = std::make_shared<host::FormulaCode>();
     opaque->opaque = true;
-    opaque->biff = {0x1E, 0x05, 0x00};
     opaque->text = "=Sheet2!A1";
     s.beginLoad();
     s.setFormula({0, 0}, opaque, Value::fromNumber(42));

@@ -7,6 +7,7 @@
 #include "read_stream.h"
 #include "xls/formula_decode.h"
 #include "xls/load_workbook_bytes.h"
+#include "xls/opaque_formulas.h"
 #include "xls/rk_number.h"
 #include "xls/sheet_reader.h"
 
@@ -84,6 +85,8 @@ TEST(CellRecords, FormulaResultsOfEveryKindAreKeptForOpaqueFormulas) {
     });
     const auto book = open(stream);
     const host::Worksheet& sheet = book->sheet(0);
+    const host::xls::OpaqueFormulas* kept = host::xls::OpaqueFormulas::of(*book);
+    ASSERT_TRUE(kept);
     EXPECT_EQ(host::Value::fromNumber(42.5), sheet.value(cellAt("A1")));
     EXPECT_EQ(host::Value::fromText("cached text"), sheet.value(cellAt("A2")));
     EXPECT_EQ(host::Value::fromBoolean(true), sheet.value(cellAt("A3")));
@@ -93,7 +96,9 @@ TEST(CellRecords, FormulaResultsOfEveryKindAreKeptForOpaqueFormulas) {
         const host::CellView v = sheet.cell(cellAt(a));
         ASSERT_EQ(host::CellView::Kind::Formula, v.kind) << a;
         EXPECT_TRUE(v.formula->opaque) << a;
-        EXPECT_EQ(ref3d, v.formula->biff) << a;
+        const host::xls::OpaqueBytes* bytes = kept->find(0, cellAt(a), *v.formula);
+        ASSERT_TRUE(bytes) << a;
+        EXPECT_EQ(ref3d, bytes->tokens) << a;
     }
 }
 
@@ -165,20 +170,21 @@ TEST(Formulas, TokensTheEngineLacksStayOpaqueWithCellValidBytesAndARendering) {
     const Bytes ref3d = {0x3A, 0, 0, 1, 0, 1, 0xC0, 0x1E, 1, 0, 0x03};
     host::xls::FormulaTokens plain;
     plain.tokens = ref3d;
-    const auto code = host::xls::decodeFormula(plain, cellAt("A1"), names);
+    host::xls::OpaqueBytes kept;
+    const auto code = host::xls::decodeFormula(plain, cellAt("A1"), names, &kept);
     EXPECT_TRUE(code->opaque);
     EXPECT_EQ("='Other sheet'!B2+1", code->text);
-    EXPECT_EQ(ref3d, code->biff);
+    EXPECT_EQ(ref3d, kept.tokens);
 
     // In a shared formula the offsets become the cell's own absolute references: tRefN -> tRef.
     const Bytes sharedTokens = {0x4C, 0xFF, 0xFF, 0xFE, 0xC0, 0x42, 1, 0x99, 0x00};  // unknown function 153
     host::xls::FormulaTokens shared;
     shared.tokens = sharedTokens;
     shared.relativeForms = true;
-    const auto sharedCode = host::xls::decodeFormula(shared, cellAt("D5"), names);
+    const auto sharedCode = host::xls::decodeFormula(shared, cellAt("D5"), names, &kept);
     EXPECT_TRUE(sharedCode->opaque);
     const Bytes cellValid = {0x44, 3, 0, 1, 0xC0, 0x42, 1, 0x99, 0x00};  // B4, relative
-    EXPECT_EQ(cellValid, sharedCode->biff);
+    EXPECT_EQ(cellValid, kept.tokens);
 
     // An array constant keeps its values, which follow the tokens in the record.
     const Bytes arrayTokens = {0x60, 0, 0, 0, 0, 0, 0, 0, 0x41, 0x04, 0x00};  // SUM({1,2})
@@ -186,10 +192,10 @@ TEST(Formulas, TokensTheEngineLacksStayOpaqueWithCellValidBytesAndARendering) {
     host::xls::FormulaTokens withArray;
     withArray.tokens = arrayTokens;
     withArray.extra = arrayData;
-    const auto arrayCode = host::xls::decodeFormula(withArray, cellAt("A1"), names);
+    const auto arrayCode = host::xls::decodeFormula(withArray, cellAt("A1"), names, &kept);
     EXPECT_TRUE(arrayCode->opaque);
-    EXPECT_EQ(arrayTokens, arrayCode->biff);
-    EXPECT_EQ(arrayData, arrayCode->biffExtra);
+    EXPECT_EQ(arrayTokens, kept.tokens);
+    EXPECT_EQ(arrayData, kept.extra);
 
     // Broken operand order and unknown tokens never reach the engine.
     for (const Bytes& bad : {Bytes{0x03}, Bytes{0x1E, 1, 0, 0x1E, 2, 0}, Bytes{0xFF, 1}, Bytes{0x1F, 1, 2}}) {

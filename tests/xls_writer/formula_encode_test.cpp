@@ -117,15 +117,6 @@ TEST(FormulaEncode, AReferenceOffTheSheetBecomesRefError) {
     EXPECT_EQ(off[0], 0x2B);   // tAreaErrR
 }
 
-TEST(FormulaEncode, AnOpaqueFormulaGoesBackAsItCame) {
-    host::FormulaCode code;
-    code.opaque = true;
-    code.biff = {0x3A, 0x00, 0x00, 0x01, 0x00, 0x00, 0xC0};   // tRef3d as another writer stored it
-    code.text = "=Sheet2!A2";
-    FormulaEncoder encoder;
-    EXPECT_EQ(encoder.encode(code, at("A1")), code.biff);
-}
-
 TEST(FormulaEncode, EveryEngineFunctionIsWrittenAndReadBackAsTheSameCall) {
     // Each function with its fewest and its most arguments (up to three): the BIFF number and
     // tFunc/tFuncVar choice the writer makes read back to the same engine function.

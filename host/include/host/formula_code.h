@@ -60,18 +60,13 @@ struct FormulaCode {
     std::vector<Token> rpn;
     std::vector<std::string> strings;
 
-    // A formula read from a file with tokens the engine does not know (3-D references,
-    // names, functions it lacks): it is not computed; the cell keeps its cached value and the
-    // writer puts these BIFF8 token bytes back unchanged. `text` is what the reader could make
-    // of it for display ("=Sheet2!A1+1"), without the leading "=" convention: it includes it.
+    // A formula read from a file with parts the engine does not know (3-D references, names,
+    // functions it lacks): it is not computed and the cell keeps its cached value. `text` is
+    // what the reader could make of it for display ("=Sheet2!A1+1", the "=" included). The
+    // file's own form of it stays with the file format's filter, which writes it back.
     bool opaque = false;
-    std::vector<std::uint8_t> biff;
-    // What follows the tokens in the FORMULA record (rgcb): the data of array constants and
-    // tMemArea tokens in `biff`, written back right after them. Usually empty.
-    std::vector<std::uint8_t> biffExtra;
-    // An array formula (entered with Ctrl+Shift+Enter), kept as Excel stored it: `biff` are
-    // the tokens of its ARRAY record, `arrayRange` the cells it fills. The writer gives each of
-    // them a tExp to the first and writes the ARRAY record after the first.
+    // An array formula (entered with Ctrl+Shift+Enter), kept as the file stored it, over the
+    // cells `arrayRange`: the filter writes it back as one again.
     bool array = false;
     CellRange arrayRange;
     std::string text;

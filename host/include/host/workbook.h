@@ -12,6 +12,14 @@
 
 namespace host {
 
+// What a file format's filter keeps of the file a workbook was read from and needs to write it
+// back (the .xls filter: the token bytes of formulas the engine does not compute). The model
+// carries it without looking inside.
+class FilterData {
+public:
+    virtual ~FilterData() = default;
+};
+
 class Workbook {
 public:
     Workbook() = default;
@@ -42,6 +50,8 @@ public:
     // into them (3-D references, defined names), so saving writes them back unchanged.
     // Empty for a workbook made here.
     std::vector<std::vector<std::uint8_t>> xlsLinkRecords;
+    // The .xls filter's own data of that file; null for a workbook made here.
+    std::shared_ptr<const FilterData> xlsFilterData;
 
     // The format of the file the workbook came from or was last saved to: Save keeps it.
     enum class FileFormat : std::uint8_t { Xls, Xlsx };
