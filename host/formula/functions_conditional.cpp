@@ -66,10 +66,9 @@ struct Criterion {
         const bool otherKind = op == Op::Ne;
         switch (operand.kind) {
             case Value::Kind::Number: {
-                double n = 0;
-                if (v.isNumber()) n = v.number;
-                else if (v.isText() && equalityOnly && !v.text.empty() && textToNumber(v.text)) n = *textToNumber(v.text);
-                else return otherKind;
+                // A text that reads as a number is still a text: it never meets a number.
+                if (!v.isNumber()) return otherKind;
+                const double n = v.number;
                 return ordered(n < operand.number ? -1 : n > operand.number ? 1 : 0);
             }
             case Value::Kind::Boolean:
