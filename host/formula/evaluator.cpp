@@ -3,6 +3,7 @@
 #include <cctype>
 #include <cmath>
 
+#include "formula/text_to_number.h"
 #include "host/locale.h"
 
 namespace host::formula {
@@ -124,9 +125,15 @@ Value scalar(const Operand& o, const EvalContext& ctx) {
     switch (o.type) {
         case Operand::Type::Value: return o.value;
         case Operand::Type::Ref: return ctx.cellValue(o.area.first);
-        case Operand::Type::Area:
-            if (o.area.first == o.area.last) return ctx.cellValue(o.area.first);
+        case Operand::Type::Area: {
+            const CellRange& r = o.area;
+            if (r.first == r.last) return ctx.cellValue(r.first);
+            if (r.first.col == r.last.col && o.anchor.row >= r.first.row && o.anchor.row <= r.last.row)
+                return ctx.cellValue({o.anchor.row, r.first.col});
+            if (r.first.row == r.last.row && o.anchor.col >= r.first.col && o.anchor.col <= r.last.col)
+                return ctx.cellValue({r.first.row, o.anchor.col});
             return Value::fromError(ErrorCode::Value);
+        }
     }
     return Value::fromError(ErrorCode::Value);
 }
@@ -138,8 +145,7 @@ bool toNumber(const Value& v, double& out, ErrorCode& err) {
         case Value::Kind::Boolean: out = v.boolean ? 1 : 0; return true;
         case Value::Kind::Error: err = v.error; return false;
         case Value::Kind::Text:
-            if (auto n = parseNumber(v.text)) { out = *n; return true; }
-            if (auto d = parseTypedDate(v.text)) { out = *d; return true; }
+            if (auto n = textToNumber(v.text)) { out = *n; return true; }
             err = ErrorCode::Value;
             return false;
     }
@@ -263,6 +269,7 @@ Value evaluate(const FormulaCode& code, CellAddress owner, const EvalContext& ct
                 } else {
                     Operand o;
                     o.type = Operand::Type::Area;
+                    o.anchor = owner;
                     o.area = {{std::min(a.row, b.row), std::min(a.col, b.col)},
                               {std::max(a.row, b.row), std::max(a.col, b.col)}};
                     st.push_back(o);

@@ -42,6 +42,9 @@ struct Operand {
     Value value;
     CellRange area;  // Ref: first == last
     bool missing = false;  // an omitted argument
+    // Area: the cell of the formula that named it. Where one value is expected, an area gives
+    // the cell in this cell's row (a column of cells) or column (a row of cells).
+    CellAddress anchor;
 
     static Operand of(Value v) { Operand o; o.value = std::move(v); return o; }
 };
@@ -51,6 +54,8 @@ struct Operand {
 Value evaluate(const FormulaCode& code, CellAddress owner, const EvalContext& ctx);
 
 // Helpers shared with the functions.
+// One value of an operand: an area gives its cell in the formula's own row or column (implicit
+// intersection), #VALUE! when there is none.
 Value scalar(const Operand& o, const EvalContext& ctx);
 // A number, or an error when the value cannot be one (text that does not read as a number).
 bool toNumber(const Value& v, double& out, ErrorCode& err);

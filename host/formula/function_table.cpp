@@ -1,5 +1,7 @@
-// The functions the engine computes and their argument counts, in FunctionId order.
+// The functions the engine computes, their argument counts and whether they compute as Excel
+// does, in FunctionId order.
 #include "host/function_table.h"
+#include "host/formula_code.h"
 
 #include <array>
 #include <cctype>
@@ -8,51 +10,63 @@
 namespace host {
 
 namespace {
-constexpr std::array<FunctionInfo, 44> kFunctions{{
-    {"COUNT", FunctionId::Count, 0, 30},
-    {"IF", FunctionId::If, 2, 3},
-    {"ISNA", FunctionId::IsNa, 1, 1},
-    {"ISERROR", FunctionId::IsError, 1, 1},
-    {"SUM", FunctionId::Sum, 0, 30},
-    {"AVERAGE", FunctionId::Average, 1, 30},
-    {"MIN", FunctionId::Min, 1, 30},
-    {"MAX", FunctionId::Max, 1, 30},
-    {"NA", FunctionId::Na, 0, 0},
-    {"PI", FunctionId::Pi, 0, 0},
-    {"SQRT", FunctionId::Sqrt, 1, 1},
-    {"EXP", FunctionId::Exp, 1, 1},
-    {"LN", FunctionId::Ln, 1, 1},
-    {"LOG10", FunctionId::Log10, 1, 1},
-    {"ABS", FunctionId::Abs, 1, 1},
-    {"INT", FunctionId::Int, 1, 1},
-    {"SIGN", FunctionId::Sign, 1, 1},
-    {"ROUND", FunctionId::Round, 2, 2},
-    {"LEN", FunctionId::Len, 1, 1},
-    {"VALUE", FunctionId::Value, 1, 1},
-    {"AND", FunctionId::And, 1, 30},
-    {"OR", FunctionId::Or, 1, 30},
-    {"NOT", FunctionId::Not, 1, 1},
-    {"MOD", FunctionId::Mod, 2, 2},
-    {"DATE", FunctionId::Date, 3, 3},
-    {"DAY", FunctionId::Day, 1, 1},
-    {"MONTH", FunctionId::Month, 1, 1},
-    {"YEAR", FunctionId::Year, 1, 1},
-    {"CHOOSE", FunctionId::Choose, 2, 30},
-    {"LOWER", FunctionId::Lower, 1, 1},
-    {"UPPER", FunctionId::Upper, 1, 1},
-    {"ISERR", FunctionId::IsErr, 1, 1},
-    {"ISTEXT", FunctionId::IsText, 1, 1},
-    {"ISNUMBER", FunctionId::IsNumber, 1, 1},
-    {"ISBLANK", FunctionId::IsBlank, 1, 1},
-    {"COUNTA", FunctionId::CountA, 0, 30},
-    {"PRODUCT", FunctionId::Product, 0, 30},
-    {"ISNONTEXT", FunctionId::IsNonText, 1, 1},
-    {"TRUNC", FunctionId::Trunc, 1, 2},
-    {"ISLOGICAL", FunctionId::IsLogical, 1, 1},
-    {"ROUNDUP", FunctionId::RoundUp, 2, 2},
-    {"ROUNDDOWN", FunctionId::RoundDown, 2, 2},
-    {"CONCATENATE", FunctionId::Concatenate, 0, 30},
-    {"POWER", FunctionId::Power, 2, 2},
+constexpr std::array<FunctionInfo, 54> kFunctions{{
+    {"COUNT", FunctionId::Count, 0, 30, true},
+    {"IF", FunctionId::If, 2, 3, true},
+    {"ISNA", FunctionId::IsNa, 1, 1, true},
+    {"ISERROR", FunctionId::IsError, 1, 1, true},
+    {"SUM", FunctionId::Sum, 0, 30, true},
+    {"AVERAGE", FunctionId::Average, 1, 30, true},
+    {"MIN", FunctionId::Min, 1, 30, true},
+    {"MAX", FunctionId::Max, 1, 30, true},
+    {"NA", FunctionId::Na, 0, 0, true},
+    {"PI", FunctionId::Pi, 0, 0, true},
+    {"SQRT", FunctionId::Sqrt, 1, 1, true},
+    {"EXP", FunctionId::Exp, 1, 1, true},
+    {"LN", FunctionId::Ln, 1, 1, true},
+    {"LOG10", FunctionId::Log10, 1, 1, true},
+    {"ABS", FunctionId::Abs, 1, 1, true},
+    {"INT", FunctionId::Int, 1, 1, true},
+    {"SIGN", FunctionId::Sign, 1, 1, true},
+    {"ROUND", FunctionId::Round, 2, 2, true},
+    {"LEN", FunctionId::Len, 1, 1, true},
+    {"VALUE", FunctionId::Value, 1, 1, true},
+    {"AND", FunctionId::And, 1, 30, true},
+    {"OR", FunctionId::Or, 1, 30, true},
+    {"NOT", FunctionId::Not, 1, 1, true},
+    {"MOD", FunctionId::Mod, 2, 2, true},
+    {"DATE", FunctionId::Date, 3, 3, true},
+    {"DAY", FunctionId::Day, 1, 1, true},
+    {"MONTH", FunctionId::Month, 1, 1, true},
+    {"YEAR", FunctionId::Year, 1, 1, true},
+    {"CHOOSE", FunctionId::Choose, 2, 30, true},
+    {"LOWER", FunctionId::Lower, 1, 1, false},   // letters beyond ASCII keep their case here
+    {"UPPER", FunctionId::Upper, 1, 1, false},
+    {"ISERR", FunctionId::IsErr, 1, 1, true},
+    {"ISTEXT", FunctionId::IsText, 1, 1, true},
+    {"ISNUMBER", FunctionId::IsNumber, 1, 1, true},
+    {"ISBLANK", FunctionId::IsBlank, 1, 1, true},
+    {"COUNTA", FunctionId::CountA, 0, 30, true},
+    {"PRODUCT", FunctionId::Product, 0, 30, true},
+    {"ISNONTEXT", FunctionId::IsNonText, 1, 1, true},
+    {"TRUNC", FunctionId::Trunc, 1, 2, true},
+    {"ISLOGICAL", FunctionId::IsLogical, 1, 1, true},
+    {"ROUNDUP", FunctionId::RoundUp, 2, 2, true},
+    {"ROUNDDOWN", FunctionId::RoundDown, 2, 2, true},
+    {"CONCATENATE", FunctionId::Concatenate, 0, 30, true},
+    {"POWER", FunctionId::Power, 2, 2, true},
+    {"SUMIF", FunctionId::SumIf, 2, 3, true},
+    {"COUNTIF", FunctionId::CountIf, 2, 2, true},
+    {"AVERAGEIF", FunctionId::AverageIf, 2, 3, true},
+    {"SUMPRODUCT", FunctionId::SumProduct, 1, 30, true},
+    {"VLOOKUP", FunctionId::VLookup, 3, 4, false, true},
+    {"MATCH", FunctionId::Match, 2, 3, false, true},
+    {"INDEX", FunctionId::Index, 2, 3, true},
+    {"IFERROR", FunctionId::IfError, 2, 2, true},
+    {"WEEKDAY", FunctionId::Weekday, 1, 2, true},
+    // Read from a file, TODAY keeps the day the file was last computed on, as readers that do not
+    // recompute show it and as a save must keep it; typed, it gives the day.
+    {"TODAY", FunctionId::Today, 0, 0, false},
 }};
 
 constexpr bool inIdOrder() {
@@ -79,6 +93,23 @@ const FunctionInfo* functionByName(std::string_view name) {
 const FunctionInfo* functionById(FunctionId id) {
     const auto i = static_cast<std::size_t>(id);
     return i < kFunctions.size() ? &kFunctions[i] : nullptr;
+}
+
+bool computedAsExcel(const FormulaCode& code) {
+    if (code.opaque) return false;
+    for (std::size_t i = 0; i < code.rpn.size(); ++i) {
+        const Token& t = code.rpn[i];
+        if (t.kind != TokenKind::Func) continue;
+        const FunctionInfo* f = functionById(t.func);
+        if (!f) return false;
+        if (f->exact) continue;
+        if (!f->exactWhenMatchingExactly || t.argc != f->maxArgs || i == 0) return false;
+        const Token& last = code.rpn[i - 1];   // a literal last argument is the token before the call
+        const bool zero = (last.kind == TokenKind::Number && last.number == 0) ||
+                          (last.kind == TokenKind::Boolean && !last.boolean);
+        if (!zero) return false;
+    }
+    return true;
 }
 
 }  // namespace host

@@ -1,5 +1,7 @@
-// The built-in functions, by BIFF function number (function_table.cpp names them).
+// The built-in functions, by the engine's function codes (function_table.cpp names them);
+// the conditional and lookup functions have files of their own.
 #include <algorithm>
+#include <ctime>
 #include <cctype>
 #include <limits>
 #include <cmath>
@@ -7,6 +9,8 @@
 
 #include "decimal.h"
 #include "formula/evaluator.h"
+#include "formula/function_groups.h"
+#include "formula/text_to_number.h"
 #include "host/locale.h"
 
 namespace host::formula {
@@ -105,10 +109,9 @@ Operand logical(std::span<Operand> args, const EvalContext& ctx, bool isAnd) {
             if (failed) return error(err);
             continue;
         }
-        if (a.missing) continue;
-        bool b = false;
+        bool b = false;   // an omitted argument is FALSE: AND(,TRUE) is FALSE
         ErrorCode err{};
-        if (!toBoolean(a.value, b, err)) return error(err);
+        if (!a.missing && !toBoolean(a.value, b, err)) return error(err);
         any = true;
         acc = isAnd ? (acc && b) : (acc || b);
     }
@@ -241,8 +244,7 @@ Operand callFunction(FunctionId func, std::span<Operand> args, const EvalContext
             if (v.isNumber()) return Operand::of(v);
             if (v.isEmpty()) return number(0);
             if (v.isText()) {
-                if (auto n = parseNumber(v.text)) return number(*n);
-                if (auto d = parseTypedDate(v.text)) return number(*d);
+                if (auto n = textToNumber(v.text)) return number(*n);
             }
             return error(ErrorCode::Value);
         }
@@ -252,9 +254,9 @@ Operand callFunction(FunctionId func, std::span<Operand> args, const EvalContext
             const Value v = scalar(args[0], ctx);
             if (v.isError()) return Operand::of(v);
             std::string s = toText(v);
-            if (func == F::Len) {  // characters, not bytes, of the UTF-8 text
+            if (func == F::Len) {  // UTF-16 code units, as Excel counts: a character past U+FFFF is 2
                 std::size_t chars = 0;
-                for (unsigned char c : s) chars += (c & 0xC0) != 0x80;
+                for (unsigned char c : s) chars += ((c & 0xC0) != 0x80) + (c >= 0xF0);
                 return number(static_cast<double>(chars));
             }
             for (char& c : s) {
@@ -280,16 +282,14 @@ Operand callFunction(FunctionId func, std::span<Operand> args, const EvalContext
         case F::IsBlank:
         case F::IsNonText:
         case F::IsLogical: {
-            const Value v = args[0].type == Operand::Type::Area && !(args[0].area.first == args[0].area.last)
-                                ? Value::fromError(ErrorCode::Value)
-                                : (args[0].type == Operand::Type::Value ? args[0].value : ctx.cellValue(args[0].area.first));
+            const Value v = scalar(args[0], ctx);
             switch (func) {
                 case F::IsNa: return boolean(v.isError() && v.error == ErrorCode::NA);
                 case F::IsError: return boolean(v.isError());
                 case F::IsErr: return boolean(v.isError() && v.error != ErrorCode::NA);
                 case F::IsText: return boolean(v.isText());
                 case F::IsNumber: return boolean(v.isNumber());
-                case F::IsBlank: return boolean(v.isEmpty() && isReference(args[0]));
+                case F::IsBlank: return boolean(v.isEmpty() && isReference(args[0]) && !args[0].missing);
                 case F::IsNonText: return boolean(!v.isText());
                 default: return boolean(v.isBoolean());
             }
@@ -318,6 +318,44 @@ Operand callFunction(FunctionId func, std::span<Operand> args, const EvalContext
             Date d;
             if (!dateParts(s, d)) return error(ErrorCode::Num);
             return number(func == F::Day ? d.day : func == F::Month ? d.month : d.year);
+        }
+        case F::SumIf: return sumIf(args, ctx);
+        case F::CountIf: return countIf(args, ctx);
+        case F::AverageIf: return averageIf(args, ctx);
+        case F::SumProduct: return sumProduct(args, ctx);
+        case F::VLookup: return vlookup(args, ctx);
+        case F::Match: return match(args, ctx);
+        case F::Index: return index(args, ctx);
+        case F::IfError: {
+            const Value v = scalar(args[0], ctx);
+            if (v.isError()) return args[1].missing ? number(0) : args[1];
+            return args[0].missing ? number(0) : args[0];
+        }
+        case F::Weekday: {
+            // Serial 1, the 1st of January 1900, is a Sunday as Excel counts (its 1900 is a
+            // leap year), so the weekday follows from the serial alone.
+            double s = 0, type = 1;
+            if (!argNumber(args[0], ctx, s, err)) return error(err);
+            if (args.size() > 1 && !args[1].missing && !argNumber(args[1], ctx, type, err)) return error(err);
+            if (s < 0 || s >= 2958466) return error(ErrorCode::Num);
+            const long sunday0 = (static_cast<long>(std::floor(s)) + 6) % 7;   // Sunday 0 .. Saturday 6
+            const long t = static_cast<long>(std::trunc(type));
+            switch (t) {
+                case 1: return number(sunday0 + 1);
+                case 2: return number((sunday0 + 6) % 7 + 1);
+                case 3: return number((sunday0 + 6) % 7);
+                case 11: case 12: case 13: case 14: case 15: case 16:  // weeks from Monday .. Saturday
+                    return number((sunday0 - (t - 10) + 7) % 7 + 1);
+                case 17: return number(sunday0 + 1);
+                default: return error(ErrorCode::Num);
+            }
+        }
+        case F::Today: {
+            const std::time_t now = std::time(nullptr);
+            std::tm local{};
+            localtime_r(&now, &local);
+            const auto serial = serialFromDate(Date{local.tm_year + 1900, local.tm_mon + 1, local.tm_mday});
+            return serial ? number(*serial) : error(ErrorCode::Num);
         }
         default: return error(ErrorCode::Name);
     }

@@ -210,17 +210,26 @@ FormulaPtr decodeFormula(const FormulaTokens& f, CellAddress owner, const Formul
     auto code = std::make_shared<FormulaCode>();
     bool known = false;
     try {
-        known = !f.partOfArray && decodeTokens(f, owner, *code);
+        // An array formula computes element by element, which the engine does not do: it keeps
+        // the results Excel stored.
+        known = !f.partOfArray && !f.array && decodeTokens(f, owner, *code);
     } catch (const HostError&) {
         known = false;  // a token that runs past the end: keep the bytes, show what we can
     }
     if (known) return code;
+    return keptFormula(f, owner, names, kept);
+}
 
-    code = std::make_shared<FormulaCode>();
+FormulaPtr keptFormula(const FormulaTokens& f, CellAddress owner, const FormulaNames& names, OpaqueBytes* kept) {
+    auto code = std::make_shared<FormulaCode>();
     code->opaque = true;
     if (kept) {
         kept->tokens = cellValidBytes(f, owner);
         kept->extra.assign(f.extra.begin(), f.extra.end());
+    }
+    if (f.array) {
+        code->array = true;
+        code->arrayRange = {{f.arrayFirstRow, f.arrayFirstCol}, {f.arrayLastRow, f.arrayLastCol}};
     }
     std::optional<std::string> text;
     try {

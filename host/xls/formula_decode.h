@@ -16,6 +16,11 @@ namespace host::xls {
 FormulaPtr decodeFormula(const FormulaTokens& formula, CellAddress owner, const FormulaNames& names,
                          OpaqueBytes* kept = nullptr);
 
+// The opaque code of a formula the engine decodes but does not compute as Excel does: the
+// cell keeps the result the file stored, and the writer these tokens.
+FormulaPtr keptFormula(const FormulaTokens& formula, CellAddress owner, const FormulaNames& names,
+                       OpaqueBytes* kept = nullptr);
+
 // The cells from which every reference of a code points inside the sheet: a code decoded for
 // one cell of a shared formula serves another cell only when that cell is among them.
 struct OwnersThatFit {

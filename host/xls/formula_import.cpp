@@ -4,6 +4,13 @@
 
 namespace host::xls {
 
+namespace {
+// xlwt and other writers that compute nothing store every formula with the "empty text"
+// result and no STRING record: such a formula has no result worth keeping, and the engine
+// computes it whenever it can. Excel stores an empty text only when the formula gave one.
+bool storedResult(const Value& cached) { return !(cached.isText() && cached.text.empty()); }
+}  // namespace
+
 FormulaImport::FormulaImport(const FormulaNames& names, WorkbookImport& sink, OpaqueFormulas* opaque, int sheet)
     : names_(names), sink_(sink), opaque_(opaque), sheet_(sheet), lastShared_(kMaxColumns) {}
 
@@ -11,6 +18,13 @@ FormulaPtr FormulaImport::decode(CellAddress at, const FormulaTokens& tokens) {
     OpaqueBytes bytes;
     FormulaPtr code = decodeFormula(tokens, at, names_, opaque_ ? &bytes : nullptr);
     if (code->opaque && opaque_) opaque_->keep(sheet_, at, code, std::move(bytes));
+    return code;
+}
+
+FormulaPtr FormulaImport::keep(CellAddress at, const FormulaTokens& tokens) {
+    OpaqueBytes bytes;
+    FormulaPtr code = keptFormula(tokens, at, names_, opaque_ ? &bytes : nullptr);
+    if (opaque_) opaque_->keep(sheet_, at, code, std::move(bytes));
     return code;
 }
 
@@ -33,12 +47,17 @@ void FormulaImport::shared(CellAddress at, std::uint16_t xf, const FormulaTokens
         if (!entry.code) {
             entry.code = decodeFormula(tokens, at, names_);
             entry.fit = ownersThatFit(*entry.code);
+            entry.exact = computedAsExcel(*entry.code);
             if (!entry.code->opaque) {
                 entry.index = nextIndex_++;
                 sink_.sharedFormula(entry.index, entry.code);
             }
         }
         last = {tokens.shareKey, &entry};
+    }
+    if (!last.code->exact && last.code->index >= 0 && storedResult(cached)) {
+        sink_.formula(at, xf, keep(at, tokens), cached);
+        return;
     }
     if (last.code->index < 0 || !last.code->fit.contains(at)) {
         sink_.formula(at, xf, decode(at, tokens), cached);
@@ -49,14 +68,19 @@ void FormulaImport::shared(CellAddress at, std::uint16_t xf, const FormulaTokens
 
 void FormulaImport::plain(CellAddress at, std::uint16_t xf, const FormulaTokens& tokens, const Value& cached) {
     if (const FormulaPtr* same = plainCodes_.find(tokens.tokens, at)) {
-        sink_.formula(at, xf, *same, cached);
+        if (computedAsExcel(**same) || !storedResult(cached)) sink_.formula(at, xf, *same, cached);
+        else sink_.formula(at, xf, keep(at, tokens), cached);
         return;
     }
     FormulaPtr code = decode(at, tokens);
     // An opaque code's bytes are this cell's own: it serves no other cell. Another is handed
     // to the rows below as the interned code, which the sheet then already holds.
     if (!code->opaque) code = formula::intern(code);
-    sink_.formula(at, xf, code, cached);
+    if (!code->opaque && storedResult(cached) && !computedAsExcel(*code)) {
+        sink_.formula(at, xf, keep(at, tokens), cached);
+    } else {
+        sink_.formula(at, xf, code, cached);
+    }
     if (!code->opaque) plainCodes_.remember(tokens.tokens, at, std::move(code));
 }
 

@@ -25,6 +25,8 @@ private:
     void plain(CellAddress at, std::uint16_t xf, const FormulaTokens& tokens, const Value& cached);
     // Decodes the formula of this one cell, keeping its bytes when it is opaque.
     FormulaPtr decode(CellAddress at, const FormulaTokens& tokens);
+    // The opaque code of a formula that keeps the result the file stored, its bytes kept.
+    FormulaPtr keep(CellAddress at, const FormulaTokens& tokens);
 
     const FormulaNames& names_;
     WorkbookImport& sink_;
@@ -36,6 +38,7 @@ private:
         int index = -1;
         FormulaPtr code;
         OwnersThatFit fit;
+        bool exact = true;   // computed as Excel does: cells with a stored result keep it otherwise
     };
     std::unordered_map<const void*, SharedCode> sharedCodes_;
     int nextIndex_ = 0;

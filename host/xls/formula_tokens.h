@@ -28,6 +28,8 @@ struct FormulaTokens {
     std::span<const std::uint8_t> extra;   // the rgcb: array constants after the tokens
     bool relativeForms = false;            // from SHRFMLA: tRefN/tAreaN are offsets from the cell
     bool partOfArray = false;              // one cell of a multi-cell array formula
+    bool array = false;                    // from ARRAY: an array formula, of one cell or many
+    int arrayFirstRow = 0, arrayLastRow = 0, arrayFirstCol = 0, arrayLastCol = 0;   // its cells
     // Not null when these tokens serve many cells (one SHRFMLA or ARRAY record): the same
     // key always comes with the same tokens, so a document may decode them once.
     const void* shareKey = nullptr;

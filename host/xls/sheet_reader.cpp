@@ -280,6 +280,11 @@ private:
             f.extra = s.extra;
             f.relativeForms = !s.isArray;
             f.partOfArray = s.isArray && !(s.range.first == s.range.last);
+            f.array = s.isArray;
+            f.arrayFirstRow = s.range.first.row;
+            f.arrayLastRow = s.range.last.row;
+            f.arrayFirstCol = s.range.first.col;
+            f.arrayLastCol = s.range.last.col;
             f.shareKey = &s;
             formulas_.formula(pending_.at, pending_.xf, f, pending_.cached);
             return;

@@ -94,6 +94,8 @@ private:
     void writeRks(int row, std::span<const CellFields> run);
     void writeConstant(int row, const CellFields& cell, std::uint16_t xf);
     void writeFormula(int row, const CellFields& cell, std::uint16_t xf, const OpaqueBytes* kept);
+    void writeArrayFormula(CellAddress at, const CellFields& cell, std::uint16_t xf, const OpaqueBytes& kept);
+    void writeStringResult(const CellFields& cell);
     const OpaqueBytes* keptBytes(int row, const CellFields& cell) const {
         const OpaqueBytes* kept = opaque_ ? opaque_->find(sheetIndex_, {row, cell.col}, *cell.formula) : nullptr;
         return kept && !kept->tokens.empty() ? kept : nullptr;
@@ -242,6 +244,10 @@ void CellRecordWriter::writeSharedFormula(const SharedGroup& group, int col) {
 
 void CellRecordWriter::writeFormula(int row, const CellFields& cell, std::uint16_t xf, const OpaqueBytes* kept) {
     const CellAddress at{row, cell.col};
+    if (cell.formula->array && kept) {
+        writeArrayFormula(at, cell, xf, *kept);
+        return;
+    }
     const SharedGroup& group = sharedGroup(row, cell.col, *cell.formula);
     if (group.shared) {
         // A cell of a shared formula points at the group's first cell, whose record the
@@ -273,11 +279,49 @@ void CellRecordWriter::writeFormula(int row, const CellFields& cell, std::uint16
         if (!rgcb.empty()) std::memcpy(p + 16 + rgce.size(), rgcb.data(), rgcb.size());
     }
 
+    writeStringResult(cell);
+}
+
+void CellRecordWriter::writeStringResult(const CellFields& cell) {
     if (cell.valueKind == Value::Kind::Text && !cell.text.empty()) {
         ContinuedRecordWriter string(*out_, kString);
         string.writeString(toBiffText(cell.text));
         string.finish();
     }
+}
+
+void CellRecordWriter::writeArrayFormula(CellAddress at, const CellFields& cell, std::uint16_t xf,
+                                         const OpaqueBytes& kept) {
+    // Each cell of an array formula points at its first cell, whose record the ARRAY record
+    // follows with the tokens (and any array constants after them).
+    const FormulaCode& code = *cell.formula;
+    const CellAddress first = code.arrayRange.first;
+    std::uint8_t* p = cellRecord(kFormula, 22 + 5, at.row, at.col, xf);
+    storeCachedResult(p, cell);
+    store16(p + 8, 0);
+    store32(p + 10, 0);
+    store16(p + 14, 5);
+    p[16] = kPtgExp;
+    store16(p + 17, std::uint16_t(first.row));
+    store16(p + 19, std::uint16_t(first.col));
+    if (at == first) {
+        const std::size_t body = 14 + kept.tokens.size() + kept.extra.size();
+        if (body > 8224 || kept.tokens.size() > kMaxFormulaTokenBytes)
+            throw HostError("The formula in " + formatAddress(at, false) + " is too long to save.");
+        std::uint8_t* a = out_->room(4 + body);
+        store16(a, kArray);
+        store16(a + 2, std::uint16_t(body));
+        store16(a + 4, std::uint16_t(code.arrayRange.first.row));
+        store16(a + 6, std::uint16_t(code.arrayRange.last.row));
+        a[8] = std::uint8_t(code.arrayRange.first.col);
+        a[9] = std::uint8_t(code.arrayRange.last.col);
+        store16(a + 10, 0);   // options
+        store32(a + 12, 0);   // cache id
+        store16(a + 16, std::uint16_t(kept.tokens.size()));
+        std::memcpy(a + 18, kept.tokens.data(), kept.tokens.size());
+        if (!kept.extra.empty()) std::memcpy(a + 18 + kept.tokens.size(), kept.extra.data(), kept.extra.size());
+    }
+    writeStringResult(cell);
 }
 
 void CellRecordWriter::addRow(int row, std::span<const CellFields> cells) {

@@ -107,6 +107,7 @@ private:
         inlineText_.clear();
         hasFormula_ = false;
         sharedIndex_ = -1;
+        arrayFormula_ = false;
         type_ = 'n';
         xf_ = 0;
         const char* ref = nullptr;
@@ -140,6 +141,7 @@ private:
         capture(&formula_);
         const char* t = attribute(attrs, "t");
         if (t && std::string_view(t) == "shared") sharedIndex_ = toInt(attribute(attrs, "si"), -1);
+        arrayFormula_ = t && std::string_view(t) == "array";
     }
 
     Value cachedValue() const {
@@ -183,6 +185,12 @@ private:
             FormulaPtr code;
             typed_.assign(1, '=');
             typed_ += formula_;
+            const auto kept = [&] {
+                auto opaque = std::make_shared<FormulaCode>();
+                opaque->opaque = true;
+                opaque->text = typed_;
+                return opaque;
+            };
             if (FormulaPtr again = sameAsAbove()) {
                 code = std::move(again);
             } else try {
@@ -190,11 +198,12 @@ private:
                 expectBelow(code);
             } catch (const HostError&) {
                 // References to other sheets, names, functions the engine lacks: shown, not computed.
-                auto opaque = std::make_shared<FormulaCode>();
-                opaque->opaque = true;
-                opaque->text = typed_;
-                code = std::move(opaque);
+                code = kept();
             }
+            // An array formula, or one the engine does not compute as Excel does, keeps the
+            // result the file stored; without one (a writer that computes nothing) it is computed.
+            if (!code->opaque && (arrayFormula_ || !computedAsExcel(*code)) && (!value_.empty() || type_ == 'i'))
+                code = kept();
             if (sharedIndex_ >= 0) shared_[sharedIndex_] = code;
             return code;
         }
@@ -306,6 +315,7 @@ private:
     int col_ = -1;
     int phonetic_ = 0;
     int sharedIndex_ = -1;
+    bool arrayFormula_ = false;
     std::uint16_t xf_ = 0;
     char type_ = 'n';
     bool inCell_ = false;

@@ -8,7 +8,9 @@
 
 #include "host/formula_code.h"
 #include "host/function_table.h"
+#include "host/host_error.h"
 #include "xls/formula_decode.h"
+#include "xls/biff_function_map.h"
 #include "xls/formula_encode.h"
 
 using host::CellAddress;
@@ -121,6 +123,19 @@ TEST(FormulaEncode, EveryEngineFunctionIsWrittenAndReadBackAsTheSameCall) {
     int functions = 0;
     for (std::uint16_t i = 0; const host::FunctionInfo* f = host::functionById(host::FunctionId(i)); ++i) {
         ++functions;
+        if (!host::xls::biffFunction(f->id)) {
+            // Functions newer than BIFF8 (IFERROR, AVERAGEIF) have no number there: saving one
+            // to an .xls file is refused, naming the function.
+            const auto code = parseFormula("=" + std::string(f->name) + "(1,1)", at("B2"));
+            FormulaEncoder encoder;
+            try {
+                encoder.encode(*code, at("B2"));
+                ADD_FAILURE() << f->name << " was written";
+            } catch (const host::HostError& e) {
+                EXPECT_NE(std::string(e.what()).find(f->name), std::string::npos) << e.what();
+            }
+            continue;
+        }
         for (int argc : {f->minArgs, std::min(f->maxArgs, std::max(f->minArgs, 3))}) {
             std::string text = "=" + std::string(f->name) + "(";
             for (int a = 0; a < argc; ++a) text += a ? ",1" : "1";

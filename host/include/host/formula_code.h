@@ -65,12 +65,20 @@ struct FormulaCode {
     // what the reader could make of it for display ("=Sheet2!A1+1", the "=" included). The
     // file's own form of it stays with the file format's filter, which writes it back.
     bool opaque = false;
+    // An array formula (entered with Ctrl+Shift+Enter), kept as the file stored it, over the
+    // cells `arrayRange`: the filter writes it back as one again.
+    bool array = false;
+    CellRange arrayRange;
     std::string text;
 
     friend bool operator==(const FormulaCode&, const FormulaCode&) = default;
 };
 
 using FormulaPtr = std::shared_ptr<const FormulaCode>;
+
+// Whether the engine computes every token and function of `code` exactly as Excel does (see
+// FunctionInfo::exact). A formula read from a file that fails this keeps the stored result.
+bool computedAsExcel(const FormulaCode& code);
 
 // Parses formula text, "=" included ("=sum(B3:B5)"), as typed into the cell at `owner`.
 // Function names in any case. Throws HostError for a formula that cannot be parsed.

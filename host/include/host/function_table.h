@@ -10,7 +10,8 @@ enum class FunctionId : std::uint16_t {
     Count, If, IsNa, IsError, Sum, Average, Min, Max, Na, Pi, Sqrt, Exp, Ln, Log10, Abs, Int,
     Sign, Round, Len, Value, And, Or, Not, Mod, Date, Day, Month, Year, Choose, Lower, Upper,
     IsErr, IsText, IsNumber, IsBlank, CountA, Product, IsNonText, Trunc, IsLogical, RoundUp,
-    RoundDown, Concatenate, Power,
+    RoundDown, Concatenate, Power, SumIf, CountIf, AverageIf, SumProduct, VLookup, Match, Index,
+    IfError, Weekday, Today,
 };
 
 struct FunctionInfo {
@@ -18,6 +19,13 @@ struct FunctionInfo {
     FunctionId id;
     int minArgs;
     int maxArgs;
+    // The engine computes it exactly as Excel does, for every argument Excel takes. Only then
+    // is a formula read from a file recomputed; one calling any other function keeps the
+    // result the file stored.
+    bool exact;
+    // Exact only when the last argument is a literal 0 or FALSE (VLOOKUP and MATCH looking for
+    // an equal value): the nearest-value search over unsorted cells goes Excel's own way.
+    bool exactWhenMatchingExactly = false;
 };
 
 const FunctionInfo* functionByName(std::string_view name);   // any case; nullptr if unknown
