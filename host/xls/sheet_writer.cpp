@@ -257,7 +257,7 @@ void CellRecordWriter::writeFormula(int row, const CellFields& cell, std::uint16
         store16(p + 8, 0);   // no flags: not shared, computed normally
         store32(p + 10, 0);
         store16(p + 14, std::uint16_t(rgce.size()));
-        std::memcpy(p + 16, rgce.data(), rgce.size());
+        if (!rgce.empty()) std::memcpy(p + 16, rgce.data(), rgce.size());
     }
 
     if (cell.valueKind == Value::Kind::Text && !cell.text.empty()) {

@@ -66,6 +66,29 @@ std::string where(const host::Worksheet& sheet, host::CellAddress at) {
     return "sheet \"" + sheet.name() + "\" row " + std::to_string(at.row) + " column " + std::to_string(at.col);
 }
 
+// What a cell holds, for a message: its kind, its value and any formula.
+std::string described(const host::Worksheet& sheet, const host::CellView& c) {
+    static const char* const kKinds[] = {"blank", "constant", "formula"};
+    std::string out = kKinds[static_cast<int>(c.kind)];
+    const host::Value& v = c.value;
+    switch (v.kind) {
+        case host::Value::Kind::Empty: out += " empty"; break;
+        case host::Value::Kind::Number: {
+            char text[64];
+            std::uint64_t bits;
+            std::memcpy(&bits, &v.number, sizeof bits);
+            std::snprintf(text, sizeof text, " %.17g (0x%016llx)", v.number, static_cast<unsigned long long>(bits));
+            out += text;
+            break;
+        }
+        case host::Value::Kind::Text: out += " \"" + v.text.substr(0, 80) + "\" (" + std::to_string(v.text.size()) + " bytes)"; break;
+        case host::Value::Kind::Boolean: out += v.boolean ? " TRUE" : " FALSE"; break;
+        case host::Value::Kind::Error: out += " " + std::string(host::errorText(v.error)); break;
+    }
+    if (c.kind == host::CellView::Kind::Formula) out += " " + sheet.formulaText(c.at);
+    return out;
+}
+
 bool sameValue(const host::Value& a, const host::Value& b) {
     if (a.kind != b.kind) return false;
     if (a.kind == host::Value::Kind::Number) return std::memcmp(&a.number, &b.number, sizeof a.number) == 0;
@@ -84,10 +107,9 @@ void compareSheets(const host::Worksheet& first, const host::Worksheet& copy) {
     });
     for (const host::CellView& c : cells) {
         const host::CellView back = copy.cell(c.at);
-        if (back.kind != c.kind) mismatch(where(first, c.at) + ": the cell changed kind");
-        if (!sameValue(c.value, back.value)) mismatch(where(first, c.at) + ": the value changed");
-        if (c.kind == host::CellView::Kind::Formula && first.formulaText(c.at) != copy.formulaText(c.at)) {
-            mismatch(where(first, c.at) + ": " + first.formulaText(c.at) + " came back as " + copy.formulaText(c.at));
+        if (back.kind != c.kind || !sameValue(c.value, back.value) ||
+            (c.kind == host::CellView::Kind::Formula && first.formulaText(c.at) != copy.formulaText(c.at))) {
+            mismatch(where(first, c.at) + ": " + described(first, c) + " came back as " + described(copy, back));
         }
     }
     if (count != cells.size()) mismatch("sheet \"" + first.name() + "\" came back with other cells");
