@@ -307,6 +307,10 @@ private:
                 return;
             }
             const SharedTokens& s = *found;
+            if (s.isArray) {
+                arrayCell(s);
+                return;
+            }
             FormulaTokens f;
             f.tokens = s.tokens;
             f.extra = s.extra;
@@ -320,6 +324,22 @@ private:
         f.tokens = tokens;
         f.extra = pending_.extra;
         formulas_.formula(pending_.at, pending_.xf, f, pending_.cached);
+    }
+    // A cell of an array formula. The engine does not compute a formula element by element
+    // over its cells, so each cell keeps the result the file stored; the cells share one code,
+    // which keeps the ARRAY record's tokens and range for the writer to put back.
+    void arrayCell(const SharedTokens& s) {
+        FormulaPtr& code = arrayCodes_[&s];
+        if (!code) {
+            FormulaTokens f;
+            f.tokens = s.tokens;
+            f.extra = s.extra;
+            f.partOfArray = true;   // kept as it is, not computed
+            auto kept = std::make_shared<FormulaCode>(*decodeFormula(f, s.range.first, globals_.names));
+            kept->biffArray = s.range;
+            code = std::move(kept);
+        }
+        sink_.formula(pending_.at, pending_.xf, code, pending_.cached);
     }
     // The shared or array formula anchored at row, col. The cells of one come in a run down
     // their column, so each column remembers the last one found.
@@ -359,6 +379,7 @@ private:
     PendingFormula pending_;
     std::deque<SharedTokens> shared_;  // stable addresses: they are the share keys
     std::unordered_map<std::uint32_t, const SharedTokens*> sharedByAnchor_;
+    std::unordered_map<const SharedTokens*, FormulaPtr> arrayCodes_;
     std::vector<const SharedTokens*> lastSharedInColumn_ = std::vector<const SharedTokens*>(kMaxColumns, nullptr);
     std::vector<std::span<const std::uint8_t>> segments_;
     std::string scratch_;

@@ -5,6 +5,7 @@
 #include <cstring>
 #include <span>
 #include <string>
+#include <unordered_map>
 
 #include "host/host_error.h"
 #include "xls/biff_constants.h"
@@ -31,6 +32,7 @@ constexpr std::size_t kRowRecordSize = 20;
 // groups of this many rows.
 constexpr int kMostSharedCells = 255;
 constexpr std::uint16_t kSharedFormulaFlag = 0x0008;
+constexpr std::size_t kMaxRecordBody = 8224;
 
 // The RK form of a constant number, for RK and MULRK records.
 bool rkOf(const CellFields& cell, std::uint32_t& rk) {
@@ -93,6 +95,9 @@ private:
     void writeRks(int row, std::span<const CellFields> run);
     void writeConstant(int row, const CellFields& cell, std::uint16_t xf);
     void writeFormula(int row, const CellFields& cell, std::uint16_t xf);
+    void writeStringResult(const CellFields& cell);   // the STRING record after a text result
+    bool arrayIntact(const FormulaCode& code);
+    void writeArrayCell(int row, const CellFields& cell, std::uint16_t xf);
 
     // The cells down one column that share one formula: a run of cells holding the same code
     // (the same formula moved down a row each time), cut into groups of kMostSharedCells rows
@@ -112,6 +117,7 @@ private:
     SstWriter& sst_;
     FormulaEncoder encoder_;
     SharedGroup groups_[kMaxColumns];   // by column: the group met last
+    std::unordered_map<const FormulaCode*, bool> arrays_;   // array formulas: whether each is whole
     std::vector<BiffRecordWriter> parts_;
     BiffRecordWriter* out_ = nullptr;   // the last part, which the open block goes to
     // The open block starts with room for all its ROW records, filled as its rows come; what
@@ -250,21 +256,70 @@ void CellRecordWriter::writeFormula(int row, const CellFields& cell, std::uint16
         if (row == group.first) writeSharedFormula(group, cell.col);
     } else {
         const std::vector<std::uint8_t>& rgce = encoder_.encode(*cell.formula, at);
-        if (rgce.size() > kMaxFormulaTokenBytes)
+        // A formula kept from a file keeps the array constants that follow its tokens.
+        const std::vector<std::uint8_t>& extra = cell.formula->biffExtra;
+        if (rgce.size() + extra.size() > kMaxFormulaTokenBytes)
             throw HostError("The formula in " + formatAddress(at, false) + " is too long to save.");
-        std::uint8_t* p = cellRecord(kFormula, 22 + rgce.size(), row, cell.col, xf);
+        std::uint8_t* p = cellRecord(kFormula, 22 + rgce.size() + extra.size(), row, cell.col, xf);
         storeCachedResult(p, cell);
         store16(p + 8, 0);   // no flags: not shared, computed normally
         store32(p + 10, 0);
         store16(p + 14, std::uint16_t(rgce.size()));
         if (!rgce.empty()) std::memcpy(p + 16, rgce.data(), rgce.size());
+        if (!extra.empty()) std::memcpy(p + 16 + rgce.size(), extra.data(), extra.size());
     }
+    writeStringResult(cell);
+}
 
+void CellRecordWriter::writeStringResult(const CellFields& cell) {
     if (cell.valueKind == Value::Kind::Text && !cell.text.empty()) {
         ContinuedRecordWriter string(*out_, kString);
         string.writeString(toBiffText(cell.text));
         string.finish();
     }
+}
+
+bool CellRecordWriter::arrayIntact(const FormulaCode& code) {
+    const auto known = arrays_.find(&code);
+    if (known != arrays_.end()) return known->second;
+    const CellRange& range = *code.biffArray;
+    // The ARRAY record must fit one record, as the one it was read from did.
+    bool intact = 14 + code.biff.size() + code.biffExtra.size() <= kMaxRecordBody;
+    for (int r = range.first.row; intact && r <= range.last.row; ++r) {
+        for (int c = range.first.col; intact && c <= range.last.col; ++c) intact = sheet_.formulaAt({r, c}) == &code;
+    }
+    arrays_.emplace(&code, intact);
+    return intact;
+}
+
+void CellRecordWriter::writeArrayCell(int row, const CellFields& cell, std::uint16_t xf) {
+    // Each cell points at the range's first cell, whose FORMULA record the ARRAY record follows.
+    const FormulaCode& code = *cell.formula;
+    const CellRange& range = *code.biffArray;
+    std::uint8_t* p = cellRecord(kFormula, 22 + 5, row, cell.col, xf);
+    storeCachedResult(p, cell);
+    store16(p + 8, 0);
+    store32(p + 10, 0);
+    store16(p + 14, 5);
+    p[16] = kPtgExp;
+    store16(p + 17, std::uint16_t(range.first.row));
+    store16(p + 19, std::uint16_t(range.first.col));
+    if (range.first == CellAddress{row, cell.col}) {
+        const std::size_t size = 14 + code.biff.size() + code.biffExtra.size();
+        std::uint8_t* a = out_->room(4 + size);
+        store16(a, kArray);
+        store16(a + 2, std::uint16_t(size));
+        store16(a + 4, std::uint16_t(range.first.row));
+        store16(a + 6, std::uint16_t(range.last.row));
+        a[8] = std::uint8_t(range.first.col);
+        a[9] = std::uint8_t(range.last.col);
+        store16(a + 10, 0);   // flags
+        store32(a + 12, 0);
+        store16(a + 16, std::uint16_t(code.biff.size()));
+        if (!code.biff.empty()) std::memcpy(a + 18, code.biff.data(), code.biff.size());
+        if (!code.biffExtra.empty()) std::memcpy(a + 18 + code.biff.size(), code.biffExtra.data(), code.biffExtra.size());
+    }
+    writeStringResult(cell);
 }
 
 void CellRecordWriter::addRow(int row, std::span<const CellFields> cells) {
@@ -305,6 +360,14 @@ void CellRecordWriter::addRow(int row, std::span<const CellFields> cells) {
         } else if (rkOf(cell, runRks_[0])) {
             while (end < cells.size() && adjoins(end) && rkOf(cells[end], runRks_[end - i])) ++end;
             writeRks(row, cells.subspan(i, end - i));
+        } else if (cell.kind == CellView::Kind::Formula && cell.formula && cell.formula->biffArray) {
+            // An array formula goes back as one, while every cell of it is still there; else
+            // its cells keep their results as constants.
+            if (arrayIntact(*cell.formula)) {
+                writeArrayCell(row, cell, xfIndexOfStyle(cell.style));
+            } else {
+                writeConstant(row, cell, xfIndexOfStyle(cell.style));
+            }
         } else if (cell.kind == CellView::Kind::Formula && cell.formula &&
                    !(cell.formula->opaque && cell.formula->biff.empty() && cell.valueKind != Value::Kind::Text)) {
             // A formula read as text (.xlsx) that the engine cannot compute has no tokens to

@@ -1,6 +1,7 @@
 #pragma once
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -68,6 +69,10 @@ struct FormulaCode {
     // tMemArea tokens in `biff`, written back right after them. Usually empty.
     std::vector<std::uint8_t> biffExtra;
     std::string text;
+    // An array formula's cells (entered over them at once, with Ctrl+Shift+Enter), for an
+    // opaque code read from an ARRAY record: `biff` holds that record's tokens, which every cell
+    // of the range shares, and the writer writes the record back after the range's first cell.
+    std::optional<CellRange> biffArray;
 
     friend bool operator==(const FormulaCode&, const FormulaCode&) = default;
 };
