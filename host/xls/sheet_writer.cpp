@@ -58,6 +58,17 @@ void storeCachedResult(std::uint8_t* p, const CellFields& cell) {
     }
 }
 
+// Text is saved whole or not at all: a cell's text longer than the format holds fails the save
+// with a message, rather than being cut short.
+void requireCellText(CellAddress at, std::string_view text) {
+    if (text.size() <= kMaxCellTextChars) return;   // every code unit takes a byte at least
+    const std::size_t units = biffUnitCount(text);
+    if (units <= kMaxCellTextChars) return;
+    throw HostError("The text in " + formatAddress(at, false) + " is too long to save as an Excel 97-2003 workbook: it has " +
+                    std::to_string(units) + " characters, and a cell holds at most " +
+                    std::to_string(kMaxCellTextChars) + ".");
+}
+
 class CellRecordWriter {
 public:
     CellRecordWriter(const Worksheet& sheet, SstWriter& sst) : sheet_(sheet), sst_(sst) {}
@@ -95,7 +106,7 @@ private:
     void writeRks(int row, std::span<const CellFields> run);
     void writeConstant(int row, const CellFields& cell, std::uint16_t xf);
     void writeFormula(int row, const CellFields& cell, std::uint16_t xf);
-    void writeStringResult(const CellFields& cell);   // the STRING record after a text result
+    void writeStringResult(int row, const CellFields& cell);   // the STRING record after a text result
     bool arrayIntact(const FormulaCode& code);
     void writeArrayCell(int row, const CellFields& cell, std::uint16_t xf);
 
@@ -193,6 +204,7 @@ void CellRecordWriter::writeConstant(int row, const CellFields& cell, std::uint1
             else storeF64(cellRecord(kNumber, 14, row, cell.col, xf), cell.number);
             break;
         case Value::Kind::Text:
+            requireCellText({row, cell.col}, cell.text);
             store32(cellRecord(kLabelSst, 10, row, cell.col, xf), sst_.add(cell.text));
             break;
         case Value::Kind::Boolean: writeBoolErr(row, cell.col, xf, cell.boolean() ? 1 : 0, false); break;
@@ -268,11 +280,12 @@ void CellRecordWriter::writeFormula(int row, const CellFields& cell, std::uint16
         if (!rgce.empty()) std::memcpy(p + 16, rgce.data(), rgce.size());
         if (!extra.empty()) std::memcpy(p + 16 + rgce.size(), extra.data(), extra.size());
     }
-    writeStringResult(cell);
+    writeStringResult(row, cell);
 }
 
-void CellRecordWriter::writeStringResult(const CellFields& cell) {
+void CellRecordWriter::writeStringResult(int row, const CellFields& cell) {
     if (cell.valueKind == Value::Kind::Text && !cell.text.empty()) {
+        requireCellText({row, cell.col}, cell.text);
         ContinuedRecordWriter string(*out_, kString);
         string.writeString(toBiffText(cell.text));
         string.finish();
@@ -319,7 +332,7 @@ void CellRecordWriter::writeArrayCell(int row, const CellFields& cell, std::uint
         if (!code.biff.empty()) std::memcpy(a + 18, code.biff.data(), code.biff.size());
         if (!code.biffExtra.empty()) std::memcpy(a + 18 + code.biff.size(), code.biffExtra.data(), code.biffExtra.size());
     }
-    writeStringResult(cell);
+    writeStringResult(row, cell);
 }
 
 void CellRecordWriter::addRow(int row, std::span<const CellFields> cells) {

@@ -152,4 +152,31 @@ TEST(LongText, TextUpToTheFormatsLimitIsKeptWhole) {
     }
 }
 
+TEST(LongText, SavingKeepsTextWholeOrRefusesSayingWhy) {
+    xls_test::TempDir dir;
+    const auto path = (dir / "text.xls").string();
+    for (const bool wide : {false, true}) {
+        // The most a cell holds is saved whole and reads back whole.
+        const Bytes most = workbookStream([&](StreamBuilder& s) { longStringTable(s, 32767, wide); },
+                                          [](StreamBuilder& s) { s.labelSst(0, 0, 0); });
+        host::saveWorkbookFile(*open(most), path);
+        EXPECT_EQ(32767u * (wide ? 2 : 1), host::loadWorkbookFile(path)->sheet(0).value({0, 0}).text.size());
+
+        // More is refused with a message, and the file already there is left as it was.
+        const Bytes more = workbookStream([&](StreamBuilder& s) { longStringTable(s, 40000, wide); },
+                                          [](StreamBuilder& s) { s.labelSst(2, 1, 0); });
+        const auto before = std::filesystem::file_size(path);
+        try {
+            host::saveWorkbookFile(*open(more), path);
+            ADD_FAILURE() << "saved";
+        } catch (const host::HostError& e) {
+            EXPECT_EQ("The text in B3 is too long to save as an Excel 97-2003 workbook: it has 40000 characters, "
+                      "and a cell holds at most 32767.",
+                      std::string(e.what()));
+        }
+        EXPECT_EQ(before, std::filesystem::file_size(path));
+        EXPECT_EQ(32767u * (wide ? 2 : 1), host::loadWorkbookFile(path)->sheet(0).value({0, 0}).text.size());
+    }
+}
+
 }  // namespace
