@@ -154,7 +154,13 @@ private:
     void label(const BiffRecord& rec) {
         ByteReader r(rec.data, "a LABEL record is damaged");
         const Header h = header(r);
-        scratch_ = readRecordString(r.rest(), false, "a LABEL record is damaged");
+        try {
+            scratch_ = readRecordString(r.rest(), false, "a LABEL record is damaged");
+        } catch (const HostError&) {
+            // The text's length runs past the record: the cell keeps its style, not a guess.
+            if (h.valid) sink_.blank(h.at, h.xf);
+            return;
+        }
         if (h.valid) sink_.text(h.at, h.xf, scratch_);
     }
     void boolErr(const BiffRecord& rec) {
@@ -222,12 +228,18 @@ private:
         // The cell, the result at 6, flags at 14 (fShrFmla is redundant with the tExp token), a
         // cache id at 16, the token count at 20, the tokens from 22.
         const std::span<const std::uint8_t> d = rec.data;
-        if (d.size() < 22 || loadU16(d.data() + 20) > d.size() - 22) throwDamaged("a FORMULA record is damaged");
+        if (d.size() < 22) throwDamaged("a FORMULA record is damaged");
         const Header h = headerAt(d.data());
         const std::uint8_t* result = d.data() + 6;
         const std::uint16_t count = loadU16(d.data() + 20);
-        pending_.tokens = d.subspan(22, count);
-        pending_.extra = d.subspan(22 + std::size_t{count});
+        if (count <= d.size() - 22) {
+            pending_.tokens = d.subspan(22, count);
+            pending_.extra = d.subspan(22 + std::size_t{count});
+        } else {
+            // Tokens that run past the record are no formula; the result before them is intact.
+            pending_.tokens = {};
+            pending_.extra = {};
+        }
         pending_.at = h.at;
         pending_.xf = h.xf;
         pending_.active = h.valid;
@@ -260,7 +272,11 @@ private:
         if (!pending_.active || !pending_.awaitsString) return;
         ContinuedReader r(segments_, "a STRING record is damaged");
         pending_.cached.text.clear();
-        r.unicodeString(pending_.cached.text);
+        try {
+            r.unicodeString(pending_.cached.text);
+        } catch (const HostError&) {
+            pending_.cached.text.clear();   // a damaged result: the formula keeps an empty one
+        }
         pending_.awaitsString = false;
     }
     void sharedFormula(const BiffRecord& rec, bool isArray) {
@@ -277,6 +293,7 @@ private:
             r.skip(2);  // reserved, use count
         }
         const std::uint16_t count = r.u16();
+        if (count > r.remaining()) return;   // damaged: its cells keep the results they stored
         s.tokens = r.take(count);
         s.extra = r.rest();
         if (s.range.first.row > s.range.last.row || s.range.first.col > s.range.last.col) return;
