@@ -179,4 +179,28 @@ TEST(LongText, SavingKeepsTextWholeOrRefusesSayingWhy) {
     }
 }
 
+TEST(LongText, ASheetNameLongerThanTheFormatHoldsIsRefusedOnSaveNotCut) {
+    // Some programs write sheet names past the 31 characters Excel allows: the sheet opens under
+    // its whole name, and saving says why it cannot be saved rather than cutting it short.
+    const std::string name(40, 'N');
+    StreamBuilder s;
+    s.bof(0x0005);
+    const std::size_t at = s.boundSheet(name);
+    s.eof();
+    s.sheetStartsHere(at);
+    s.bof(0x0010).number(0, 0, 1).eof();
+    const auto book = open(s.bytes);
+    EXPECT_EQ(name, book->sheet(0).name());
+    xls_test::TempDir dir;
+    try {
+        host::saveWorkbookFile(*book, (dir / "long.xls").string());
+        ADD_FAILURE() << "saved";
+    } catch (const host::HostError& e) {
+        EXPECT_EQ("The sheet name \"" + name + "\" is too long to save as an Excel 97-2003 workbook: it has 40 "
+                  "characters, and a sheet name holds at most 31.",
+                  std::string(e.what()));
+    }
+    EXPECT_FALSE(std::filesystem::exists(dir / "long.xls"));
+}
+
 }  // namespace
