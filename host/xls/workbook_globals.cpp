@@ -148,6 +148,7 @@ WorkbookGlobals readGlobals(RecordStream& records) {
                 }
                 g.sheets.push_back(std::move(s));
                 g.names.sheetNames.push_back(g.sheets.back().name);
+                if (g.sheets.size() > kMaxSheets) throwDamaged("it lists more sheets than a workbook can hold");
                 break;
             }
             case kSst: {

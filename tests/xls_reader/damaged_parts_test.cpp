@@ -7,6 +7,7 @@
 #include <string>
 
 #include "biff_builder.h"
+#include "host/host_error.h"
 #include "writer_clients.h"
 #include "xls/load_workbook_bytes.h"
 
@@ -131,6 +132,32 @@ TEST(DamagedParts, DamagedCellsKeepWhatIsIntactAndTheOtherCellsOpen) {
     EXPECT_EQ(host::Value::fromNumber(5), sheet.value({4, 0}));
     EXPECT_EQ(host::Value::fromNumber(6), sheet.value({5, 0}));
     EXPECT_EQ(host::Value::fromNumber(7), sheet.value({6, 0}));
+}
+
+TEST(DamagedParts, ThousandsOfDamagedSheetNamesAreNamedWithoutSlowingTheOpen) {
+    // Chart sheets whose names are damaged, as many as a workbook may list, before the one
+    // worksheet; one more than that is refused.
+    for (const int charts : {4095, 4096}) {
+        StreamBuilder s;
+        s.bof(0x0005);
+        for (int i = 0; i < charts; ++i) s.record(0x0085, {0, 0, 0, 0, 0, 2, 90, 0});
+        const std::size_t at = s.boundSheet("Data");
+        s.eof();
+        s.sheetStartsHere(at);
+        s.bof(0x0010).number(0, 0, 1).eof();
+        if (charts == 4095) {
+            const auto book = open(s.bytes);
+            ASSERT_EQ(1, book->sheetCount());
+            EXPECT_EQ("Data", book->sheet(0).name());
+        } else {
+            try {
+                open(s.bytes);
+                ADD_FAILURE() << "opened";
+            } catch (const host::HostError& e) {
+                EXPECT_NE(std::string(e.what()).find("more sheets"), std::string::npos) << e.what();
+            }
+        }
+    }
 }
 
 }  // namespace
