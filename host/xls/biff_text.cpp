@@ -31,6 +31,12 @@ char32_t nextCodePoint(std::string_view text, std::size_t& i) {
 
 }  // namespace
 
+std::size_t biffUnitCount(std::string_view utf8) {
+    std::size_t units = 0;
+    for (std::size_t i = 0; i < utf8.size();) units += nextCodePoint(utf8, i) >= 0x10000 ? 2 : 1;
+    return units;
+}
+
 BiffText toBiffText(std::string_view utf8, std::size_t maxUnits) {
     BiffText out;
     out.units.reserve(utf8.size());

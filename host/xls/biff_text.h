@@ -22,6 +22,9 @@ struct BiffText {
 // without splitting a surrogate pair.
 BiffText toBiffText(std::string_view utf8, std::size_t maxUnits = kMaxCellTextChars);
 
+// The UTF-16 code units of the text as toBiffText reads it, uncut.
+std::size_t biffUnitCount(std::string_view utf8);
+
 // Writes the characters units[from, from+count) in the text's width.
 void writeBiffChars(BiffRecordWriter& out, const BiffText& text, std::size_t from, std::size_t count);
 

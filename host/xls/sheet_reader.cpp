@@ -1,6 +1,7 @@
 #include "xls/sheet_reader.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 #include <deque>
 #include <unordered_map>
@@ -18,6 +19,28 @@ namespace {
 
 constexpr std::uint16_t kTable = 0x0236;
 constexpr std::uint16_t kSharedFormulaFlag = 0x0008;
+
+// Records some writers put in a BIFF8 stream under the number an older version gave them, with
+// the BIFF8 layout: FORMULA as BIFF3 (0x0206) and BIFF4 (0x0406) numbered it, STRING as BIFF2
+// did (0x0007). Read as the records they are.
+std::uint16_t currentNumber(std::uint16_t id) {
+    switch (id) {
+        case 0x0206: case 0x0406: return kFormula;
+        case 0x0007: return kString;
+        default: return id;
+    }
+}
+
+// A number as a cell holds it: Excel has no infinities or NaNs, and a file that stores one
+// (only a damaged or hand-made one can) gives #NUM!, as a formula that overflows does.
+template <class Sink>
+void numberOrNum(Sink& sink, CellAddress at, std::uint16_t xf, double v) {
+    if (std::isfinite(v)) {
+        sink.number(at, xf, v);
+    } else {
+        sink.error(at, xf, ErrorCode::Num);
+    }
+}
 
 // The tokens of a SHRFMLA or ARRAY record, for the cells of its range.
 struct SharedTokens {
@@ -45,6 +68,7 @@ public:
             }
             if (rec.data.size() + 4 > budget) throwDamaged("its sheets overlap one another");
             budget -= rec.data.size() + 4;
+            rec.id = currentNumber(rec.id);
             if (nested > 0) {
                 if (rec.id == kBof) ++nested;
                 if (rec.id == kEof) --nested;
@@ -98,12 +122,12 @@ private:
     void number(const BiffRecord& rec) {
         if (rec.data.size() < 14) throwDamaged("a NUMBER record is damaged");
         const Header h = headerAt(rec.data.data());
-        if (h.valid) sink_.number(h.at, h.xf, loadF64(rec.data.data() + 6));
+        if (h.valid) numberOrNum(sink_, h.at, h.xf, loadF64(rec.data.data() + 6));
     }
     void rk(const BiffRecord& rec) {
         if (rec.data.size() < 10) throwDamaged("an RK record is damaged");
         const Header h = headerAt(rec.data.data());
-        if (h.valid) sink_.number(h.at, h.xf, decodeRk(loadU32(rec.data.data() + 6)));
+        if (h.valid) numberOrNum(sink_, h.at, h.xf, decodeRk(loadU32(rec.data.data() + 6)));
     }
     void mulRk(const BiffRecord& rec) {
         // Row, first column, six bytes a cell (XF, RK), last column.
@@ -117,7 +141,7 @@ private:
             const std::uint16_t xf = loadU16(p);
             const double v = decodeRk(loadU32(p + 2));
             const int col = first + static_cast<int>(i);
-            if (col < kMaxColumns) sink_.number({row, col}, xf, v);
+            if (col < kMaxColumns) numberOrNum(sink_, {row, col}, xf, v);
         }
     }
     void labelSst(const BiffRecord& rec) {
@@ -130,7 +154,13 @@ private:
     void label(const BiffRecord& rec) {
         ByteReader r(rec.data, "a LABEL record is damaged");
         const Header h = header(r);
-        scratch_ = readRecordString(r.rest(), false, "a LABEL record is damaged");
+        try {
+            scratch_ = readRecordString(r.rest(), false, "a LABEL record is damaged");
+        } catch (const HostError&) {
+            // The text's length runs past the record: the cell keeps its style, not a guess.
+            if (h.valid) sink_.blank(h.at, h.xf);
+            return;
+        }
         if (h.valid) sink_.text(h.at, h.xf, scratch_);
     }
     void boolErr(const BiffRecord& rec) {
@@ -198,12 +228,18 @@ private:
         // The cell, the result at 6, flags at 14 (fShrFmla is redundant with the tExp token), a
         // cache id at 16, the token count at 20, the tokens from 22.
         const std::span<const std::uint8_t> d = rec.data;
-        if (d.size() < 22 || loadU16(d.data() + 20) > d.size() - 22) throwDamaged("a FORMULA record is damaged");
+        if (d.size() < 22) throwDamaged("a FORMULA record is damaged");
         const Header h = headerAt(d.data());
         const std::uint8_t* result = d.data() + 6;
         const std::uint16_t count = loadU16(d.data() + 20);
-        pending_.tokens = d.subspan(22, count);
-        pending_.extra = d.subspan(22 + std::size_t{count});
+        if (count <= d.size() - 22) {
+            pending_.tokens = d.subspan(22, count);
+            pending_.extra = d.subspan(22 + std::size_t{count});
+        } else {
+            // Tokens that run past the record are no formula; the result before them is intact.
+            pending_.tokens = {};
+            pending_.extra = {};
+        }
         pending_.at = h.at;
         pending_.xf = h.xf;
         pending_.active = h.valid;
@@ -221,9 +257,12 @@ private:
                     break;
                 default: cached.kind = Value::Kind::Text; break;  // 3: an empty text
             }
-        } else {
+        } else if (const double v = loadF64(result); std::isfinite(v)) {
             cached.kind = Value::Kind::Number;
-            cached.number = loadF64(result);
+            cached.number = v;
+        } else {
+            cached.kind = Value::Kind::Error;
+            cached.error = ErrorCode::Num;
         }
     }
     void stringResult(RecordStream& records, const BiffRecord& rec) {
@@ -233,7 +272,11 @@ private:
         if (!pending_.active || !pending_.awaitsString) return;
         ContinuedReader r(segments_, "a STRING record is damaged");
         pending_.cached.text.clear();
-        r.unicodeString(pending_.cached.text);
+        try {
+            r.unicodeString(pending_.cached.text);
+        } catch (const HostError&) {
+            pending_.cached.text.clear();   // a damaged result: the formula keeps an empty one
+        }
         pending_.awaitsString = false;
     }
     void sharedFormula(const BiffRecord& rec, bool isArray) {
@@ -250,6 +293,7 @@ private:
             r.skip(2);  // reserved, use count
         }
         const std::uint16_t count = r.u16();
+        if (count > r.remaining()) return;   // damaged: its cells keep the results they stored
         s.tokens = r.take(count);
         s.extra = r.rest();
         if (s.range.first.row > s.range.last.row || s.range.first.col > s.range.last.col) return;
@@ -265,6 +309,11 @@ private:
         if (!pending_.active) return;
         pending_.active = false;
         const auto tokens = pending_.tokens;
+        if (tokens.empty()) {
+            // A formula of no tokens is no formula: the cell keeps the result it stored.
+            cachedAsConstant();
+            return;
+        }
         if (tokens.size() == 5 && tokens[0] == kPtgExp) {
             const int row = loadU16(tokens.data() + 1);
             const int col = loadU16(tokens.data() + 3);

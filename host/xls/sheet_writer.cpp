@@ -5,6 +5,7 @@
 #include <cstring>
 #include <span>
 #include <string>
+#include <unordered_map>
 
 #include "host/host_error.h"
 #include "xls/biff_constants.h"
@@ -31,6 +32,7 @@ constexpr std::size_t kRowRecordSize = 20;
 // groups of this many rows.
 constexpr int kMostSharedCells = 255;
 constexpr std::uint16_t kSharedFormulaFlag = 0x0008;
+constexpr std::size_t kMaxRecordBody = 8224;
 
 // The RK form of a constant number, for RK and MULRK records.
 bool rkOf(const CellFields& cell, std::uint32_t& rk) {
@@ -54,6 +56,17 @@ void storeCachedResult(std::uint8_t* p, const CellFields& cell) {
         case Value::Kind::Error: special(2, std::uint8_t(cell.error())); break;
         case Value::Kind::Empty: special(3, 0); break;
     }
+}
+
+// Text is saved whole or not at all: a cell's text longer than the format holds fails the save
+// with a message, rather than being cut short.
+void requireCellText(CellAddress at, std::string_view text) {
+    if (text.size() <= kMaxCellTextChars) return;   // every code unit takes a byte at least
+    const std::size_t units = biffUnitCount(text);
+    if (units <= kMaxCellTextChars) return;
+    throw HostError("The text in " + formatAddress(at, false) + " is too long to save as an Excel 97-2003 workbook: it has " +
+                    std::to_string(units) + " characters, and a cell holds at most " +
+                    std::to_string(kMaxCellTextChars) + ".");
 }
 
 class CellRecordWriter {
@@ -95,7 +108,8 @@ private:
     void writeConstant(int row, const CellFields& cell, std::uint16_t xf);
     void writeFormula(int row, const CellFields& cell, std::uint16_t xf, const OpaqueBytes* kept);
     void writeArrayFormula(CellAddress at, const CellFields& cell, std::uint16_t xf, const OpaqueBytes& kept);
-    void writeStringResult(const CellFields& cell);
+    void writeStringResult(int row, const CellFields& cell);   // the STRING record after a text result
+    bool arrayIntact(const FormulaCode& code);
     const OpaqueBytes* keptBytes(int row, const CellFields& cell) const {
         const OpaqueBytes* kept = opaque_ ? opaque_->find(sheetIndex_, {row, cell.col}, *cell.formula) : nullptr;
         return kept && !kept->tokens.empty() ? kept : nullptr;
@@ -121,6 +135,7 @@ private:
     int sheetIndex_;
     FormulaEncoder encoder_;
     SharedGroup groups_[kMaxColumns];   // by column: the group met last
+    std::unordered_map<const FormulaCode*, bool> arrays_;   // array formulas: whether each is whole
     std::vector<BiffRecordWriter> parts_;
     BiffRecordWriter* out_ = nullptr;   // the last part, which the open block goes to
     // The open block starts with room for all its ROW records, filled as its rows come; what
@@ -196,6 +211,7 @@ void CellRecordWriter::writeConstant(int row, const CellFields& cell, std::uint1
             else storeF64(cellRecord(kNumber, 14, row, cell.col, xf), cell.number);
             break;
         case Value::Kind::Text:
+            requireCellText({row, cell.col}, cell.text);
             store32(cellRecord(kLabelSst, 10, row, cell.col, xf), sst_.add(cell.text));
             break;
         case Value::Kind::Boolean: writeBoolErr(row, cell.col, xf, cell.boolean() ? 1 : 0, false); break;
@@ -275,15 +291,15 @@ void CellRecordWriter::writeFormula(int row, const CellFields& cell, std::uint16
         store16(p + 8, 0);   // no flags: not shared, computed normally
         store32(p + 10, 0);
         store16(p + 14, std::uint16_t(rgce.size()));
-        std::memcpy(p + 16, rgce.data(), rgce.size());
+        if (!rgce.empty()) std::memcpy(p + 16, rgce.data(), rgce.size());
         if (!rgcb.empty()) std::memcpy(p + 16 + rgce.size(), rgcb.data(), rgcb.size());
     }
-
-    writeStringResult(cell);
+    writeStringResult(row, cell);
 }
 
-void CellRecordWriter::writeStringResult(const CellFields& cell) {
+void CellRecordWriter::writeStringResult(int row, const CellFields& cell) {
     if (cell.valueKind == Value::Kind::Text && !cell.text.empty()) {
+        requireCellText({row, cell.col}, cell.text);
         ContinuedRecordWriter string(*out_, kString);
         string.writeString(toBiffText(cell.text));
         string.finish();
@@ -321,7 +337,27 @@ void CellRecordWriter::writeArrayFormula(CellAddress at, const CellFields& cell,
         std::memcpy(a + 18, kept.tokens.data(), kept.tokens.size());
         if (!kept.extra.empty()) std::memcpy(a + 18 + kept.tokens.size(), kept.extra.data(), kept.extra.size());
     }
-    writeStringResult(cell);
+    writeStringResult(at.row, cell);
+}
+
+bool CellRecordWriter::arrayIntact(const FormulaCode& code) {
+    const auto known = arrays_.find(&code);
+    if (known != arrays_.end()) return known->second;
+    const CellRange& range = code.arrayRange;
+    const CellAddress first = range.first;
+    // The ARRAY record goes after the first cell with the tokens kept there, and must fit one
+    // record as the one it was read from did; every other cell must still hold the array.
+    const FormulaCode* head = sheet_.formulaAt(first);
+    const OpaqueBytes* kept = head && opaque_ ? opaque_->find(sheetIndex_, first, *head) : nullptr;
+    bool intact = kept && !kept->tokens.empty() && 14 + kept->tokens.size() + kept->extra.size() <= kMaxRecordBody;
+    for (int r = range.first.row; intact && r <= range.last.row; ++r) {
+        for (int c = range.first.col; intact && c <= range.last.col; ++c) {
+            const FormulaCode* f = sheet_.formulaAt({r, c});
+            intact = f && f->array && f->arrayRange == range;
+        }
+    }
+    arrays_.emplace(&code, intact);
+    return intact;
 }
 
 void CellRecordWriter::addRow(int row, std::span<const CellFields> cells) {
@@ -362,6 +398,12 @@ void CellRecordWriter::addRow(int row, std::span<const CellFields> cells) {
         } else if (rkOf(cell, runRks_[0])) {
             while (end < cells.size() && adjoins(end) && rkOf(cells[end], runRks_[end - i])) ++end;
             writeRks(row, cells.subspan(i, end - i));
+        } else if (cell.kind == CellView::Kind::Formula && cell.formula && cell.formula->array &&
+                   !arrayIntact(*cell.formula)) {
+            // An array formula goes back as one while every cell of it is still there; else its
+            // cells keep their results as constants (a lone pointer at a first cell typed over
+            // would point at nothing).
+            writeConstant(row, cell, xfIndexOfStyle(cell.style));
         } else if (const OpaqueBytes* kept = nullptr;
                    cell.kind == CellView::Kind::Formula && cell.formula &&
                    (!cell.formula->opaque || (kept = keptBytes(row, cell)) || cell.valueKind == Value::Kind::Text)) {

@@ -1,5 +1,6 @@
 #include "xls/workbook_globals.h"
 
+#include <algorithm>
 #include <unordered_map>
 
 #include "host/host_error.h"
@@ -72,6 +73,15 @@ std::string readDefinedName(std::span<const std::uint8_t> body) {
     return name;
 }
 
+// "Sheet" and the sheet's number, or the first number after it that no sheet has: the name
+// of a sheet whose own name is damaged.
+std::string unusedSheetName(const std::vector<SheetEntry>& sheets) {
+    for (std::size_t n = sheets.size() + 1;; ++n) {
+        std::string name = "Sheet" + std::to_string(n);
+        if (std::none_of(sheets.begin(), sheets.end(), [&](const SheetEntry& s) { return s.name == name; })) return name;
+    }
+}
+
 }  // namespace
 
 WorkbookGlobals readGlobals(RecordStream& records) {
@@ -94,30 +104,33 @@ WorkbookGlobals readGlobals(RecordStream& records) {
             case kEof: ended = true; break;
             case kFilePass:
                 throw HostError("the workbook is encrypted (password-protected) and cannot be read");
+            // A formatting record too short for its fields, or whose text runs past its end,
+            // is damaged in a way that can be told: it is passed over (a font or XF keeps its
+            // place in the numbering, plain), and the cells and the rest open as they are.
             case kDateMode: {
-                ByteReader r(rec.data, "the DATEMODE record is damaged");
-                g.date1904 = r.u16() == 1;
+                if (rec.data.size() >= 2) g.date1904 = loadU16(rec.data.data()) == 1;
                 break;
             }
             case kFont: {
-                ByteReader r(rec.data, "a FONT record is damaged");
-                r.skip(6);
-                boldFonts.push_back(r.u16() >= kBoldWeight);
+                boldFonts.push_back(rec.data.size() >= 8 && loadU16(rec.data.data() + 6) >= kBoldWeight);
                 break;
             }
             case kFormat: {
-                ByteReader r(rec.data, "a FORMAT record is damaged");
-                const std::uint16_t index = r.u16();
-                formats[index] = readRecordString(r.rest(), false, "a FORMAT record is damaged");
+                try {
+                    ByteReader r(rec.data, "a FORMAT record is damaged");
+                    const std::uint16_t index = r.u16();
+                    formats[index] = readRecordString(r.rest(), false, "a FORMAT record is damaged");
+                } catch (const HostError&) {
+                }
                 break;
             }
             case kXf: {
-                ByteReader r(rec.data, "an XF record is damaged");
                 RawXf xf;
-                xf.font = r.u16();
-                xf.format = r.u16();
-                r.skip(2);
-                xf.align = r.u8();
+                if (rec.data.size() >= 7) {
+                    xf.font = loadU16(rec.data.data());
+                    xf.format = loadU16(rec.data.data() + 2);
+                    xf.align = rec.data[6];
+                }
                 if (xfs.size() < kMaxXfs) xfs.push_back(xf);
                 break;
             }
@@ -127,9 +140,15 @@ WorkbookGlobals readGlobals(RecordStream& records) {
                 s.offset = r.u32();
                 r.skip(1);  // visibility
                 s.type = r.u8();
-                s.name = readRecordString(r.rest(), true, "a BOUNDSHEET record is damaged");
+                try {
+                    s.name = readRecordString(r.rest(), true, "a BOUNDSHEET record is damaged");
+                } catch (const HostError&) {
+                    // The sheet is there; only its name is damaged.
+                    s.name = unusedSheetName(g.sheets);
+                }
                 g.sheets.push_back(std::move(s));
                 g.names.sheetNames.push_back(g.sheets.back().name);
+                if (g.sheets.size() > kMaxSheets) throwDamaged("it lists more sheets than a workbook can hold");
                 break;
             }
             case kSst: {
@@ -140,6 +159,7 @@ WorkbookGlobals readGlobals(RecordStream& records) {
                 break;
             }
             case kExternSheet: {
+                if (rec.data.size() < 2) break;   // damaged: the references through it show as #REF!
                 ByteReader r(rec.data, "the EXTERNSHEET record is damaged");
                 const std::size_t count = std::min<std::size_t>(r.u16(), r.remaining() / 6);
                 g.names.externSheets.reserve(count);

@@ -11,6 +11,9 @@
 
 namespace host::xls {
 
+// More sheets than any real workbook has; past it a file is taken to be hostile.
+inline constexpr std::size_t kMaxSheets = 4096;
+
 struct SheetEntry {
     std::uint32_t offset = 0;  // of the sheet's BOF record in the stream
     std::uint8_t type = 0;     // 0 worksheet, 1 macro sheet, 2 chart, 6 VB module

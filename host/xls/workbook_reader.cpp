@@ -8,6 +8,7 @@
 #include "xls/biff_version.h"
 #include "xls/byte_reader.h"
 #include "xls/record_stream.h"
+#include "xls/sheet_numbering.h"
 #include "xls/sheet_reader.h"
 #include "xls/workbook_globals.h"
 
@@ -19,8 +20,6 @@ namespace {
 
 constexpr std::uint16_t kBofMacroSheet = 0x0040;
 constexpr std::uint8_t kSheetTypeWorksheet = 0;
-// More sheets than any real workbook has; past it a file is taken to be hostile.
-constexpr std::size_t kMaxSheets = 4096;
 
 // The BOF at the reader's position; returns its substream type.
 std::uint16_t readBof(RecordStream& records) {
@@ -41,22 +40,11 @@ void readWorkbook(std::span<const std::uint8_t> stream, WorkbookImport& sink,
     if (readBof(records) != kBofGlobals) {
         throw HostError("not an Excel 97-2003 workbook: the workbook stream does not start with the workbook globals");
     }
-    const WorkbookGlobals globals = readGlobals(records);
-    if (globals.sheets.size() > kMaxSheets) throwDamaged("it lists more sheets than a workbook can hold");
+    WorkbookGlobals globals = readGlobals(records);   // at most kMaxSheets sheets
 
-    sink.dateSystem1904(globals.date1904);
-    sink.cellStyles(globals.xfStyles);
-    if (linkRecords) {
-        linkRecords->clear();
-        linkRecords->reserve(globals.linkRecords.size());
-        for (const auto& r : globals.linkRecords) linkRecords->emplace_back(r.begin(), r.end());
-    }
-
-    // Every sheet may read the whole stream once, and a little more: never more than that.
-    std::size_t budget = 2 * stream.size() + 4096;
+    // Which sheets are worksheets, the ones the host keeps; each is checked before any is read.
+    std::vector<bool> kept(globals.sheets.size(), false);
     std::unordered_set<std::uint32_t> seen;
-    int read = 0;
-    int active = 0;
     for (std::size_t i = 0; i < globals.sheets.size(); ++i) {
         const SheetEntry& entry = globals.sheets[i];
         if (entry.type != kSheetTypeWorksheet) continue;
@@ -68,6 +56,29 @@ void readWorkbook(std::span<const std::uint8_t> stream, WorkbookImport& sink,
             if (type == kBofMacroSheet || type == 0x0020 || type == 0x0006) continue;  // macro, chart, VB
             throwDamaged("a sheet does not start with a worksheet BOF record");
         }
+        kept[i] = true;
+    }
+    const SheetNumbering numbering(kept);
+    numbering.renumber(globals.names);
+
+    sink.dateSystem1904(globals.date1904);
+    sink.cellStyles(globals.xfStyles);
+    if (linkRecords) {
+        linkRecords->clear();
+        linkRecords->reserve(globals.linkRecords.size());
+        for (const auto& r : globals.linkRecords) linkRecords->emplace_back(r.begin(), r.end());
+        numbering.renumber(*linkRecords);
+    }
+
+    // Every sheet may read the whole stream once, and a little more: never more than that.
+    std::size_t budget = 2 * stream.size() + 4096;
+    int read = 0;
+    int active = 0;
+    for (std::size_t i = 0; i < globals.sheets.size(); ++i) {
+        if (!kept[i]) continue;
+        const SheetEntry& entry = globals.sheets[i];
+        records.seek(entry.offset);
+        readBof(records);
         if (static_cast<int>(i) == globals.activeSheet) active = read;
         sink.beginSheet(entry.name);
         readSheet(records, globals, sink, budget, opaque, read);

@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "host/host_error.h"
 #include "xls/biff_constants.h"
 #include "xls/biff_record_writer.h"
 #include "xls/biff_text.h"
@@ -100,6 +101,15 @@ std::vector<std::uint8_t> WorkbookStream::joined() const {
 }
 
 WorkbookStream buildWorkbookStream(const Workbook& workbook) {
+    // A sheet name is saved whole or not at all: one cut short could name another sheet.
+    for (int i = 0; i < workbook.sheetCount(); ++i) {
+        const std::string& name = workbook.sheet(i).name();
+        if (const std::size_t chars = biffUnitCount(name); chars > kMaxSheetNameChars) {
+            throw HostError("The sheet name \"" + name + "\" is too long to save as an Excel 97-2003 workbook: it has " +
+                            std::to_string(chars) + " characters, and a sheet name holds at most " +
+                            std::to_string(kMaxSheetNameChars) + ".");
+        }
+    }
     // Cells first: they fill the shared string table, which the globals carry.
     SstWriter sst;
     std::vector<SheetCells> cells;

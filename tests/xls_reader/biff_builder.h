@@ -85,9 +85,10 @@ public:
         put32(b, index);
         return record(0x00FD, b);
     }
-    // FORMULA with a number result (or the 0xFFFF forms when `special` >= 0).
+    // FORMULA with a number result (or the 0xFFFF forms when `special` >= 0), under record
+    // number `id` (older versions numbered it 0x0206 and 0x0406).
     StreamBuilder& formula(int row, int col, const Bytes& tokens, double cached = 0, int special = -1,
-                           int specialValue = 0) {
+                           int specialValue = 0, std::uint16_t id = 0x0006) {
         Bytes b;
         put16(b, row);
         put16(b, col);
@@ -104,7 +105,7 @@ public:
         put32(b, 0);
         put16(b, static_cast<unsigned>(tokens.size()));
         b.insert(b.end(), tokens.begin(), tokens.end());
-        return record(0x0006, b);
+        return record(id, b);
     }
 };
 

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <random>
@@ -79,6 +80,31 @@ std::filesystem::path xlwtScript(const std::filesystem::path& script, const std:
         return {};
     }
     return output;
+}
+
+std::string xlrdFirstSheet(const std::filesystem::path& file) {
+    const std::string script =
+        "import sys, xlrd\n"
+        "s = xlrd.open_workbook(sys.argv[1]).sheet_by_index(0)\n"
+        "for r in range(s.nrows):\n"
+        "    for c in range(s.ncols):\n"
+        "        x = s.cell(r, c)\n"
+        "        if x.ctype: print(r, c, x.ctype, repr(x.value))\n";
+    const std::string command = "/usr/bin/python3 -c '" + script + "' '" + file.string() + "' 2>&1";
+    FILE* pipe = popen(command.c_str(), "r");
+    if (!pipe) {
+        ADD_FAILURE() << "cannot run " << command;
+        return "";
+    }
+    std::string out;
+    char buf[4096];
+    while (const std::size_t n = fread(buf, 1, sizeof buf, pipe)) out.append(buf, n);
+    const int status = pclose(pipe);
+    if (status != 0) {
+        ADD_FAILURE() << "xlrd failed on " << file << ": " << out;
+        return "";
+    }
+    return out;
 }
 
 }  // namespace xls_test

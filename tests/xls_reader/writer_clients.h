@@ -29,4 +29,9 @@ std::filesystem::path ssconvertToXls(const std::filesystem::path& input);
 // Runs a Python script with the system Python that has xlwt; the script writes `output`.
 std::filesystem::path xlwtScript(const std::filesystem::path& script, const std::filesystem::path& output);
 
+// What xlrd reads from the first sheet of `file`: one line a cell, "ROW COL TYPE VALUE" (TYPE
+// xlrd's cell type number, VALUE its repr), rows and columns from 0. A failure to run is a
+// test failure and gives "".
+std::string xlrdFirstSheet(const std::filesystem::path& file);
+
 }  // namespace xls_test
