@@ -9,8 +9,7 @@ namespace host {
 
 namespace xls {
 
-namespace {
-std::unique_ptr<Workbook> workbookFromStream(std::span<const std::uint8_t> stream) {
+std::unique_ptr<Workbook> loadWorkbookStreamBytes(std::span<const std::uint8_t> stream) {
     auto workbook = std::make_unique<Workbook>();
     WorkbookImporter importer(*workbook);
     auto opaque = std::make_shared<OpaqueFormulas>();
@@ -18,15 +17,14 @@ std::unique_ptr<Workbook> workbookFromStream(std::span<const std::uint8_t> strea
     if (!opaque->empty()) workbook->xlsFilterData = std::move(opaque);
     return workbook;
 }
-}  // namespace
 
 std::unique_ptr<Workbook> loadWorkbookBytes(std::span<const std::uint8_t> file) {
-    return workbookFromStream(readWorkbookStream(file).bytes());
+    return loadWorkbookStreamBytes(readWorkbookStream(file).bytes());
 }
 
 std::unique_ptr<Workbook> loadXlsFile(const std::string& path) {
     const WorkbookStreamBytes stream = readWorkbookStreamFromFile(path);
-    auto workbook = workbookFromStream(stream.bytes());
+    auto workbook = loadWorkbookStreamBytes(stream.bytes());
     workbook->setPath(path);
     return workbook;
 }

@@ -31,10 +31,7 @@ namespace {
 std::unique_ptr<host::Workbook> open(std::span<const std::uint8_t> bytes) {
     static constexpr std::uint8_t kOle[4] = {0xD0, 0xCF, 0x11, 0xE0};
     if (bytes.size() >= 4 && std::memcmp(bytes.data(), kOle, 4) == 0) return host::xls::loadWorkbookBytes(bytes);
-    auto workbook = std::make_unique<host::Workbook>();
-    host::WorkbookImporter importer(*workbook);
-    host::xls::readWorkbook(bytes, importer, &workbook->xlsLinkRecords);
-    return workbook;
+    return host::xls::loadWorkbookStreamBytes(bytes);
 }
 
 [[noreturn]] void mismatch(const std::string& what) {
