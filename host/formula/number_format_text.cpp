@@ -5,9 +5,9 @@
 #include <cctype>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <vector>
 
-#include "decimal.h"
 #include "host/locale.h"
 
 namespace host::formula {
@@ -199,14 +199,41 @@ std::string group(const std::string& digits) {
     return out;
 }
 
+// The value with `decimals` decimals, rounded half away from zero on its 15-significant-digit
+// decimal form, digits past the fifteenth shown as zeros, as Excel shows them.
+std::string fixedDigits(double value, int decimals) {
+    std::array<char, 32> buf{};
+    std::snprintf(buf.data(), buf.size(), "%.14e", value);   // d.dddddddddddddde+XX
+    const std::string_view e(buf.data());
+    std::string digits;
+    digits += e[0];
+    digits += e.substr(2, 14);
+    const int exponent = std::atoi(e.data() + 17);
+    // digits[k] has the place value 10^(exponent - k); keep places down to 10^-decimals.
+    const int keep = exponent + 1 + decimals;   // how many of the digits are kept
+    std::string kept;   // the kept digits, from the place 10^max(exponent, 0) down
+    const int top = std::max(exponent, 0);
+    for (int place = top; place >= -decimals; --place) {
+        const int k = exponent - place;
+        kept += (k >= 0 && k < 15) ? digits[static_cast<std::size_t>(k)] : '0';
+    }
+    if (keep >= 0 && keep < 15 && digits[static_cast<std::size_t>(keep)] >= '5') {
+        int i = static_cast<int>(kept.size()) - 1;
+        while (i >= 0 && kept[static_cast<std::size_t>(i)] == '9') kept[static_cast<std::size_t>(i--)] = '0';
+        if (i >= 0) ++kept[static_cast<std::size_t>(i)];
+        else kept.insert(kept.begin(), '1');
+    }
+    const std::size_t integerDigits = kept.size() - static_cast<std::size_t>(decimals);
+    std::string integer = kept.substr(0, integerDigits);
+    while (integer.size() > 1 && integer[0] == '0') integer.erase(integer.begin());
+    return decimals > 0 ? integer + "." + kept.substr(integerDigits) : integer;
+}
+
 std::string renderNumber(const Section& s, double value) {
     const NumberShape n = shapeOf(s);
     for (int k = 0; k < n.percents; ++k) value *= 100;
     const int decimals = static_cast<int>(n.decimalKinds.size());
-    const double rounded = detail::roundDecimal(value, decimals, detail::RoundMode::HalfAwayFromZero);
-    std::array<char, 400> buf{};
-    std::snprintf(buf.data(), buf.size(), "%.*f", decimals, rounded);
-    std::string text = buf.data();
+    std::string text = fixedDigits(value, decimals);
     const std::size_t dot = text.find('.');
     std::string integer = text.substr(0, dot);
     std::string fraction = dot == std::string::npos ? "" : text.substr(dot + 1);
