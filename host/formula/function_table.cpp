@@ -2,6 +2,7 @@
 // does, in FunctionId order.
 #include "host/function_table.h"
 #include "host/formula_code.h"
+#include "formula/number_format_text.h"
 
 #include <array>
 #include <cctype>
@@ -10,7 +11,7 @@
 namespace host {
 
 namespace {
-constexpr std::array<FunctionInfo, 54> kFunctions{{
+constexpr std::array<FunctionInfo, 55> kFunctions{{
     {"COUNT", FunctionId::Count, 0, 30, true},
     {"IF", FunctionId::If, 2, 3, true},
     {"ISNA", FunctionId::IsNa, 1, 1, true},
@@ -67,6 +68,8 @@ constexpr std::array<FunctionInfo, 54> kFunctions{{
     // Read from a file, TODAY keeps the day the file was last computed on, as readers that do not
     // recompute show it and as a save must keep it; typed, it gives the day.
     {"TODAY", FunctionId::Today, 0, 0, false},
+    // Exact only for a literal format code the formatter renders in full (computedAsExcel).
+    {"TEXT", FunctionId::Text, 2, 2, false},
 }};
 
 constexpr bool inIdOrder() {
@@ -103,6 +106,14 @@ bool computedAsExcel(const FormulaCode& code) {
         const FunctionInfo* f = functionById(t.func);
         if (!f) return false;
         if (f->exact) continue;
+        if (t.func == FunctionId::Text && i > 0) {   // a literal format code, fully rendered
+            const Token& format = code.rpn[i - 1];
+            if (format.kind == TokenKind::String && format.string < code.strings.size() &&
+                formula::formatCodeHandled(code.strings[format.string])) {
+                continue;
+            }
+            return false;
+        }
         if (!f->exactWhenMatchingExactly || t.argc != f->maxArgs || i == 0) return false;
         const Token& last = code.rpn[i - 1];   // a literal last argument is the token before the call
         const bool zero = (last.kind == TokenKind::Number && last.number == 0) ||

@@ -10,6 +10,7 @@
 #include "decimal.h"
 #include "formula/evaluator.h"
 #include "formula/function_groups.h"
+#include "formula/number_format_text.h"
 #include "formula/text_to_number.h"
 #include "host/locale.h"
 
@@ -356,6 +357,27 @@ Operand callFunction(FunctionId func, std::span<Operand> args, const EvalContext
             localtime_r(&now, &local);
             const auto serial = serialFromDate(Date{local.tm_year + 1900, local.tm_mon + 1, local.tm_mday});
             return serial ? number(*serial) : error(ErrorCode::Num);
+        }
+        case F::Text: {
+            // A text that reads as a number is formatted as that number; other texts go
+            // through the text section, booleans unchanged.
+            const Value v = scalar(args[0], ctx);
+            if (v.isError()) return Operand::of(v);
+            const Value format = scalar(args[1], ctx);
+            if (format.isError()) return Operand::of(format);
+            const std::string code = toText(format);
+            double n = 0;
+            if (v.isBoolean()) return Operand::of(Value::fromText(toText(v)));
+            if (v.isText()) {
+                const auto read = textToNumber(v.text);
+                if (!read) return Operand::of(Value::fromText(formatText(v.text, code)));
+                n = *read;
+            } else if (v.isNumber()) {
+                n = v.number;
+            }
+            auto shown = formatNumber(n, code);
+            if (!shown) return error(ErrorCode::Value);
+            return Operand::of(Value::fromText(std::move(*shown)));
         }
         default: return error(ErrorCode::Name);
     }

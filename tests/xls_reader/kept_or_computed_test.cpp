@@ -45,6 +45,14 @@ Bytes vlookup(bool approximate) {                                         // VLO
     return {0x1E, 5, 0, 0x25, 0, 0, 1, 0, 0, 0xC0, 1, 0xC0, 0x1E, 2, 0,
             0x1D, static_cast<std::uint8_t>(approximate), 0x42, 4, 102, 0};
 }
+// TEXT(A1,"code") and TEXT(A1,B1)
+Bytes textOf(const std::string& code) {
+    Bytes b = {0x44, 0, 0, 0, 0xC0, 0x17, static_cast<std::uint8_t>(code.size()), 0};
+    b.insert(b.end(), code.begin(), code.end());
+    b.insert(b.end(), {0x41, 48, 0});
+    return b;
+}
+const Bytes kTextA1B1 = {0x44, 0, 0, 0, 0xC0, 0x44, 0, 0, 1, 0xC0, 0x41, 48, 0};
 // {=SUM(A1:A2*B1:B2)}
 const Bytes kSumOfProducts = {0x65, 0, 0, 1, 0, 0, 0xC0, 0, 0xC0, 0x65, 0, 0, 1, 0, 1, 0xC0, 1, 0xC0, 0x05, 0x42, 1, 4, 0};
 
@@ -65,6 +73,14 @@ Bytes workbook() {
         // C6: an array formula keeps its result.
         s.formula(5, 2, {0x01, 5, 0, 2, 0}, 2500);
         s.record(0x0221, arrayRecord(5, 2, kSumOfProducts));
+        // C7: TEXT with a format code the engine renders in full, a stale result: computed.
+        // C8 (a colour code) and C9 (the code in a cell) keep their results.
+        s.formula(6, 2, textOf("#,##0.00"), 0, 0);
+        s.record(0x0207, stringRecord("stale"));
+        s.formula(7, 2, textOf("[Red]0.00"), 0, 0);
+        s.record(0x0207, stringRecord("KEPT RED"));
+        s.formula(8, 2, kTextA1B1, 0, 0);
+        s.record(0x0207, stringRecord("KEPT CELL"));
     }));
 }
 
@@ -75,6 +91,10 @@ void expectKeptAndComputed(const host::Worksheet& sheet, const std::string& when
     EXPECT_EQ(host::Value::fromNumber(42), sheet.value(cellAt("C4"))) << when;
     EXPECT_EQ(host::Value::fromNumber(100), sheet.value(cellAt("C5"))) << when;
     EXPECT_EQ(host::Value::fromNumber(2500), sheet.value(cellAt("C6"))) << when;
+    EXPECT_EQ(host::Value::fromText("5.00"), sheet.value(cellAt("C7"))) << when;
+    EXPECT_EQ(host::Value::fromText("KEPT RED"), sheet.value(cellAt("C8"))) << when;
+    EXPECT_EQ(host::Value::fromText("KEPT CELL"), sheet.value(cellAt("C9"))) << when;
+    EXPECT_EQ("=TEXT(A1,\"[Red]0.00\")", sheet.formulaText(cellAt("C8"))) << when;
     EXPECT_EQ("=UPPER(A1)", sheet.formulaText(cellAt("C1"))) << when;
     EXPECT_EQ("=SUM(A1:A2*B1:B2)", sheet.formulaText(cellAt("C6"))) << when;
 }

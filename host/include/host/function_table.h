@@ -11,7 +11,7 @@ enum class FunctionId : std::uint16_t {
     Sign, Round, Len, Value, And, Or, Not, Mod, Date, Day, Month, Year, Choose, Lower, Upper,
     IsErr, IsText, IsNumber, IsBlank, CountA, Product, IsNonText, Trunc, IsLogical, RoundUp,
     RoundDown, Concatenate, Power, SumIf, CountIf, AverageIf, SumProduct, VLookup, Match, Index,
-    IfError, Weekday, Today,
+    IfError, Weekday, Today, Text,
 };
 
 struct FunctionInfo {
