@@ -46,8 +46,7 @@ void drawSphere(QPainter& p, QPointF centre, double radius) {
     gloss.setColorAt(0, QColor(255, 255, 255, 200));
     gloss.setColorAt(1, QColor(255, 255, 255, 0));
     p.setBrush(gloss);
-    p.drawEllipse(QRectF(centre.x() - radius * 0.65, centre.y() - radius * 0.92, radius * 1.3,
-                         radius * 0.85));
+    p.drawEllipse(QRectF(centre.x() - radius * 0.65, centre.y() - radius * 0.92, radius * 1.3, radius * 0.85));
 }
 
 void drawTitle(QPainter& p, QPointF baseline) {
@@ -123,8 +122,7 @@ void drawLabels(QPainter& p) {
 
 QImage drawBackgroundPicture(qreal pixelRatio) {
     // Drawn at the screen's own pixels, so a high-DPI screen shows it sharp, not scaled up.
-    QImage picture(qRound(kPictureWidth * pixelRatio), qRound(kPictureHeight * pixelRatio),
-                   QImage::Format_RGB32);
+    QImage picture(qRound(kPictureWidth * pixelRatio), qRound(kPictureHeight * pixelRatio), QImage::Format_RGB32);
     picture.setDevicePixelRatio(pixelRatio);
     QPainter p(&picture);
     p.setRenderHint(QPainter::Antialiasing);

@@ -5,13 +5,9 @@
 
 namespace tallomer {
 
-QFont boxFont(int pixelSize) {
-    return boxFont(QStringLiteral("DejaVu Sans Condensed"), pixelSize);
-}
+QFont boxFont(int pixelSize) { return boxFont(QStringLiteral("DejaVu Sans Condensed"), pixelSize); }
 
-QFont narrowBoxFont(int pixelSize) {
-    return boxFont(QStringLiteral("Nimbus Sans Narrow"), pixelSize);
-}
+QFont narrowBoxFont(int pixelSize) { return boxFont(QStringLiteral("Nimbus Sans Narrow"), pixelSize); }
 
 QFont boxFont(const QString& family, int pixelSize) {
     QFont font(family);
@@ -48,9 +44,7 @@ int BoxEdit::textRoom() const {
 }
 
 void BoxEdit::fitText() {
-    auto fits = [this](const QFont& font) {
-        return QFontMetrics(font).horizontalAdvance(text()) <= textRoom();
-    };
+    auto fits = [this](const QFont& font) { return QFontMetrics(font).horizontalAdvance(text()) <= textRoom(); };
     QFont font = boxFont();
     // A long figure first goes to the narrow face, then to smaller sizes of it.
     for (int size = kNormalPixelSize; !fits(font) && size >= kSmallestPixelSize; --size) {

@@ -6,8 +6,7 @@
 
 namespace tallomer {
 
-ClientArea::ClientArea(QWidget* parent, QImage background)
-    : QWidget(parent), background_(std::move(background)) {
+ClientArea::ClientArea(QWidget* parent, QImage background) : QWidget(parent), background_(std::move(background)) {
     setObjectName(QStringLiteral("ClientArea"));
     setAccessibleName(QStringLiteral("Daily figures"));
     setAutoFillBackground(true);

@@ -9,7 +9,7 @@ namespace tallomer {
 struct CommandLine {
     enum class Action { Run, Help, Version, Wrong };
     Action action = Action::Run;
-    std::string file;   // Run: the workbook to open at start-up, empty for a new sheet
+    std::string file;  // Run: the workbook to open at start-up, empty for a new sheet
     std::string error;  // Wrong: what is wrong, one line
 };
 

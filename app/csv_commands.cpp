@@ -52,8 +52,8 @@ void importPlannedRows(Program& program, ImportPreview& preview) {
 
 // The one preview window of the run: made on first use, then shown and hidden.
 ImportPreview& previewWindow(Program& program) {
-    auto* preview = program.form1().findChild<ImportPreview*>(QStringLiteral("ImportPreview"),
-                                                              Qt::FindDirectChildrenOnly);
+    auto* preview =
+        program.form1().findChild<ImportPreview*>(QStringLiteral("ImportPreview"), Qt::FindDirectChildrenOnly);
     if (preview) return *preview;
     preview = new ImportPreview(&program.form1());
     preview->setObjectName(QStringLiteral("ImportPreview"));
@@ -104,8 +104,9 @@ bool exportCsvTo(Program& program, const QString& path) {
         WriteTextFileAtomically(path.toStdString(), ExportCsv(book->activeSheet(), book->date1904));
         return true;
     } catch (const std::exception& failure) {
-        showMessageBox(&program.form1(),
-                       QStringLiteral("The entries could not be exported: %1").arg(QString::fromStdString(failure.what())));
+        showMessageBox(
+            &program.form1(),
+            QStringLiteral("The entries could not be exported: %1").arg(QString::fromStdString(failure.what())));
         return false;
     }
 }

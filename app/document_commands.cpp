@@ -3,11 +3,11 @@
 #include <QApplication>
 #include <memory>
 
+#include "app/main_menu.h"
+#include "app/message_box.h"
+#include "app/unsaved_entries.h"
 #include "documents/document_commands.h"
 #include "documents/documents.h"
-#include "app/main_menu.h"
-#include "app/unsaved_entries.h"
-#include "app/message_box.h"
 #include "workbook/recent_workbooks.h"
 #include "workbook/state_folder.h"
 
@@ -51,8 +51,7 @@ void wireDocumentCommands(Program& program) {
         return askQuestion(&form1, QStringLiteral("Tallomer"), QString::fromStdString(text),
                            {QStringLiteral("Replace"), QStringLiteral("Cancel")}, 1);
     };
-    auto* owner = new DocumentsOwner(
-        &form1, std::make_unique<Documents>(form1, program.shared(), std::move(hooks)));
+    auto* owner = new DocumentsOwner(&form1, std::make_unique<Documents>(form1, program.shared(), std::move(hooks)));
     Documents& docs = *owner->documents;
     program.setDocuments(&docs);
 

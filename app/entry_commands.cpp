@@ -31,9 +31,7 @@ void redoEntry(Program& program) {
 bool canUndoEntry(Program& program) { return program.entries().canUndo(); }
 bool canRedoEntry(Program& program) { return program.entries().canRedo(); }
 
-QString undoEntryText(Program& program) {
-    return withDate("&Undo Last Entry", program.entries().undoDate());
-}
+QString undoEntryText(Program& program) { return withDate("&Undo Last Entry", program.entries().undoDate()); }
 
 QString redoEntryText(Program& program) { return withDate("&Redo Entry", program.entries().redoDate()); }
 

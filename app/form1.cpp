@@ -5,8 +5,8 @@
 #include <QCloseEvent>
 #include <QLabel>
 #include <QMenuBar>
-#include <QVBoxLayout>
 #include <QPushButton>
+#include <QVBoxLayout>
 
 #include "app/accessibility.h"
 #include "app/background_picture.h"

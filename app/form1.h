@@ -53,12 +53,12 @@ public:
     std::function<void()> submitHandler;
 
 signals:
-    void newRequested();      // Command2, "New"
-    void saveRequested();     // Command3, "Save"
-    void quitRequested();     // Command4, "Quit"
-    void openRequested();     // Command5, "Open"
-    void saveAsRequested();   // Command6, "Save As"
-    void closeRequested();    // the window system's close control
+    void newRequested();  // Command2, "New"
+    void saveRequested();  // Command3, "Save"
+    void quitRequested();  // Command4, "Quit"
+    void openRequested();  // Command5, "Open"
+    void saveAsRequested();  // Command6, "Save As"
+    void closeRequested();  // the window system's close control
 
 protected:
     void closeEvent(QCloseEvent* event) override;

@@ -10,7 +10,7 @@ namespace tallomer {
 class Form2 : public QWidget {
     Q_OBJECT
 public:
-    static constexpr int kWidth = 4800;   // outer size in twips
+    static constexpr int kWidth = 4800;  // outer size in twips
     static constexpr int kHeight = 2160;
 
     explicit Form2(QWidget* parent = nullptr);

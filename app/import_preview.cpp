@@ -14,8 +14,13 @@ namespace tallomer {
 
 namespace {
 // The input boxes' own labels, so the columns read as the fields the user types.
-const char* const kColumnTitles[] = {"Line", "Date (dd/mm/yyyy)", "Number of Orders", "Value of Orders ($)",
-                                     "Number of Refunds", "Value of Refunds ($)", "No. of Unique Visitors"};
+const char* const kColumnTitles[] = {"Line",
+                                     "Date (dd/mm/yyyy)",
+                                     "Number of Orders",
+                                     "Value of Orders ($)",
+                                     "Number of Refunds",
+                                     "Value of Refunds ($)",
+                                     "No. of Unique Visitors"};
 }  // namespace
 
 ImportPreview::ImportPreview(QWidget* parent) : QWidget(parent, Qt::Window) {
@@ -89,7 +94,8 @@ void ImportPreview::fill() {
     const qsizetype adding = static_cast<qsizetype>(plan_.rows.size());
     const qsizetype problems = static_cast<qsizetype>(plan_.bad.size());
     QString text = QString("%1 %2 to add").arg(adding).arg(adding == 1 ? "row" : "rows");
-    if (problems > 0) text += QString(", %1 %2 with problems left out").arg(problems).arg(problems == 1 ? "row" : "rows");
+    if (problems > 0)
+        text += QString(", %1 %2 with problems left out").arg(problems).arg(problems == 1 ? "row" : "rows");
     summary_->setText(text + ".");
     import_->setEnabled(adding > 0);
     problems_->setVisible(problems > 0);

@@ -11,9 +11,7 @@ int answerInText(const tallomer::CommandLine& line) {
     switch (line.action) {
         case tallomer::CommandLine::Action::Help: std::fputs(tallomer::helpText().c_str(), stdout); return 0;
         case tallomer::CommandLine::Action::Version: std::fputs(tallomer::versionText().c_str(), stdout); return 0;
-        default:
-            std::fprintf(stderr, "tallomer: %s\nTry tallomer --help.\n", line.error.c_str());
-            return 2;
+        default: std::fprintf(stderr, "tallomer: %s\nTry tallomer --help.\n", line.error.c_str()); return 2;
     }
 }
 }  // namespace

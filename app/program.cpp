@@ -52,14 +52,13 @@ bool Program::Form1_Form_Load() {
     state.lScreenWidth = screen.width;
     state.lScreenHeight = screen.height;
 
-    placeWindow(form2(), centredPlacement(state.lScreenWidth, state.lScreenHeight,
-                                          Form2::kWidth, Form2::kHeight));
+    placeWindow(form2(), centredPlacement(state.lScreenWidth, state.lScreenHeight, Form2::kWidth, Form2::kHeight));
     form2().show();
 
     // The outer height grows by the menu bar's: centred with the real outer size.
     const int menuBarHeight = form1_.menuBar()->sizeHint().height() * 15;
-    placeWindow(form1_, centredPlacement(state.lScreenWidth, state.lScreenHeight,
-                                         kMainWindowWidth, kMainWindowHeight + menuBarHeight));
+    placeWindow(form1_, centredPlacement(state.lScreenWidth, state.lScreenHeight, kMainWindowWidth,
+                                         kMainWindowHeight + menuBarHeight));
     if (placeSecondaryWindows) placeSecondaryWindows(*this);
 
     form1_.setProcessingVisible(false);

@@ -11,9 +11,13 @@
 
 class QApplication;
 
-namespace tallomer { class TrendsWindow; }
+namespace tallomer {
+class TrendsWindow;
+}
 
-namespace host { class Application; }
+namespace host {
+class Application;
+}
 
 namespace tallomer {
 

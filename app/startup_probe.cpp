@@ -35,8 +35,6 @@ private:
 };
 }  // namespace
 
-void exitWhenReady(Program& program) {
-    program.form1().installEventFilter(new FirstPaint(program));
-}
+void exitWhenReady(Program& program) { program.form1().installEventFilter(new FirstPaint(program)); }
 
 }  // namespace tallomer

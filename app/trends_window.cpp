@@ -33,9 +33,20 @@ QString percent(const std::optional<double>& value) {
     return value ? QString::number(*value, 'f', 1) + QLatin1Char('%') : QString();
 }
 
-const char* const kColumns[] = {"Period",   "Entries",  "Orders",    "Order value", "Refunds",   "Refund value",
-                                "Net value", "Net orders", "Visitors", "Net orders / visitor",
-                                "Net value / visitor", "Orders change", "Net value change", "Visitors change"};
+const char* const kColumns[] = {"Period",
+                                "Entries",
+                                "Orders",
+                                "Order value",
+                                "Refunds",
+                                "Refund value",
+                                "Net value",
+                                "Net orders",
+                                "Visitors",
+                                "Net orders / visitor",
+                                "Net value / visitor",
+                                "Orders change",
+                                "Net value change",
+                                "Visitors change"};
 constexpr int kColumnCount = static_cast<int>(std::size(kColumns));
 
 }  // namespace
@@ -59,7 +70,8 @@ public:
         return QString::fromUtf8(kColumns[section]);
     }
     QVariant data(const QModelIndex& index, int role) const override {
-        if (role == Qt::TextAlignmentRole) return int((index.column() == 0 ? Qt::AlignLeft : Qt::AlignRight) | Qt::AlignVCenter);
+        if (role == Qt::TextAlignmentRole)
+            return int((index.column() == 0 ? Qt::AlignLeft : Qt::AlignRight) | Qt::AlignVCenter);
         if (role != Qt::DisplayRole) return {};
         return text(index.row(), index.column());
     }
@@ -101,8 +113,16 @@ std::int32_t dayOf(const QDate& date) { return daysFromCivil(date.year(), date.m
 }  // namespace
 
 TrendsWindow::TrendsWindow(QWidget* parent)
-    : QWidget(parent, Qt::Window), chart_(new TrendsChart), view_(new QChartView(chart_)), series_(new QComboBox),
-      range_(new QComboBox), period_(new QComboBox), from_(new QDateEdit), to_(new QDateEdit), table_(new QTableView), model_(new PeriodTableModel(this)) {
+    : QWidget(parent, Qt::Window),
+      chart_(new TrendsChart),
+      view_(new QChartView(chart_)),
+      series_(new QComboBox),
+      range_(new QComboBox),
+      period_(new QComboBox),
+      from_(new QDateEdit),
+      to_(new QDateEdit),
+      table_(new QTableView),
+      model_(new PeriodTableModel(this)) {
     setObjectName(QStringLiteral("TrendsWindow"));
     setWindowTitle(QStringLiteral("Trends"));
     resize(900, 640);
@@ -202,7 +222,8 @@ void TrendsWindow::resummarise() {
 
 QString TrendsWindow::tableText() const {
     QString out;
-    for (int c = 0; c < kColumnCount; ++c) out += (c ? QStringLiteral("\t") : QString()) + QString::fromUtf8(kColumns[c]);
+    for (int c = 0; c < kColumnCount; ++c)
+        out += (c ? QStringLiteral("\t") : QString()) + QString::fromUtf8(kColumns[c]);
     out += QLatin1Char('\n');
     for (int r = 0; r < model_->rowCount(); ++r) {
         for (int c = 0; c < kColumnCount; ++c) out += (c ? QStringLiteral("\t") : QString()) + model_->text(r, c);
@@ -233,8 +254,9 @@ void TrendsWindow::showDayAt(const QPointF& point, bool hovering) {
     const auto at = std::lower_bound(daily_.begin(), daily_.end(), day,
                                      [](const DayFigures& d, std::int32_t x) { return d.day < x; });
     if (at == daily_.end() || at->day != day) return;
-    const QString text = QStringLiteral("%1\nOrders %2, value %3\nRefunds %4, value %5\nNet value %6, net orders %7\n"
-                                        "Visitors %8")
+    const QString text = QStringLiteral(
+                             "%1\nOrders %2, value %3\nRefunds %4, value %5\nNet value %6, net orders %7\n"
+                             "Visitors %8")
                              .arg(QString::fromStdString(isoText(at->day)), number(at->orders), number(at->orderValue),
                                   number(at->refunds), number(at->refundValue), number(at->netValue),
                                   number(at->netOrders), number(at->visitors));

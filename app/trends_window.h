@@ -11,7 +11,9 @@ QT_BEGIN_NAMESPACE
 class QChartView;
 QT_END_NAMESPACE
 
-namespace host { class Workbook; }
+namespace host {
+class Workbook;
+}
 
 class QDateEdit;
 

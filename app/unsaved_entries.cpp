@@ -25,7 +25,8 @@ QString describe(const JournalContents& contents) {
             ++steps;
         }
     }
-    QString text = QStringLiteral("Tallomer ended without saving %1 %2").arg(entries).arg(entries == 1 ? "entry" : "entries");
+    QString text =
+        QStringLiteral("Tallomer ended without saving %1 %2").arg(entries).arg(entries == 1 ? "entry" : "entries");
     if (entries > 0) text += QStringLiteral(" (%1)").arg(dates.join(QStringLiteral(", ")));
     if (steps > 0) text += QStringLiteral(" and %1 undo or redo %2").arg(steps).arg(steps == 1 ? "step" : "steps");
     text += contents.base.path.empty()
@@ -64,8 +65,9 @@ void wireJournal(Program& program) {
     program.entries().recorder = [&program](EntryStep step, const EntryTexts& texts) {
         if (program.journal().record({step, texts}) || warned) return;
         warned = true;
-        program.form1().message("Unsaved entries are not protected until the next Save: the journal cannot be written.\n" +
-                                program.journal().error());
+        program.form1().message(
+            "Unsaved entries are not protected until the next Save: the journal cannot be written.\n" +
+            program.journal().error());
     };
 }
 
@@ -94,8 +96,8 @@ void offerUnsavedEntries(Program& program) {
             std::remove(path.c_str());
             continue;
         }
-        const int answer = askQuestion(&program.form1(), QStringLiteral("Restore Unsaved Entries"),
-                                       describe(contents), {QStringLiteral("Restore"), QStringLiteral("Discard")}, 0);
+        const int answer = askQuestion(&program.form1(), QStringLiteral("Restore Unsaved Entries"), describe(contents),
+                                       {QStringLiteral("Restore"), QStringLiteral("Discard")}, 0);
         if (answer == 0) {
             restored = true;
             restore(program, contents);

@@ -26,7 +26,8 @@ std::unique_ptr<host::Workbook> loadBenchWorkbook() {
             char dir[] = "/tmp/tallomer-trends-bench-XXXXXX";
             if (!mkdtemp(dir)) return nullptr;
             path = std::string(dir) + "/stats_32764.xls";
-            const std::string make = "/usr/bin/python3 " TALLOMER_SOURCE_DIR "/bench/make_stats_workbook.py 32764 " + path;
+            const std::string make =
+                "/usr/bin/python3 " TALLOMER_SOURCE_DIR "/bench/make_stats_workbook.py 32764 " + path;
             if (std::system(make.c_str()) != 0) return nullptr;
         }
     }

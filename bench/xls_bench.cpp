@@ -18,9 +18,16 @@ namespace {
 
 constexpr int kEntries = 32764;
 
-const char* const kHeaders[] = {"DATE", "# of Orders", "$ of Orders", "# of Refunds", "$ of Refunds",
-                                "$Orders - $Refunds", "# Orders - # Refunds", "Number of Unique Visitors",
-                                "Total $ Dollars / Unique Visitors", "Total # Orders / Unique Visitors",
+const char* const kHeaders[] = {"DATE",
+                                "# of Orders",
+                                "$ of Orders",
+                                "# of Refunds",
+                                "$ of Refunds",
+                                "$Orders - $Refunds",
+                                "# Orders - # Refunds",
+                                "Number of Unique Visitors",
+                                "Total $ Dollars / Unique Visitors",
+                                "Total # Orders / Unique Visitors",
                                 "Average = $ / Unique Visitors"};
 
 std::unique_ptr<host::Workbook> buildStatsWorkbook() {
@@ -71,7 +78,7 @@ std::unique_ptr<host::Workbook> buildStatsWorkbook() {
 
 struct Files {
     std::string dir;
-    std::string saved;   // written once by the host, opened by BM_Open
+    std::string saved;  // written once by the host, opened by BM_Open
     std::unique_ptr<host::Workbook> book;
 };
 

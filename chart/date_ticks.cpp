@@ -9,10 +9,10 @@ struct Step {
     Unit unit;
     int count;
 };
-constexpr Step kSteps[] = {{Unit::Day, 1},   {Unit::Day, 2},    {Unit::Day, 7},    {Unit::Day, 14},
-                           {Unit::Month, 1}, {Unit::Month, 2},  {Unit::Month, 3},  {Unit::Month, 6},
-                           {Unit::Year, 1},  {Unit::Year, 2},   {Unit::Year, 5},   {Unit::Year, 10},
-                           {Unit::Year, 20}, {Unit::Year, 50},  {Unit::Year, 100}, {Unit::Year, 1000}};
+constexpr Step kSteps[] = {{Unit::Day, 1},   {Unit::Day, 2},   {Unit::Day, 7},    {Unit::Day, 14},
+                           {Unit::Month, 1}, {Unit::Month, 2}, {Unit::Month, 3},  {Unit::Month, 6},
+                           {Unit::Year, 1},  {Unit::Year, 2},  {Unit::Year, 5},   {Unit::Year, 10},
+                           {Unit::Year, 20}, {Unit::Year, 50}, {Unit::Year, 100}, {Unit::Year, 1000}};
 
 // How many ticks a step gives over from..to, roughly (an upper bound).
 double tickEstimate(Step step, std::int32_t from, std::int32_t to) {

@@ -15,7 +15,10 @@
 namespace tallomer {
 
 TrendsChart::TrendsChart()
-    : day_(new QLineSeries), mean7_(new QLineSeries), mean30_(new QLineSeries), dates_(new QCategoryAxis),
+    : day_(new QLineSeries),
+      mean7_(new QLineSeries),
+      mean30_(new QLineSeries),
+      dates_(new QCategoryAxis),
       values_(new QValueAxis) {
     day_->setName(QStringLiteral("Day"));
     mean7_->setName(QStringLiteral("7-day mean"));
@@ -154,8 +157,10 @@ bool TrendsChart::save(const QString& path, QSize size, QString* error) {
         }
         written = image.save(path, "PNG");
     }
-    if (scene == &ownScene) scene->removeItem(this);
-    else resize(shownSize);
+    if (scene == &ownScene)
+        scene->removeItem(this);
+    else
+        resize(shownSize);
     if (!written && error) *error = QStringLiteral("cannot write %1").arg(path);
     return written;
 }

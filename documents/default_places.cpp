@@ -7,9 +7,7 @@
 
 namespace tallomer {
 
-QString homeDrive() {
-    return QDir::homePath();
-}
+QString homeDrive() { return QDir::homePath(); }
 
 QString defaultDocumentsFolder() {
     const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
@@ -25,8 +23,7 @@ QStringList availableDrives() {
     for (const QStorageInfo& volume : QStorageInfo::mountedVolumes()) {
         // Real file systems live on block devices; proc, sysfs, cgroup, tmpfs and the like
         // are not places to keep a workbook.
-        const bool onBlockDevice = volume.device().startsWith("/dev/") &&
-                                   volume.fileSystemType() != "devtmpfs" &&
+        const bool onBlockDevice = volume.device().startsWith("/dev/") && volume.fileSystemType() != "devtmpfs" &&
                                    volume.fileSystemType() != "devpts";
         if (volume.isValid() && (onBlockDevice || volume.isRoot())) {
             volumes << QDir::cleanPath(volume.rootPath());

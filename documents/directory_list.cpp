@@ -14,17 +14,13 @@ bool isReadableFolder(const QString& folder) {
     return !folder.isEmpty() && info.isDir() && info.isReadable() && info.isExecutable();
 }
 
-QString indent(int level) {
-    return QString(level * 2, QLatin1Char(' '));
-}
+QString indent(int level) { return QString(level * 2, QLatin1Char(' ')); }
 
 }  // namespace
 
-DirectoryList::DirectoryList(QWidget* parent, DriveOf driveOf)
-    : QListWidget(parent), driveOf_(std::move(driveOf)) {
-    connect(this, &QListWidget::itemActivated, this, [this](QListWidgetItem* item) {
-        setPath(item->data(kPathRole).toString());
-    });
+DirectoryList::DirectoryList(QWidget* parent, DriveOf driveOf) : QListWidget(parent), driveOf_(std::move(driveOf)) {
+    connect(this, &QListWidget::itemActivated, this,
+            [this](QListWidgetItem* item) { setPath(item->data(kPathRole).toString()); });
 }
 
 bool DirectoryList::setPath(const QString& folder) {
@@ -37,9 +33,7 @@ bool DirectoryList::setPath(const QString& folder) {
     return true;
 }
 
-void DirectoryList::refresh() {
-    fill();
-}
+void DirectoryList::refresh() { fill(); }
 
 void DirectoryList::fill() {
     clear();

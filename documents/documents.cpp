@@ -25,8 +25,7 @@ void hideEveryWindowAndLeave() {
 
 }  // namespace
 
-Documents::Documents(MainWindow& mainWindow, SharedState& shared, DocumentHooks given,
-                     DriveList::DriveSource drives)
+Documents::Documents(MainWindow& mainWindow, SharedState& shared, DocumentHooks given, DriveList::DriveSource drives)
     : main(mainWindow), state(shared), hooks(std::move(given)), form7(std::move(drives)) {
     if (!hooks.newStatsSheet) {
         hooks.newStatsSheet = [this] { NewStatsSheet(*state.xlApp, main); };

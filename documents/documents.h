@@ -10,8 +10,8 @@ namespace tallomer {
 // What the document commands need from the rest of the program. Left empty, the sheet hooks
 // run the statistics sheet code on the shared host and the main window.
 struct DocumentHooks {
-    std::function<void()> newStatsSheet;   // NewStatsSheet
-    std::function<bool()> showResults;     // ShowResults: whether the sheet holds entries
+    std::function<void()> newStatsSheet;  // NewStatsSheet
+    std::function<bool()> showResults;  // ShowResults: whether the sheet holds entries
     std::function<void()> hideWaitWindow;  // Form2, the wait window
     // Ends the program: every window closes and the event loop stops. By default hides every
     // top-level window and leaves the event loop.
@@ -30,8 +30,7 @@ struct DocumentHooks {
 // hooks. Constructing it connects every button of these windows to its handler.
 class Documents {
 public:
-    Documents(MainWindow& main, SharedState& state, DocumentHooks hooks,
-              DriveList::DriveSource drives = {});
+    Documents(MainWindow& main, SharedState& state, DocumentHooks hooks, DriveList::DriveSource drives = {});
     Documents(const Documents&) = delete;
     Documents& operator=(const Documents&) = delete;
 

@@ -56,9 +56,7 @@ Form7::Form7(DriveList::DriveSource drives) {
     // Drive1 0, Dir1 1, File1 2, Command1 3, Text1 4 (labels take no focus).
     Drive1 = new DriveList(this, std::move(drives));
     Drive1->setGeometry(twipsRect(180, 435, 2400, 315));
-    Dir1 = new DirectoryList(this, [this](const QString& folder) {
-        return deepestDriveHolding(*Drive1, folder);
-    });
+    Dir1 = new DirectoryList(this, [this](const QString& folder) { return deepestDriveHolding(*Drive1, folder); });
     Dir1->setGeometry(twipsRect(180, 1155, 2385, 1665));
     File1 = new FileList(this);
     File1->setGeometry(twipsRect(2880, 420, 2850, 2430));
@@ -103,9 +101,7 @@ Form7::Form7(DriveList::DriveSource drives) {
     setTabOrder(Command1, Text1);
 }
 
-void Form7::setButtonTop(int topTwips) {
-    Command1->move(Command1->x(), twipsToPixels(topTwips));
-}
+void Form7::setButtonTop(int topTwips) { Command1->move(Command1->x(), twipsToPixels(topTwips)); }
 
 bool Form7::event(QEvent* event) {
     const bool handled = QWidget::event(event);

@@ -19,13 +19,13 @@ class Form7 : public QWidget {
 public:
     explicit Form7(DriveList::DriveSource drives = {});
 
-    QLabel* Label1;   // "Drive"
+    QLabel* Label1;  // "Drive"
     DriveList* Drive1;
-    QLabel* Label2;   // "Directory"
+    QLabel* Label2;  // "Directory"
     DirectoryList* Dir1;
-    QLabel* Label3;   // "File Name (*.xls)"
+    QLabel* Label3;  // "File Name (*.xls)"
     QLineEdit* Text1;
-    QLabel* Label4;   // "Existing Files"
+    QLabel* Label4;  // "Existing Files"
     FileList* File1;
     QPushButton* Command1;
 

@@ -27,9 +27,8 @@ void Form7_Command1_Click(Documents& d) {
     if (d.state.ToDo == "Save As") {
         saveBranch(d, fullPath(folder, d.form7.Text1->text()).toStdString());
     } else if (d.state.ToDo == "Open") {
-        openBranch(d, d.form7.File1->fileName().isEmpty()
-                          ? std::string()
-                          : fullPath(folder, d.form7.File1->fileName()).toStdString());
+        openBranch(d, d.form7.File1->fileName().isEmpty() ? std::string()
+                                                          : fullPath(folder, d.form7.File1->fileName()).toStdString());
     } else {
         d.main.setProcessingVisible(false);
     }

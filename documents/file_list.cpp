@@ -4,9 +4,7 @@
 
 namespace tallomer {
 
-FileList::FileList(QWidget* parent) : QListWidget(parent) {
-    setSelectionMode(QAbstractItemView::SingleSelection);
-}
+FileList::FileList(QWidget* parent) : QListWidget(parent) { setSelectionMode(QAbstractItemView::SingleSelection); }
 
 void FileList::setPath(const QString& folder) {
     path_ = folder;

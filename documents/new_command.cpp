@@ -31,9 +31,7 @@ void Form1_Command2_Click(Documents& d) {
     if (d.hooks.workbookReplaced) d.hooks.workbookReplaced({});
 }
 
-void Form6_Command1_Click(Documents& d) {
-    d.form6.hide();
-}
+void Form6_Command1_Click(Documents& d) { d.form6.hide(); }
 
 // No: the unsaved records are dropped and an empty sheet takes their place.
 void Form6_Command2_Click(Documents& d) {

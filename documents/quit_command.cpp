@@ -28,9 +28,7 @@ void Form1_Command4_Click(Documents& d) {
     endProgram(d);
 }
 
-void Form5_Command1_Click(Documents& d) {
-    d.form5.hide();
-}
+void Form5_Command1_Click(Documents& d) { d.form5.hide(); }
 
 // Continue: the host drops the unsaved workbook and the program ends.
 void Form5_Command2_Click(Documents& d) {

@@ -12,7 +12,7 @@ constexpr const char* kSaveFailed = "Error in saving file.\nPlease check the fil
 
 void saveBranch(Documents& d, const std::string& path) {
     try {
-        if (!mayWriteTo(d, path)) {   // refused or cancelled: nothing written, nothing changed
+        if (!mayWriteTo(d, path)) {  // refused or cancelled: nothing written, nothing changed
             d.main.showWindow();
             d.main.setProcessingVisible(false);
             return;

@@ -42,7 +42,7 @@ void showSaveDialog(Documents& d, const QString& caption) {
 }  // namespace
 
 void Form1_Command3_Click(Documents& d) {
-    std::optional<std::string> failure;   // why the workbook could not be written
+    std::optional<std::string> failure;  // why the workbook could not be written
     try {
         if (d.state.Named != "True") {
             showSaveDialog(d, QStringLiteral("Save"));
@@ -63,8 +63,7 @@ void Form1_Command3_Click(Documents& d) {
         } catch (...) {
             failure = "";
         }
-    } catch (...) {
-    }
+    } catch (...) {}
     d.main.showWindow();
     if (d.hooks.hideWaitWindow) {
         d.hooks.hideWaitWindow();
@@ -76,8 +75,6 @@ void Form1_Command3_Click(Documents& d) {
     }
 }
 
-void Form1_Command6_Click(Documents& d) {
-    showSaveDialog(d, QStringLiteral("Save As"));
-}
+void Form1_Command6_Click(Documents& d) { showSaveDialog(d, QStringLiteral("Save As")); }
 
 }  // namespace tallomer

@@ -12,9 +12,7 @@ namespace tallomer {
 
 namespace {
 
-QRect rectOf(const UnsavedDataGuard::Control& c) {
-    return twipsRect(c.left, c.top, c.width, c.height);
-}
+QRect rectOf(const UnsavedDataGuard::Control& c) { return twipsRect(c.left, c.top, c.width, c.height); }
 
 }  // namespace
 
@@ -48,8 +46,7 @@ UnsavedDataGuard::UnsavedDataGuard(const Layout& layout) {
     // Keyboard order by tab index; the labels take no focus.
     std::array<std::pair<int, QPushButton*>, 2> buttons{
         {{layout.command1.tabIndex, Command1}, {layout.command2.tabIndex, Command2}}};
-    std::sort(buttons.begin(), buttons.end(),
-              [](const auto& a, const auto& b) { return a.first < b.first; });
+    std::sort(buttons.begin(), buttons.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
     setTabOrder(buttons[0].second, buttons[1].second);
     buttons[0].second->setFocus();
 }
@@ -63,31 +60,32 @@ void UnsavedDataGuard::showGuard() {
 }
 
 const UnsavedDataGuard::Layout& newSheetGuardLayout() {
-    static const UnsavedDataGuard::Layout layout{
-        3855, 1560,
-        {"You have some unsaved data.", 420, 180, 2475, 255, 0},
-        {"Do you want to go back and save it first?", 420, 480, 2955, 255, 1},
-        {"Yes", 420, 1080, 1200, 300, 2},
-        {"No", 2100, 1080, 1200, 300, 3}};
+    static const UnsavedDataGuard::Layout layout{3855,
+                                                 1560,
+                                                 {"You have some unsaved data.", 420, 180, 2475, 255, 0},
+                                                 {"Do you want to go back and save it first?", 420, 480, 2955, 255, 1},
+                                                 {"Yes", 420, 1080, 1200, 300, 2},
+                                                 {"No", 2100, 1080, 1200, 300, 3}};
     return layout;
 }
 
 const UnsavedDataGuard::Layout& openGuardLayout() {
-    static const UnsavedDataGuard::Layout layout{
-        4035, 1245,
-        {"You have some unsaved data.", 660, 180, 2475, 255, 0},
-        {"Do you want to go back and save it first?", 660, 420, 2955, 255, 3},
-        {"Yes", 660, 840, 1200, 300, 1},
-        {"No", 2340, 840, 1200, 300, 2}};
+    static const UnsavedDataGuard::Layout layout{4035,
+                                                 1245,
+                                                 {"You have some unsaved data.", 660, 180, 2475, 255, 0},
+                                                 {"Do you want to go back and save it first?", 660, 420, 2955, 255, 3},
+                                                 {"Yes", 660, 840, 1200, 300, 1},
+                                                 {"No", 2340, 840, 1200, 300, 2}};
     return layout;
 }
 
 const UnsavedDataGuard::Layout& quitGuardLayout() {
     static const UnsavedDataGuard::Layout layout{
-        4395, 1710,
+        4395,
+        1710,
         {"You have some unsaved data.", 720, 180, 2475, 255, 1},
-        {"You can save it by going back to the  opening screen and clicking on the \"Save\" button.",
-         720, 480, 2955, 555, 0},
+        {"You can save it by going back to the  opening screen and clicking on the \"Save\" button.", 720, 480, 2955,
+         555, 0},
         {"Go back", 660, 1260, 1200, 300, 3},
         {"Continue", 2340, 1260, 1200, 300, 2}};
     return layout;

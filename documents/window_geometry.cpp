@@ -5,9 +5,7 @@
 
 namespace tallomer {
 
-int twipsToPixels(double twips) {
-    return static_cast<int>(std::lround(twips / kTwipsPerPixel));
-}
+int twipsToPixels(double twips) { return static_cast<int>(std::lround(twips / kTwipsPerPixel)); }
 
 QRect twipsRect(int left, int top, int width, int height) {
     return {twipsToPixels(left), twipsToPixels(top), twipsToPixels(width), twipsToPixels(height)};

@@ -23,8 +23,7 @@ HAlign alignmentFrom(int xlConstant) {
         case xlLeft: return HAlign::Left;
         case xlCenter: return HAlign::Center;
         case xlRight: return HAlign::Right;
-        default:
-            throw HostError(std::to_string(xlConstant) + " is not a horizontal alignment the host knows.");
+        default: throw HostError(std::to_string(xlConstant) + " is not a horizontal alignment the host knows.");
     }
 }
 
@@ -169,7 +168,7 @@ void Application::saveActiveWorkbook() {
     if (active_ < 0) throw HostError("No workbook is open.");
     Workbook& wb = *workbooks_[static_cast<std::size_t>(active_)];
     if (wb.path().empty()) throw HostError("The workbook has no file yet; save it under a name first.");
-    saveWorkbookFile(wb, wb.path(), wb.fileFormat);   // the format the file already has
+    saveWorkbookFile(wb, wb.path(), wb.fileFormat);  // the format the file already has
     wb.setFileFingerprint(fingerprintFile(wb.path()));
 }
 

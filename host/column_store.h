@@ -15,7 +15,7 @@
 
 namespace host::sheet_store {
 
-constexpr int kBlockRows = 256;       // rows per cached aggregate summary
+constexpr int kBlockRows = 256;  // rows per cached aggregate summary
 enum Content : std::uint8_t { None = 0, Constant = 1, Formula = 2 };
 
 inline bool validCell(CellAddress a) { return a.row >= 0 && a.row < kMaxRows && a.col >= 0 && a.col < kMaxColumns; }
@@ -33,9 +33,9 @@ struct BlockSummary {
 };
 
 struct Column {
-    std::vector<std::uint8_t> kind;      // Value::Kind of the current value
-    std::vector<std::uint8_t> content;   // Content
-    std::vector<double> num;             // number; boolean 0/1; error code
+    std::vector<std::uint8_t> kind;  // Value::Kind of the current value
+    std::vector<std::uint8_t> content;  // Content
+    std::vector<double> num;  // number; boolean 0/1; error code
     std::vector<std::uint16_t> style;
     // Formula slot by row, 0 for none; empty until the column holds a formula, so a column
     // of constants keeps no slots at all.
@@ -60,12 +60,13 @@ struct Column {
         const std::size_t b = r / kBlockRows;
         if (b < textBlocks.size() && textBlocks[b]) std::string().swap((*textBlocks[b])[r % kBlockRows]);
     }
-    mutable std::vector<BlockSummary> blocks;    // by row / kBlockRows
+    mutable std::vector<BlockSummary> blocks;  // by row / kBlockRows
     // Formulas in the column: the slots of a column of constants need not be looked at.
     std::uint32_t formulaCount = 0;
     int size() const { return static_cast<int>(kind.size()); }
     void ensure(int row) {
-        if (row >= size()) [[unlikely]] grow(row);
+        if (row >= size()) [[unlikely]]
+            grow(row);
     }
     // Rows a loaded column is expected to reach (see reserveForLoad).
     int expectedRows = 0;
@@ -147,7 +148,8 @@ struct ColumnStore : formula::EvalContext {
     bool loading = false;
 
     Column& column(int col) {
-        if (col >= static_cast<int>(cols.size())) [[unlikely]] addColumns(col);
+        if (col >= static_cast<int>(cols.size())) [[unlikely]]
+            addColumns(col);
         return cols[static_cast<std::size_t>(col)];
     }
     [[gnu::noinline]] void addColumns(int upTo) {

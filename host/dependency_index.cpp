@@ -55,8 +55,9 @@ void DependencyIndex::add(std::uint32_t slot) {
             id = static_cast<std::uint32_t>(areas.size());
             areas.emplace_back();
         }
-        const std::size_t blocks = static_cast<std::size_t>(l.area.last.col - l.area.first.col + 1) *
-                                   static_cast<std::size_t>(l.area.last.row / kAreaBlockRows - l.area.first.row / kAreaBlockRows + 1);
+        const std::size_t blocks =
+            static_cast<std::size_t>(l.area.last.col - l.area.first.col + 1) *
+            static_cast<std::size_t>(l.area.last.row / kAreaBlockRows - l.area.first.row / kAreaBlockRows + 1);
         l.big = blocks > kBigAreaBlocks;
         areas[id] = l;
         formulas[slot].firstArea = id + 1;

@@ -20,14 +20,14 @@ constexpr std::size_t kBigAreaBlocks = 512;
 // code is kept alive by the sheet (Store::heldCodes), so a cell costs no reference count.
 struct FormulaCell {
     const FormulaCode* code = nullptr;  // null: a free slot
-    std::uint32_t place = 0;            // row << 8 | column
-    std::uint32_t firstArea = 0;        // its area listeners, 1-based, chained by nextOfOwner
+    std::uint32_t place = 0;  // row << 8 | column
+    std::uint32_t firstArea = 0;  // its area listeners, 1-based, chained by nextOfOwner
     CellAddress at() const { return {static_cast<int>(place >> 8), static_cast<int>(place & 0xFF)}; }
 };
 
 struct AreaListener {
     CellRange area;
-    std::uint32_t owner = 0;        // formula slot
+    std::uint32_t owner = 0;  // formula slot
     std::uint32_t nextOfOwner = 0;  // the owner's next listener, 1-based
     bool big = false;
 };
@@ -46,8 +46,8 @@ public:
     // Whether the index is up to date. Loading does not keep it so: it is dropped, and built
     // again in one pass over the formulas when a change first needs it.
     bool indexed = true;
-    void add(std::uint32_t slot);      // the formula in `slot` reads what its code says
-    void remove(std::uint32_t slot);   // ... and no longer does
+    void add(std::uint32_t slot);  // the formula in `slot` reads what its code says
+    void remove(std::uint32_t slot);  // ... and no longer does
     void drop();
     void ensure();
 

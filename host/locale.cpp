@@ -27,7 +27,7 @@ std::string_view trimBlanks(std::string_view s) {
 struct Decimal15 {
     bool negative = false;
     std::string digits;  // exactly 15 digits
-    int exp = 0;         // power of ten of the first digit
+    int exp = 0;  // power of ten of the first digit
 };
 
 Decimal15 decimal15(double value) {
@@ -153,8 +153,8 @@ double roundDecimal(double value, int digits, RoundMode mode) {
     if (digits < -308) return 0.0;
     Decimal15 d = decimal15(value);
     const int keep = d.exp + 1 + digits;  // leading significant digits kept
-    if (keep >= 15) return value;          // no digit of the 15-digit form is dropped
-    long long units = 0;                   // the kept digits, in units of 10^-digits
+    if (keep >= 15) return value;  // no digit of the 15-digit form is dropped
+    long long units = 0;  // the kept digits, in units of 10^-digits
     std::string dropped = d.digits;
     if (keep > 0) {
         units = std::stoll(d.digits.substr(0, static_cast<std::size_t>(keep)));
@@ -166,9 +166,7 @@ double roundDecimal(double value, int digits, RoundMode mode) {
     const bool restZero = keep >= 0 && dropped.find_first_not_of('0', 1) == std::string::npos;
     bool up = false;
     switch (mode) {
-        case RoundMode::HalfEven:
-            up = first > '5' || (first == '5' && (!restZero || units % 2 == 1));
-            break;
+        case RoundMode::HalfEven: up = first > '5' || (first == '5' && (!restZero || units % 2 == 1)); break;
         case RoundMode::HalfAwayFromZero: up = first >= '5'; break;
         case RoundMode::AwayFromZero: up = !droppedZero; break;
         case RoundMode::TowardZero: up = false; break;

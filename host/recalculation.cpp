@@ -18,9 +18,9 @@ void Worksheet::Store::recompute(const std::vector<CellAddress>& seeds) {
         std::fill(marks.begin(), marks.end(), 0);
         generation = 1;
     }
-    std::vector<std::uint32_t> nodes;              // node -> formula slot
-    std::vector<std::vector<std::uint32_t>> out;   // node -> dependent nodes
-    std::vector<std::uint32_t> work;               // nodes still to walk
+    std::vector<std::uint32_t> nodes;  // node -> formula slot
+    std::vector<std::vector<std::uint32_t>> out;  // node -> dependent nodes
+    std::vector<std::uint32_t> work;  // nodes still to walk
     auto nodeOf = [&](std::uint32_t slot) -> std::uint32_t {
         if (marks[slot] != generation) {
             marks[slot] = generation;
@@ -76,7 +76,10 @@ void Worksheet::Store::recompute(const std::vector<CellAddress>& seeds) {
     std::vector<int> low(nodes.size(), -1), num(nodes.size(), -1);
     std::vector<bool> onStack(nodes.size(), false), cyclic(nodes.size(), false);
     std::vector<std::uint32_t> sccStack;
-    struct Frame { std::uint32_t node; std::size_t edge; };
+    struct Frame {
+        std::uint32_t node;
+        std::size_t edge;
+    };
     std::vector<Frame> frames;
     int counter = 0;
     for (std::uint32_t root = 0; root < nodes.size(); ++root) {
@@ -140,7 +143,8 @@ void Worksheet::Store::recompute(const std::vector<CellAddress>& seeds) {
     drain();
 }
 
-std::uint32_t Worksheet::Store::nextPrecedent(PrecedentCursor& cur, const std::uint8_t* state, std::uint8_t done) const {
+std::uint32_t Worksheet::Store::nextPrecedent(PrecedentCursor& cur, const std::uint8_t* state,
+                                              std::uint8_t done) const {
     const FormulaCell& fc = formulas[cur.slot];
     const std::vector<Token>& rpn = fc.code->rpn;
     const CellAddress owner = fc.at();

@@ -19,8 +19,14 @@ bool isDateFormat(const std::string& numberFormat) {
             if (c == '"') inQuote = false;
             continue;
         }
-        if (c == '"') { inQuote = true; continue; }
-        if (c == '\\' || c == '_' || c == '*') { ++i; continue; }
+        if (c == '"') {
+            inQuote = true;
+            continue;
+        }
+        if (c == '\\' || c == '_' || c == '*') {
+            ++i;
+            continue;
+        }
         if (c == '[') {
             const auto close = f.find(']', i);
             if (close == std::string::npos) break;
@@ -34,8 +40,14 @@ bool isDateFormat(const std::string& numberFormat) {
             for (std::size_t j = i; j < f.size() && j < i + 5; ++j) {
                 rest += static_cast<char>(std::toupper(static_cast<unsigned char>(f[j])));
             }
-            if (rest.rfind("AM/PM", 0) == 0) { i += 4; continue; }
-            if (rest.rfind("A/P", 0) == 0) { i += 2; continue; }
+            if (rest.rfind("AM/PM", 0) == 0) {
+                i += 4;
+                continue;
+            }
+            if (rest.rfind("A/P", 0) == 0) {
+                i += 2;
+                continue;
+            }
             continue;
         }
         if (l == 'd' || l == 'y') {

@@ -103,7 +103,8 @@ void WorkbookImporter::sharedFormulaCell(CellAddress at, std::uint16_t style, in
     // A cell naming a shared formula the reader never gave keeps the result it stored.
     const auto i = static_cast<std::size_t>(index);
     if (index < 0 || i >= sharedCodes_.size() || !sharedCodes_[i]) {
-        if (cached.kind == Value::Kind::Empty) blank(at, style);
+        if (cached.kind == Value::Kind::Empty)
+            blank(at, style);
         else {
             reserveRow(at);
             sheet_->setValue(at, cached);

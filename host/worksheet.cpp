@@ -56,7 +56,8 @@ std::size_t characterCount(std::string_view utf8) {
 }
 
 inline void requireCell(CellAddress a) {
-    if (!validCell(a)) [[unlikely]] outsideSheet(a);
+    if (!validCell(a)) [[unlikely]]
+        outsideSheet(a);
 }
 
 void requireRange(const CellRange& r) {
@@ -65,9 +66,7 @@ void requireRange(const CellRange& r) {
     if (r.first.row > r.last.row || r.first.col > r.last.col) throw HostError("The range's corners are out of order.");
 }
 
-
 }  // namespace
-
 
 // ---- Worksheet ----------------------------------------------------------------------------
 
@@ -410,9 +409,9 @@ void Worksheet::loadFormula(CellAddress at, const FormulaPtr& code, const Value&
     const FormulaCode* held = store_->holdCode(code);
     store_->placeFormula(at, held);
     if (held->opaque) {
-        store_->writeValue(at, cached);   // kept: the engine cannot compute it
+        store_->writeValue(at, cached);  // kept: the engine cannot compute it
     } else {
-        c->changed(at.row);   // its value comes when loading ends
+        c->changed(at.row);  // its value comes when loading ends
         c->kind[r] = static_cast<std::uint8_t>(Value::Kind::Empty);
         c->num[r] = 0;
     }
@@ -431,7 +430,8 @@ void Worksheet::reserveForLoad(int rows, int cols) {
     // room is taken when the first formula arrives, after the columns have taken theirs: the
     // columns are filled whole, so they get the memory already in use, the slots what is left.
     constexpr std::size_t kMostSlotsAtOnce = std::size_t{1} << 20;
-    store_->expectedFormulas = std::min(static_cast<std::size_t>(rows) * static_cast<std::size_t>(cols), kMostSlotsAtOnce);
+    store_->expectedFormulas =
+        std::min(static_cast<std::size_t>(rows) * static_cast<std::size_t>(cols), kMostSlotsAtOnce);
 }
 
 void Worksheet::endLoad() {

@@ -33,7 +33,7 @@ struct Worksheet::Store final : ColumnStore {
     // each interned: the cells point at them without a reference count of their own.
     std::unordered_map<const FormulaCode*, FormulaPtr> heldCodes;
     std::size_t sweepAt = 64;
-    std::size_t expectedFormulas = 0;   // while loading, see reserveForLoad
+    std::size_t expectedFormulas = 0;  // while loading, see reserveForLoad
     std::uint64_t computations = 0;
 
     std::uint32_t slotAt(CellAddress at) const {

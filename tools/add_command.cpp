@@ -17,8 +17,10 @@ int add(const std::vector<std::string>& args) {
     std::vector<std::string> rest;
     bool makeNew = false;
     for (const std::string& arg : args) {
-        if (arg == "--new") makeNew = true;
-        else rest.push_back(arg);
+        if (arg == "--new")
+            makeNew = true;
+        else
+            rest.push_back(arg);
     }
     if (rest.size() != 1 + tallomer::kEntryFieldCount) {
         std::cerr << "usage: " << kAddUsage;

@@ -1,12 +1,12 @@
 // tallomer-cli chart: the drawing needs Qt, which would slow every other command's start-up if
 // this program were linked with it. So the command replaces this process with tallomer-chart,
 // the Qt-linked drawing program installed beside it, with the same arguments.
+#include <unistd.h>
 #include <cerrno>
 #include <cstring>
 #include <iostream>
 #include <string>
 #include <vector>
-#include <unistd.h>
 
 #include "commands.h"
 

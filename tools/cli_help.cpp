@@ -38,9 +38,12 @@ void wrap(std::ostream& out, const std::string& text, std::size_t indent, std::s
 std::string roff(const std::string& text) {
     std::string escaped;
     for (char c : text) {
-        if (c == '\\') escaped += "\\e";
-        else if (c == '-') escaped += "\\-";
-        else escaped += c;
+        if (c == '\\')
+            escaped += "\\e";
+        else if (c == '-')
+            escaped += "\\-";
+        else
+            escaped += c;
     }
     if (!escaped.empty() && (escaped[0] == '.' || escaped[0] == '\'')) escaped.insert(0, "\\&");
     return escaped;

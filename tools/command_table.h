@@ -11,8 +11,8 @@ namespace cli {
 using CommandHandler = int (*)(const std::vector<std::string>& args);
 
 struct CommandRow {
-    const char* name;         // as typed: tallomer-cli NAME ...
-    const char* synopsis;     // the arguments after the name, in usage form
+    const char* name;  // as typed: tallomer-cli NAME ...
+    const char* synopsis;  // the arguments after the name, in usage form
     const char* description;  // one or two sentences; what it prints and how it ends
     CommandHandler run;
 };

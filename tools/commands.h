@@ -5,9 +5,9 @@
 // The commands of tallomer-cli. Each returns the process exit status: 0 done, 2 a file it
 // cannot read or an entry refused (one line on stderr says why), 1 wrong usage.
 namespace cli {
-int dump(const std::vector<std::string>& args);   // dump FILE
-int copy(const std::vector<std::string>& args);   // copy FILE NEWFILE
-int show(const std::vector<std::string>& args);   // show FILE
+int dump(const std::vector<std::string>& args);  // dump FILE
+int copy(const std::vector<std::string>& args);  // copy FILE NEWFILE
+int show(const std::vector<std::string>& args);  // show FILE
 int add(const std::vector<std::string>& args);
 int import(const std::vector<std::string>& args);
 int exportCsv(const std::vector<std::string>& args);

@@ -10,11 +10,11 @@
 #include <unistd.h>
 
 #include "commands.h"
-#include "workbook/text_file_writer.h"
 #include "host/application.h"
 #include "stats_file.h"
 #include "workbook/csv_export.h"
 #include "workbook/stats_layout_check.h"
+#include "workbook/text_file_writer.h"
 
 namespace cli {
 
@@ -24,8 +24,7 @@ const char* const kExportUsage =
     "    sheet's column headers, then the eleven columns' values of each data row, dates as\n"
     "    yyyy-mm-dd.\n";
 
-namespace {
-}  // namespace
+namespace {}  // namespace
 
 int exportCsv(const std::vector<std::string>& args) {
     if (args.size() != 2) {

@@ -43,7 +43,8 @@ StatsFile::StatsFile(const std::string& path, bool makeNew) : path_(path) {
 void StatsFile::save() {
     try {
         if (created_) {
-            if (std::filesystem::exists(path_)) throw Refusal(path_ + " was made by another program meanwhile; not replaced");
+            if (std::filesystem::exists(path_))
+                throw Refusal(path_ + " was made by another program meanwhile; not replaced");
             xl_.saveActiveWorkbookAs(path_);
             return;
         }

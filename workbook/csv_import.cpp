@@ -61,8 +61,8 @@ std::array<int, kEntryFieldCount> findColumns(const CsvTable& csv, const ImportO
             }
         }
         if (col < 0) {
-            missing += (missing.empty() ? "" : "; ") + std::string(entryFieldName(field)) +
-                       " (looked for " + lookedFor + ")";
+            missing +=
+                (missing.empty() ? "" : "; ") + std::string(entryFieldName(field)) + " (looked for " + lookedFor + ")";
         }
         columns[field] = col;
     }
@@ -76,10 +76,14 @@ std::array<int, kEntryFieldCount> findColumns(const CsvTable& csv, const ImportO
 std::string quoted(std::string_view text) {
     std::string out = " (\"";
     for (char c : text) {
-        if (c == '\r') out += "\\r";
-        else if (c == '\n') out += "\\n";
-        else if (c == '\t') out += "\\t";
-        else out.push_back(c);
+        if (c == '\r')
+            out += "\\r";
+        else if (c == '\n')
+            out += "\\n";
+        else if (c == '\t')
+            out += "\\t";
+        else
+            out.push_back(c);
     }
     return out + "\")";
 }
@@ -117,8 +121,7 @@ void ParseColumnMap(std::string_view text, ImportOptions& options) {
     }
 }
 
-ImportPlan PlanImport(const CsvTable& csv, const ImportOptions& options,
-                      const std::vector<double>& datesInSheet) {
+ImportPlan PlanImport(const CsvTable& csv, const ImportOptions& options, const std::vector<double>& datesInSheet) {
     ImportPlan plan;
     plan.columns = findColumns(csv, options);
     std::unordered_map<double, int> seen;  // serial day -> the line it came from (0: the sheet)
@@ -134,8 +137,8 @@ ImportPlan PlanImport(const CsvTable& csv, const ImportOptions& options,
             const int col = plan.columns[field];
             const std::string_view name = entryFieldName(field);
             if (col >= static_cast<int>(record.fields.size())) {
-                fault = std::string(name) + ": missing, the line has " + std::to_string(record.fields.size()) +
-                        " fields";
+                fault =
+                    std::string(name) + ": missing, the line has " + std::to_string(record.fields.size()) + " fields";
                 break;
             }
             const std::string& text = record.fields[col];

@@ -13,10 +13,14 @@ char detectSeparator(std::string_view bytes) {
     int commas = 0, semicolons = 0;
     bool quoted = false;
     for (char c : bytes) {
-        if (c == '"') quoted = !quoted;
-        else if (!quoted && (c == '\n' || c == '\r')) break;
-        else if (!quoted && c == ',') ++commas;
-        else if (!quoted && c == ';') ++semicolons;
+        if (c == '"')
+            quoted = !quoted;
+        else if (!quoted && (c == '\n' || c == '\r'))
+            break;
+        else if (!quoted && c == ',')
+            ++commas;
+        else if (!quoted && c == ';')
+            ++semicolons;
     }
     return semicolons > commas ? ';' : ',';
 }

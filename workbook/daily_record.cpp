@@ -27,14 +27,16 @@ struct Entry {
 };
 
 Entry readEntry(const MainWindow& window) {
-    return {SplitText(window.boxText(1), '/'), window.boxText(2), window.boxText(3),
-            window.boxText(4), window.boxText(5), window.boxText(6)};
+    return {SplitText(window.boxText(1), '/'),
+            window.boxText(2),
+            window.boxText(3),
+            window.boxText(4),
+            window.boxText(5),
+            window.boxText(6)};
 }
 
 // Writes the active cell as typed.
-void write(host::Application& xlApp, const std::string& text) {
-    xlApp.activeCell().setValue(std::string_view(text));
-}
+void write(host::Application& xlApp, const std::string& text) { xlApp.activeCell().setValue(std::string_view(text)); }
 
 std::string valueHere(host::Application& xlApp) { return ValueForm(xlApp.activeCell().value()); }
 std::string roundedHere(host::Application& xlApp) { return RoundedForm(xlApp.activeCell().value()); }

@@ -7,7 +7,7 @@ namespace tallomer {
 namespace {
 
 struct Share {
-    double over = 0;   // the figure, or a ratio's numerator
+    double over = 0;  // the figure, or a ratio's numerator
     double under = 0;  // 1 per day, or a ratio's denominator (visitors)
 };
 

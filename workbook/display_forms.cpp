@@ -11,8 +11,7 @@ namespace {
 constexpr double k1904Offset = 1462;
 
 std::string dayFirst(const host::Date& date) {
-    return std::to_string(date.day) + "/" + std::to_string(date.month) + "/" +
-           std::to_string(date.year);
+    return std::to_string(date.day) + "/" + std::to_string(date.month) + "/" + std::to_string(date.year);
 }
 }  // namespace
 
@@ -42,11 +41,9 @@ std::string RoundedForm(const host::CellValue& cell) {
             number = *parsed;
             break;
         }
-        case host::Value::Kind::Boolean:
-            throw SheetFailure("Type mismatch: a logical value cannot be rounded");
+        case host::Value::Kind::Boolean: throw SheetFailure("Type mismatch: a logical value cannot be rounded");
         case host::Value::Kind::Error:
-            throw SheetFailure("Type mismatch: " + std::string(host::errorText(v.error)) +
-                               " cannot be rounded");
+            throw SheetFailure("Type mismatch: " + std::string(host::errorText(v.error)) + " cannot be rounded");
     }
     return host::generalNumber(host::roundHalfEven2(number));
 }

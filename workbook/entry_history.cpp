@@ -168,8 +168,7 @@ bool EntryHistory::redo() {
         } catch (const std::exception& failure) {
             try {
                 before->restore(xlApp, cursor);
-            } catch (const std::exception&) {
-            }
+            } catch (const std::exception&) {}
             boxes.restore(window_);
             window_.message(std::string("The entry could not be redone.\n") + failure.what());
             return false;

@@ -24,10 +24,14 @@ constexpr const char* kSuffix = ".tlj";
 std::string escape(const std::string& text) {
     std::string out;
     for (char c : text) {
-        if (c == '\\') out += "\\\\";
-        else if (c == '\t') out += "\\t";
-        else if (c == '\n') out += "\\n";
-        else out += c;
+        if (c == '\\')
+            out += "\\\\";
+        else if (c == '\t')
+            out += "\\t";
+        else if (c == '\n')
+            out += "\\n";
+        else
+            out += c;
     }
     return out;
 }
@@ -66,8 +70,8 @@ std::string line(const std::string& payload) {
 std::string baseLine(const JournalBase& base) {
     std::string payload = "B\t" + escape(base.path);
     if (base.fingerprint) {
-        payload += "\t" + std::to_string(base.fingerprint->size) + "\t" +
-                   std::to_string(base.fingerprint->modifiedNs) + "\t" + std::to_string(base.fingerprint->checksum);
+        payload += "\t" + std::to_string(base.fingerprint->size) + "\t" + std::to_string(base.fingerprint->modifiedNs) +
+                   "\t" + std::to_string(base.fingerprint->checksum);
     }
     return line(payload);
 }
@@ -104,8 +108,9 @@ bool EntryJournal::open() {
         return false;
     }
     const auto now = std::chrono::system_clock::now().time_since_epoch();
-    path_ = folder_ + "/" + kPrefix + std::to_string(std::chrono::duration_cast<std::chrono::microseconds>(now).count()) +
-            "-" + std::to_string(::getpid()) + kSuffix;
+    path_ = folder_ + "/" + kPrefix +
+            std::to_string(std::chrono::duration_cast<std::chrono::microseconds>(now).count()) + "-" +
+            std::to_string(::getpid()) + kSuffix;
     fd_ = ::open(path_.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
     if (fd_ < 0 || ::flock(fd_, LOCK_EX | LOCK_NB) != 0) {
         error_ = path_ + ": " + std::strerror(errno);
@@ -160,7 +165,8 @@ JournalContents readJournal(const std::string& path) {
             if (f[0] != "B" || (f.size() != 2 && f.size() != 5)) break;
             contents.base.path = unescape(f[1]);
             if (f.size() == 5) {
-                contents.base.fingerprint = host::FileFingerprint{std::stoull(f[2]), std::stoll(f[3]), std::stoull(f[4])};
+                contents.base.fingerprint =
+                    host::FileFingerprint{std::stoull(f[2]), std::stoll(f[3]), std::stoull(f[4])};
             }
             haveBase = true;
         } else if (f[0] == "S" && f.size() == 7) {

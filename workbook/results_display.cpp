@@ -22,15 +22,13 @@ struct Step {
 
 // The newest data row from A: B, C, D, E, H, F, G, I, J.
 constexpr Step kDataRowWalk[] = {
-    {1, 8, Form::Value},  {1, 9, Form::Value},    {1, 10, Form::Value},
-    {1, 11, Form::Value}, {3, 12, Form::Value},   {-2, 13, Form::Value},
-    {1, 14, Form::Value}, {2, 15, Form::Rounded}, {1, 16, Form::Rounded},
+    {1, 8, Form::Value},   {1, 9, Form::Value},  {1, 10, Form::Value},   {1, 11, Form::Value},   {3, 12, Form::Value},
+    {-2, 13, Form::Value}, {1, 14, Form::Value}, {2, 15, Form::Rounded}, {1, 16, Form::Rounded},
 };
 // The totals row from A: B to K.
 constexpr Step kTotalsRowWalk[] = {
-    {1, 17, Form::Value}, {1, 18, Form::Value},   {1, 19, Form::Value},   {1, 20, Form::Value},
-    {1, 21, Form::Value}, {1, 22, Form::Value},   {1, 23, Form::Value},   {1, 24, Form::Rounded},
-    {1, 25, Form::Rounded}, {1, 26, Form::Rounded},
+    {1, 17, Form::Value}, {1, 18, Form::Value}, {1, 19, Form::Value},   {1, 20, Form::Value},   {1, 21, Form::Value},
+    {1, 22, Form::Value}, {1, 23, Form::Value}, {1, 24, Form::Rounded}, {1, 25, Form::Rounded}, {1, 26, Form::Rounded},
 };
 
 void walk(host::Application& xlApp, MainWindow& window, const auto& steps) {

@@ -23,9 +23,7 @@ bool filled(const host::Worksheet& sheet, int row, int col) {
     const host::CellView cell = sheet.cell({row, col});
     return cell.kind != Kind::Blank && !(cell.kind == Kind::Constant && cell.value.isEmpty());
 }
-bool formula(const host::Worksheet& sheet, int row, int col) {
-    return sheet.formulaAt({row, col}) != nullptr;
-}
+bool formula(const host::Worksheet& sheet, int row, int col) { return sheet.formulaAt({row, col}) != nullptr; }
 }  // namespace
 
 std::optional<std::string> StatsLayoutFault(const host::Worksheet& sheet) {

@@ -19,9 +19,8 @@ void WriteTotalsRow(host::Application& xlApp, MainWindow* window, const std::str
         char column;
         int box;
         bool rounded;
-    } kTotals[] = {{'B', 17, false}, {'C', 18, false}, {'D', 19, false}, {'E', 20, false},
-                   {'F', 21, false}, {'G', 22, false}, {'H', 23, false}, {'I', 24, true},
-                   {'J', 25, true}};
+    } kTotals[] = {{'B', 17, false}, {'C', 18, false}, {'D', 19, false}, {'E', 20, false}, {'F', 21, false},
+                   {'G', 22, false}, {'H', 23, false}, {'I', 24, true},  {'J', 25, true}};
     for (const auto& total : kTotals) {
         MoveColumns(xlApp, 1);
         const std::string c(1, total.column);

@@ -95,8 +95,8 @@ TradeDays readTradeDays(const host::Workbook& workbook) {
                 }
                 figure[static_cast<std::size_t>(col)] = cell->number;
             }
-            result.days.push_back({*day, row + 1, figure[1], figure[2], figure[3], figure[4], figure[5],
-                                   figure[6], figure[7]});
+            result.days.push_back(
+                {*day, row + 1, figure[1], figure[2], figure[3], figure[4], figure[5], figure[6], figure[7]});
         },
         kFirstDataRow);
     const auto byDay = [](const DayFigures& a, const DayFigures& b) { return a.day < b.day; };

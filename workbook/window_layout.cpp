@@ -56,8 +56,10 @@ std::span<const BoxSpec> displayBoxes() { return kDisplayBoxes; }
 std::span<const ButtonSpec> commandButtons() { return kButtons; }
 
 const BoxSpec* findBox(int box) {
-    for (const auto& place : kInputBoxes) if (place.box == box) return &place;
-    for (const auto& place : kDisplayBoxes) if (place.box == box) return &place;
+    for (const auto& place : kInputBoxes)
+        if (place.box == box) return &place;
+    for (const auto& place : kDisplayBoxes)
+        if (place.box == box) return &place;
     return nullptr;
 }
 

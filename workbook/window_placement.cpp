@@ -10,14 +10,13 @@ double centredStart(std::int32_t screen, std::int32_t size) {
 }
 }  // namespace
 
-Placement centredPlacement(std::int32_t screenWidth, std::int32_t screenHeight,
-                           std::int32_t width, std::int32_t height) {
-    return {centredStart(screenWidth, width), centredStart(screenHeight, height),
-            static_cast<double>(width), static_cast<double>(height)};
+Placement centredPlacement(std::int32_t screenWidth, std::int32_t screenHeight, std::int32_t width,
+                           std::int32_t height) {
+    return {centredStart(screenWidth, width), centredStart(screenHeight, height), static_cast<double>(width),
+            static_cast<double>(height)};
 }
 
-Placement fileDialogPlacement(std::int32_t screenWidth, std::int32_t screenHeight,
-                              std::int16_t height) {
+Placement fileDialogPlacement(std::int32_t screenWidth, std::int32_t screenHeight, std::int16_t height) {
     return centredPlacement(screenWidth, screenHeight, 6030, height);
 }
 

@@ -145,7 +145,10 @@ bool toNumber(const Value& v, double& out, ErrorCode& err) {
         case Value::Kind::Boolean: out = v.boolean ? 1 : 0; return true;
         case Value::Kind::Error: err = v.error; return false;
         case Value::Kind::Text:
-            if (auto n = textToNumber(v.text)) { out = *n; return true; }
+            if (auto n = textToNumber(v.text)) {
+                out = *n;
+                return true;
+            }
             err = ErrorCode::Value;
             return false;
     }
@@ -160,8 +163,14 @@ bool toBoolean(const Value& v, bool& out, ErrorCode& err) {
         case Value::Kind::Boolean: out = v.boolean; return true;
         case Value::Kind::Error: err = v.error; return false;
         case Value::Kind::Text:
-            if (compareText(v.text, "TRUE") == 0) { out = true; return true; }
-            if (compareText(v.text, "FALSE") == 0) { out = false; return true; }
+            if (compareText(v.text, "TRUE") == 0) {
+                out = true;
+                return true;
+            }
+            if (compareText(v.text, "FALSE") == 0) {
+                out = false;
+                return true;
+            }
             err = ErrorCode::Value;
             return false;
     }
@@ -239,7 +248,8 @@ Value evaluate(const FormulaCode& code, CellAddress owner, const EvalContext& ct
         switch (t.kind) {
             case TokenKind::Number: st.push_back(Operand::of(Value::fromNumber(t.number))); break;
             case TokenKind::String:
-                st.push_back(Operand::of(Value::fromText(t.string < code.strings.size() ? code.strings[t.string] : "")));
+                st.push_back(
+                    Operand::of(Value::fromText(t.string < code.strings.size() ? code.strings[t.string] : "")));
                 break;
             case TokenKind::Boolean: st.push_back(Operand::of(Value::fromBoolean(t.boolean))); break;
             case TokenKind::Error: st.push_back(Operand::of(Value::fromError(t.error))); break;
@@ -288,9 +298,8 @@ Value evaluate(const FormulaCode& code, CellAddress owner, const EvalContext& ct
                 const Value v = scalar(st.back(), ctx);
                 double n = 0;
                 ErrorCode err{};
-                st.back() = toNumber(v, n, err)
-                                ? Operand::of(numberResult(t.kind == TokenKind::Minus ? -n : n / 100))
-                                : Operand::of(Value::fromError(err));
+                st.back() = toNumber(v, n, err) ? Operand::of(numberResult(t.kind == TokenKind::Minus ? -n : n / 100))
+                                                : Operand::of(Value::fromError(err));
                 break;
             }
             case TokenKind::Func: {

@@ -16,8 +16,8 @@ struct AreaStats {
     double sum = 0;
     double min = std::numeric_limits<double>::infinity();
     double max = -std::numeric_limits<double>::infinity();
-    long numbers = 0;     // cells holding a number
-    long nonEmpty = 0;    // cells holding any value
+    long numbers = 0;  // cells holding a number
+    long nonEmpty = 0;  // cells holding any value
     bool hasError = false;
     ErrorCode firstError = ErrorCode::Value;
 };
@@ -46,7 +46,11 @@ struct Operand {
     // the cell in this cell's row (a column of cells) or column (a row of cells).
     CellAddress anchor;
 
-    static Operand of(Value v) { Operand o; o.value = std::move(v); return o; }
+    static Operand of(Value v) {
+        Operand o;
+        o.value = std::move(v);
+        return o;
+    }
 };
 
 // The formula's value in the cell at `owner`. The common shapes of a statistics sheet

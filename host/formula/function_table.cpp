@@ -1,8 +1,8 @@
 // The functions the engine computes, their argument counts and whether they compute as Excel
 // does, in FunctionId order.
 #include "host/function_table.h"
-#include "host/formula_code.h"
 #include "formula/number_format_text.h"
+#include "host/formula_code.h"
 
 #include <array>
 #include <cctype>
@@ -41,7 +41,7 @@ constexpr std::array<FunctionInfo, 55> kFunctions{{
     {"MONTH", FunctionId::Month, 1, 1, true},
     {"YEAR", FunctionId::Year, 1, 1, true},
     {"CHOOSE", FunctionId::Choose, 2, 30, true},
-    {"LOWER", FunctionId::Lower, 1, 1, false},   // letters beyond ASCII keep their case here
+    {"LOWER", FunctionId::Lower, 1, 1, false},  // letters beyond ASCII keep their case here
     {"UPPER", FunctionId::Upper, 1, 1, false},
     {"ISERR", FunctionId::IsErr, 1, 1, true},
     {"ISTEXT", FunctionId::IsText, 1, 1, true},
@@ -106,7 +106,7 @@ bool computedAsExcel(const FormulaCode& code) {
         const FunctionInfo* f = functionById(t.func);
         if (!f) return false;
         if (f->exact) continue;
-        if (t.func == FunctionId::Text && i > 0) {   // a literal format code, fully rendered
+        if (t.func == FunctionId::Text && i > 0) {  // a literal format code, fully rendered
             const Token& format = code.rpn[i - 1];
             if (format.kind == TokenKind::String && format.string < code.strings.size() &&
                 formula::formatCodeHandled(code.strings[format.string])) {
@@ -115,9 +115,9 @@ bool computedAsExcel(const FormulaCode& code) {
             return false;
         }
         if (!f->exactWhenMatchingExactly || t.argc != f->maxArgs || i == 0) return false;
-        const Token& last = code.rpn[i - 1];   // a literal last argument is the token before the call
-        const bool zero = (last.kind == TokenKind::Number && last.number == 0) ||
-                          (last.kind == TokenKind::Boolean && !last.boolean);
+        const Token& last = code.rpn[i - 1];  // a literal last argument is the token before the call
+        const bool zero =
+            (last.kind == TokenKind::Number && last.number == 0) || (last.kind == TokenKind::Boolean && !last.boolean);
         if (!zero) return false;
     }
     return true;

@@ -1,10 +1,10 @@
 // The built-in functions, by the engine's function codes (function_table.cpp names them);
 // the conditional and lookup functions have files of their own.
 #include <algorithm>
-#include <ctime>
 #include <cctype>
-#include <limits>
 #include <cmath>
+#include <ctime>
+#include <limits>
 #include <numbers>
 
 #include "decimal.h"
@@ -48,7 +48,10 @@ bool foldNumbers(std::span<Operand> args, const EvalContext& ctx, Fold& f, Error
         if (isReference(a)) {
             if (!needProduct) {
                 const AreaStats s = ctx.areaStats(a.area, needMinMax);
-                if (s.hasError) { err = s.firstError; return false; }
+                if (s.hasError) {
+                    err = s.firstError;
+                    return false;
+                }
                 f.sum += s.sum;
                 f.count += s.numbers;
                 if (needMinMax && s.numbers > 0) {
@@ -58,7 +61,11 @@ bool foldNumbers(std::span<Operand> args, const EvalContext& ctx, Fold& f, Error
             } else {
                 bool ok = true;
                 ctx.forEachValue(a.area, [&](const Value& v) {
-                    if (v.isError()) { err = v.error; ok = false; return false; }
+                    if (v.isError()) {
+                        err = v.error;
+                        ok = false;
+                        return false;
+                    }
                     if (v.isNumber()) f.add(v.number);
                     return true;
                 });
@@ -66,7 +73,10 @@ bool foldNumbers(std::span<Operand> args, const EvalContext& ctx, Fold& f, Error
             }
             continue;
         }
-        if (a.missing) { f.add(0); continue; }
+        if (a.missing) {
+            f.add(0);
+            continue;
+        }
         double n = 0;
         if (!toNumber(a.value, n, err)) return false;
         f.add(n);
@@ -99,7 +109,11 @@ Operand logical(std::span<Operand> args, const EvalContext& ctx, bool isAnd) {
             ErrorCode err{};
             bool failed = false;
             ctx.forEachValue(a.area, [&](const Value& v) {
-                if (v.isError()) { err = v.error; failed = true; return false; }
+                if (v.isError()) {
+                    err = v.error;
+                    failed = true;
+                    return false;
+                }
                 if (v.isNumber() || v.isBoolean()) {
                     const bool b = v.isNumber() ? v.number != 0 : v.boolean;
                     any = true;
@@ -110,7 +124,7 @@ Operand logical(std::span<Operand> args, const EvalContext& ctx, bool isAnd) {
             if (failed) return error(err);
             continue;
         }
-        bool b = false;   // an omitted argument is FALSE: AND(,TRUE) is FALSE
+        bool b = false;  // an omitted argument is FALSE: AND(,TRUE) is FALSE
         ErrorCode err{};
         if (!a.missing && !toBoolean(a.value, b, err)) return error(err);
         any = true;
@@ -137,7 +151,10 @@ Operand rounding(std::span<Operand> args, const EvalContext& ctx, detail::RoundM
 // Calendar parts of a serial; serial 0 is the 0th of January 1900 as other programs have it.
 bool dateParts(double serial, Date& out) {
     if (serial < 0 || !std::isfinite(serial)) return false;
-    if (serial < 1) { out = Date{1900, 1, 0}; return true; }
+    if (serial < 1) {
+        out = Date{1900, 1, 0};
+        return true;
+    }
     const auto d = dateFromSerial(serial);
     if (!d) return false;
     out = *d;
@@ -262,7 +279,7 @@ Operand callFunction(FunctionId func, std::span<Operand> args, const EvalContext
             }
             for (char& c : s) {
                 c = static_cast<char>(func == F::Lower ? std::tolower(static_cast<unsigned char>(c))
-                                                  : std::toupper(static_cast<unsigned char>(c)));
+                                                       : std::toupper(static_cast<unsigned char>(c)));
             }
             return Operand::of(Value::fromText(std::move(s)));
         }
@@ -305,7 +322,8 @@ Operand callFunction(FunctionId func, std::span<Operand> args, const EvalContext
             if (year >= 0 && year < 1900) year += 1900;
             long months = year * 12 + static_cast<long>(std::trunc(m)) - 1;
             if (months < 1900 * 12 || months > 9999 * 12 + 11) return error(ErrorCode::Num);
-            const auto first = serialFromDate(Date{static_cast<int>(months / 12), static_cast<int>(months % 12) + 1, 1});
+            const auto first =
+                serialFromDate(Date{static_cast<int>(months / 12), static_cast<int>(months % 12) + 1, 1});
             if (!first) return error(ErrorCode::Num);
             const double serial = *first + std::trunc(d) - 1;
             if (serial < 0 || serial > 2958465) return error(ErrorCode::Num);
@@ -339,13 +357,18 @@ Operand callFunction(FunctionId func, std::span<Operand> args, const EvalContext
             if (!argNumber(args[0], ctx, s, err)) return error(err);
             if (args.size() > 1 && !args[1].missing && !argNumber(args[1], ctx, type, err)) return error(err);
             if (s < 0 || s >= 2958466) return error(ErrorCode::Num);
-            const long sunday0 = (static_cast<long>(std::floor(s)) + 6) % 7;   // Sunday 0 .. Saturday 6
+            const long sunday0 = (static_cast<long>(std::floor(s)) + 6) % 7;  // Sunday 0 .. Saturday 6
             const long t = static_cast<long>(std::trunc(type));
             switch (t) {
                 case 1: return number(sunday0 + 1);
                 case 2: return number((sunday0 + 6) % 7 + 1);
                 case 3: return number((sunday0 + 6) % 7);
-                case 11: case 12: case 13: case 14: case 15: case 16:  // weeks from Monday .. Saturday
+                case 11:
+                case 12:
+                case 13:
+                case 14:
+                case 15:
+                case 16:  // weeks from Monday .. Saturday
                     return number((sunday0 - (t - 10) + 7) % 7 + 1);
                 case 17: return number(sunday0 + 1);
                 default: return error(ErrorCode::Num);

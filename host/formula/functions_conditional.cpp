@@ -28,8 +28,8 @@ struct Criterion {
             return;
         }
         std::string_view s = c.text;
-        static constexpr std::pair<std::string_view, Op> kOps[] = {
-            {"<>", Op::Ne}, {"<=", Op::Le}, {">=", Op::Ge}, {"<", Op::Lt}, {">", Op::Gt}, {"=", Op::Eq}};
+        static constexpr std::pair<std::string_view, Op> kOps[] = {{"<>", Op::Ne}, {"<=", Op::Le}, {">=", Op::Ge},
+                                                                   {"<", Op::Lt},  {">", Op::Gt},  {"=", Op::Eq}};
         for (const auto& [text, o] : kOps) {
             if (s.substr(0, text.size()) == text) {
                 op = o;

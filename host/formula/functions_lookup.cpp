@@ -111,12 +111,15 @@ Operand vlookup(std::span<Operand> args, const EvalContext& ctx) {
     if (col > t.last.col - t.first.col + 1) return error(ErrorCode::Ref);
     bool approximate = true;
     if (args.size() > 3) {
-        if (args[3].missing) approximate = false;
-        else if (!toBoolean(scalar(args[3], ctx), approximate, err)) return error(err);
+        if (args[3].missing)
+            approximate = false;
+        else if (!toBoolean(scalar(args[3], ctx), approximate, err))
+            return error(err);
     }
     if (wanted.isEmpty()) return error(ErrorCode::NA);
-    const long row = find(wanted, t.last.row - t.first.row + 1, approximate ? 1 : 0,
-                          [&](long i) { return ctx.cellValue({t.first.row + static_cast<int>(i), t.first.col}); });
+    const long row = find(wanted, t.last.row - t.first.row + 1, approximate ? 1 : 0, [&](long i) {
+        return ctx.cellValue({t.first.row + static_cast<int>(i), t.first.col});
+    });
     if (row < 0) return error(ErrorCode::NA);
     Value v = ctx.cellValue({t.first.row + static_cast<int>(row), t.first.col + static_cast<int>(col) - 1});
     if (v.isEmpty()) v = Value::fromNumber(0);
@@ -138,7 +141,8 @@ Operand match(std::span<Operand> args, const EvalContext& ctx) {
     const long count = column ? r.last.row - r.first.row + 1 : r.last.col - r.first.col + 1;
     const long at = find(wanted, count, type == 0 ? 0 : (type > 0 ? 1 : -1), [&](long i) {
         const int k = static_cast<int>(i);
-        return ctx.cellValue(column ? CellAddress{r.first.row + k, r.first.col} : CellAddress{r.first.row, r.first.col + k});
+        return ctx.cellValue(column ? CellAddress{r.first.row + k, r.first.col}
+                                    : CellAddress{r.first.row, r.first.col + k});
     });
     if (at < 0) return error(ErrorCode::NA);
     return Operand::of(Value::fromNumber(static_cast<double>(at + 1)));
@@ -173,7 +177,7 @@ Operand index(std::span<Operand> args, const EvalContext& ctx) {
         if (c == 0) return args[0];
     } else if (!hasCol && cols > 1) {
         if (r == 0) return args[0];
-        return error(ErrorCode::Ref);   // a row of a table needs its column
+        return error(ErrorCode::Ref);  // a row of a table needs its column
     }
     if (r > rows || c > cols) return error(ErrorCode::Ref);
     if (rows == 1 && r == 0) r = 1;

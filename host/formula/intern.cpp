@@ -13,8 +13,8 @@ namespace {
 void mix(std::size_t& h, std::size_t v) { h ^= v + 0x9e3779b97f4a7c15ULL + (h << 6) + (h >> 2); }
 
 void mixRef(std::size_t& h, const RefPart& r) {
-    mix(h, static_cast<std::size_t>(r.row) * 1024 + static_cast<std::size_t>(r.col) * 4 +
-               (r.rowRelative ? 2 : 0) + (r.colRelative ? 1 : 0));
+    mix(h, static_cast<std::size_t>(r.row) * 1024 + static_cast<std::size_t>(r.col) * 4 + (r.rowRelative ? 2 : 0) +
+               (r.colRelative ? 1 : 0));
 }
 
 struct Pool {
@@ -54,7 +54,10 @@ std::size_t hashCode(const FormulaCode& code) {
             case TokenKind::Boolean: mix(h, t.boolean); break;
             case TokenKind::Error: mix(h, static_cast<std::size_t>(t.error)); break;
             case TokenKind::Ref: mixRef(h, t.a); break;
-            case TokenKind::Area: mixRef(h, t.a); mixRef(h, t.b); break;
+            case TokenKind::Area:
+                mixRef(h, t.a);
+                mixRef(h, t.b);
+                break;
             case TokenKind::Func: mix(h, static_cast<std::size_t>(t.func) * 256u + t.argc); break;
             default: break;
         }

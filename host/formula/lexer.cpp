@@ -14,19 +14,25 @@ bool isDigit(char c) { return c >= '0' && c <= '9'; }
 bool isNameChar(char c) { return isAlpha(c) || isDigit(c) || c == '_' || c == '.'; }
 
 [[noreturn]] void fail(std::string_view text, std::size_t pos, const std::string& why) {
-    throw HostError("The formula \"=" + std::string(text) + "\" cannot be read: " + why +
-                    " (at character " + std::to_string(pos + 2) + ").");
+    throw HostError("The formula \"=" + std::string(text) + "\" cannot be read: " + why + " (at character " +
+                    std::to_string(pos + 2) + ").");
 }
 
 // A cell reference at text[i]: $?letters$?digits, not followed by a name character or "(".
 bool lexRef(std::string_view text, std::size_t i, LexToken& tok, std::size_t& end) {
     std::size_t j = i;
     bool colAbs = false, rowAbs = false;
-    if (j < text.size() && text[j] == '$') { colAbs = true; ++j; }
+    if (j < text.size() && text[j] == '$') {
+        colAbs = true;
+        ++j;
+    }
     const std::size_t lettersStart = j;
     while (j < text.size() && isAlpha(text[j])) ++j;
     if (j == lettersStart || j - lettersStart > 3) return false;
-    if (j < text.size() && text[j] == '$') { rowAbs = true; ++j; }
+    if (j < text.size() && text[j] == '$') {
+        rowAbs = true;
+        ++j;
+    }
     const std::size_t digitsStart = j;
     while (j < text.size() && isDigit(text[j])) ++j;
     if (j == digitsStart) return false;
@@ -52,7 +58,10 @@ std::vector<LexToken> lex(std::string_view text) {
     std::size_t i = 0;
     while (i < text.size()) {
         const char c = text[i];
-        if (c == ' ' || c == '\t' || c == '\n' || c == '\r') { ++i; continue; }
+        if (c == ' ' || c == '\t' || c == '\n' || c == '\r') {
+            ++i;
+            continue;
+        }
         LexToken tok;
         tok.pos = i;
         if (isDigit(c) || (c == '.' && i + 1 < text.size() && isDigit(text[i + 1]))) {
@@ -135,11 +144,19 @@ std::vector<LexToken> lex(std::string_view text) {
                 }
                 i = j;
             }
-        } else if (c == '(') { tok.type = LexToken::Type::LParen; ++i; }
-        else if (c == ')') { tok.type = LexToken::Type::RParen; ++i; }
-        else if (c == ',') { tok.type = LexToken::Type::Comma; ++i; }
-        else if (c == ':') { tok.type = LexToken::Type::Colon; ++i; }
-        else if (c == '<' || c == '>') {
+        } else if (c == '(') {
+            tok.type = LexToken::Type::LParen;
+            ++i;
+        } else if (c == ')') {
+            tok.type = LexToken::Type::RParen;
+            ++i;
+        } else if (c == ',') {
+            tok.type = LexToken::Type::Comma;
+            ++i;
+        } else if (c == ':') {
+            tok.type = LexToken::Type::Colon;
+            ++i;
+        } else if (c == '<' || c == '>') {
             tok.type = LexToken::Type::Op;
             tok.text = c;
             if (i + 1 < text.size() && (text[i + 1] == '=' || (c == '<' && text[i + 1] == '>'))) {
@@ -147,8 +164,7 @@ std::vector<LexToken> lex(std::string_view text) {
                 ++i;
             }
             ++i;
-        } else if (c == '+' || c == '-' || c == '*' || c == '/' || c == '^' || c == '&' || c == '=' ||
-                   c == '%') {
+        } else if (c == '+' || c == '-' || c == '*' || c == '/' || c == '^' || c == '&' || c == '=' || c == '%') {
             tok.type = LexToken::Type::Op;
             tok.text = c;
             ++i;

@@ -10,17 +10,15 @@
 namespace host::formula {
 
 struct LexToken {
-    enum class Type {
-        Number, String, Boolean, Error, Ref, Function, Op, LParen, RParen, Comma, Colon, End
-    };
+    enum class Type { Number, String, Boolean, Error, Ref, Function, Op, LParen, RParen, Comma, Colon, End };
     Type type = Type::End;
-    std::string text;        // String: the unquoted text; Function: the name; Op: the operator
-    double number = 0;       // Number
-    bool boolean = false;    // Boolean
+    std::string text;  // String: the unquoted text; Function: the name; Op: the operator
+    double number = 0;  // Number
+    bool boolean = false;  // Boolean
     ErrorCode error = ErrorCode::Value;  // Error
-    CellAddress ref;         // Ref
+    CellAddress ref;  // Ref
     bool rowAbsolute = false, colAbsolute = false;  // Ref
-    std::size_t pos = 0;     // where it starts in the text, for messages
+    std::size_t pos = 0;  // where it starts in the text, for messages
 };
 
 // Throws HostError for text that holds no formula tokens (an unclosed string, a stray

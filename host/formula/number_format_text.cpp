@@ -16,9 +16,9 @@ namespace {
 
 struct Part {
     enum class Kind { Literal, Zero, Hash, Point, Comma, Percent, Date, AmPm, At } kind;
-    std::string text{};    // Literal
-    char letter = 0;       // Date: d m y h s; 'n' is m read as minutes
-    int count = 0;         // Date: how many letters in a row
+    std::string text{};  // Literal
+    char letter = 0;  // Date: d m y h s; 'n' is m read as minutes
+    int count = 0;  // Date: how many letters in a row
 };
 
 struct Section {
@@ -29,9 +29,7 @@ struct Section {
 
 constexpr std::string_view kPlainLiterals = "$-+/():!^&'~{}<>= ";
 
-bool startsWith(std::string_view s, std::size_t i, std::string_view what) {
-    return s.substr(i, what.size()) == what;
-}
+bool startsWith(std::string_view s, std::size_t i, std::string_view what) { return s.substr(i, what.size()) == what; }
 
 // One section, from `i` up to the next ';' outside quotes (which `i` is left on).
 Section readSection(std::string_view code, std::size_t& i) {
@@ -45,18 +43,24 @@ Section readSection(std::string_view code, std::size_t& i) {
         const char l = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
         if (c == '"') {
             const std::size_t end = code.find('"', i + 1);
-            if (end == std::string_view::npos) { literal(std::string(code.substr(i + 1)), false); i = code.size(); break; }
+            if (end == std::string_view::npos) {
+                literal(std::string(code.substr(i + 1)), false);
+                i = code.size();
+                break;
+            }
             literal(std::string(code.substr(i + 1, end - i - 1)), true);
             i = end + 1;
         } else if (c == '\\') {
-            if (i + 1 < code.size()) literal(std::string(1, code[i + 1]), true);
-            else s.handled = false;
+            if (i + 1 < code.size())
+                literal(std::string(1, code[i + 1]), true);
+            else
+                s.handled = false;
             i += 2;
-        } else if (c == '[') {   // colours, conditions, elapsed time: not rendered
+        } else if (c == '[') {  // colours, conditions, elapsed time: not rendered
             const std::size_t end = code.find(']', i);
             i = end == std::string_view::npos ? code.size() : end + 1;
             s.handled = false;
-        } else if (c == '_' || c == '*') {   // padding and fill: a blank at most
+        } else if (c == '_' || c == '*') {  // padding and fill: a blank at most
             if (c == '_') literal(" ", false);
             s.handled = false;
             i += 2;
@@ -64,13 +68,24 @@ Section readSection(std::string_view code, std::size_t& i) {
             s.parts.push_back({c == '0' ? Part::Kind::Zero : Part::Kind::Hash});
             if (c == '?') s.handled = false;
             ++i;
-        } else if (c == '.') { s.parts.push_back({Part::Kind::Point}); ++i; }
-        else if (c == ',') { s.parts.push_back({Part::Kind::Comma}); ++i; }
-        else if (c == '%') { s.parts.push_back({Part::Kind::Percent}); ++i; }
-        else if (c == '@') { s.parts.push_back({Part::Kind::At}); ++i; }
-        else if (l == 'd' || l == 'm' || l == 'y' || l == 'h' || l == 's') {
+        } else if (c == '.') {
+            s.parts.push_back({Part::Kind::Point});
+            ++i;
+        } else if (c == ',') {
+            s.parts.push_back({Part::Kind::Comma});
+            ++i;
+        } else if (c == '%') {
+            s.parts.push_back({Part::Kind::Percent});
+            ++i;
+        } else if (c == '@') {
+            s.parts.push_back({Part::Kind::At});
+            ++i;
+        } else if (l == 'd' || l == 'm' || l == 'y' || l == 'h' || l == 's') {
             int n = 0;
-            while (i < code.size() && std::tolower(static_cast<unsigned char>(code[i])) == l) { ++n; ++i; }
+            while (i < code.size() && std::tolower(static_cast<unsigned char>(code[i])) == l) {
+                ++n;
+                ++i;
+            }
             Part p{Part::Kind::Date};
             p.letter = l;
             p.count = n;
@@ -114,12 +129,12 @@ Section readSection(std::string_view code, std::size_t& i) {
         for (std::size_t k = 0; k < s.parts.size(); ++k) {
             Part& p = s.parts[k];
             if (p.kind == Part::Kind::Comma || p.kind == Part::Kind::Point) {
-                const bool fraction = p.kind == Part::Kind::Point && k + 1 < s.parts.size() &&
-                                      s.parts[k + 1].kind == Part::Kind::Zero;
+                const bool fraction =
+                    p.kind == Part::Kind::Point && k + 1 < s.parts.size() && s.parts[k + 1].kind == Part::Kind::Zero;
                 if (fraction) s.handled = false;
                 p = Part{Part::Kind::Literal, p.kind == Part::Kind::Comma ? "," : "."};
-            } else if (p.kind == Part::Kind::Zero || p.kind == Part::Kind::Hash ||
-                       p.kind == Part::Kind::Percent || p.kind == Part::Kind::At) {
+            } else if (p.kind == Part::Kind::Zero || p.kind == Part::Kind::Hash || p.kind == Part::Kind::Percent ||
+                       p.kind == Part::Kind::At) {
                 s.handled = false;
             }
         }
@@ -133,7 +148,7 @@ std::vector<Section> readCode(std::string_view code) {
     for (;;) {
         sections.push_back(readSection(code, i));
         if (i >= code.size()) break;
-        ++i;   // the ';'
+        ++i;  // the ';'
     }
     return sections;
 }
@@ -142,10 +157,10 @@ bool isDigit(const Part& p) { return p.kind == Part::Kind::Zero || p.kind == Par
 
 // A number section: its integer placeholders, its decimals, grouping and percent signs.
 struct NumberShape {
-    int firstInteger = -1;     // part index of the first integer placeholder
+    int firstInteger = -1;  // part index of the first integer placeholder
     int firstDecimal = -1;
     int point = -1;
-    int integerZerosFromFirstZero = 0;   // placeholders from the leftmost 0 of the integer part
+    int integerZerosFromFirstZero = 0;  // placeholders from the leftmost 0 of the integer part
     std::string decimalKinds;  // '0' or '#' per decimal placeholder
     int percents = 0;
     bool grouping = false;
@@ -158,16 +173,22 @@ NumberShape shapeOf(const Section& s) {
     bool seenZero = false;
     for (int k = 0; k < static_cast<int>(s.parts.size()); ++k) {
         const Part& p = s.parts[k];
-        if (p.kind == Part::Kind::Point && n.point < 0) n.point = k;
-        else if (p.kind == Part::Kind::Point) n.handled = false;
-        else if (p.kind == Part::Kind::Percent) ++n.percents;
-        else if (p.kind == Part::Kind::At || p.kind == Part::Kind::Date || p.kind == Part::Kind::AmPm) n.handled = false;
+        if (p.kind == Part::Kind::Point && n.point < 0)
+            n.point = k;
+        else if (p.kind == Part::Kind::Point)
+            n.handled = false;
+        else if (p.kind == Part::Kind::Percent)
+            ++n.percents;
+        else if (p.kind == Part::Kind::At || p.kind == Part::Kind::Date || p.kind == Part::Kind::AmPm)
+            n.handled = false;
         if (!isDigit(p)) continue;
         if (lastDigit >= 0) {
-            for (int j = lastDigit + 1; j < k; ++j) {   // what sits between two placeholders
+            for (int j = lastDigit + 1; j < k; ++j) {  // what sits between two placeholders
                 const Part& between = s.parts[j];
-                if (between.kind == Part::Kind::Comma && n.point < 0) n.grouping = true;
-                else if (between.kind != Part::Kind::Point) n.handled = false;
+                if (between.kind == Part::Kind::Comma && n.point < 0)
+                    n.grouping = true;
+                else if (between.kind != Part::Kind::Point)
+                    n.handled = false;
             }
         }
         lastDigit = k;
@@ -203,15 +224,15 @@ std::string group(const std::string& digits) {
 // decimal form, digits past the fifteenth shown as zeros, as Excel shows them.
 std::string fixedDigits(double value, int decimals) {
     std::array<char, 32> buf{};
-    std::snprintf(buf.data(), buf.size(), "%.14e", value);   // d.dddddddddddddde+XX
+    std::snprintf(buf.data(), buf.size(), "%.14e", value);  // d.dddddddddddddde+XX
     const std::string_view e(buf.data());
     std::string digits;
     digits += e[0];
     digits += e.substr(2, 14);
     const int exponent = std::atoi(e.data() + 17);
     // digits[k] has the place value 10^(exponent - k); keep places down to 10^-decimals.
-    const int keep = exponent + 1 + decimals;   // how many of the digits are kept
-    std::string kept;   // the kept digits, from the place 10^max(exponent, 0) down
+    const int keep = exponent + 1 + decimals;  // how many of the digits are kept
+    std::string kept;  // the kept digits, from the place 10^max(exponent, 0) down
     const int top = std::max(exponent, 0);
     for (int place = top; place >= -decimals; --place) {
         const int k = exponent - place;
@@ -220,8 +241,10 @@ std::string fixedDigits(double value, int decimals) {
     if (keep >= 0 && keep < 15 && digits[static_cast<std::size_t>(keep)] >= '5') {
         int i = static_cast<int>(kept.size()) - 1;
         while (i >= 0 && kept[static_cast<std::size_t>(i)] == '9') kept[static_cast<std::size_t>(i--)] = '0';
-        if (i >= 0) ++kept[static_cast<std::size_t>(i)];
-        else kept.insert(kept.begin(), '1');
+        if (i >= 0)
+            ++kept[static_cast<std::size_t>(i)];
+        else
+            kept.insert(kept.begin(), '1');
     }
     const std::size_t integerDigits = kept.size() - static_cast<std::size_t>(decimals);
     std::string integer = kept.substr(0, integerDigits);
@@ -252,13 +275,19 @@ std::string renderNumber(const Section& s, double value) {
             case Part::Kind::Literal: out += p.text; break;
             case Part::Kind::Percent: out += '%'; break;
             case Part::Kind::Point:
-                if (!integerShown) { out += integer; integerShown = true; }
+                if (!integerShown) {
+                    out += integer;
+                    integerShown = true;
+                }
                 out += '.';
                 break;
             case Part::Kind::Zero:
             case Part::Kind::Hash:
                 if (n.point < 0 || k < n.point) {
-                    if (!integerShown) { out += integer; integerShown = true; }
+                    if (!integerShown) {
+                        out += integer;
+                        integerShown = true;
+                    }
                 } else if (k == n.firstDecimal) {
                     out += fraction;
                 }
@@ -269,11 +298,11 @@ std::string renderNumber(const Section& s, double value) {
     return out;
 }
 
-constexpr std::array<std::string_view, 12> kMonths{"January", "February", "March", "April", "May", "June",
-                                                   "July", "August", "September", "October", "November",
-                                                   "December"};
-constexpr std::array<std::string_view, 7> kDays{"Sunday", "Monday", "Tuesday", "Wednesday", "Thursday",
-                                                "Friday", "Saturday"};
+constexpr std::array<std::string_view, 12> kMonths{"January",   "February", "March",    "April",
+                                                   "May",       "June",     "July",     "August",
+                                                   "September", "October",  "November", "December"};
+constexpr std::array<std::string_view, 7> kDays{"Sunday",   "Monday", "Tuesday", "Wednesday",
+                                                "Thursday", "Friday", "Saturday"};
 
 std::string twoDigits(long n) {
     std::string s = std::to_string(n);
@@ -286,13 +315,13 @@ std::optional<std::string> renderDate(const Section& s, double value) {
     const long long total = std::llround(value * 86400.0);
     const long day = static_cast<long>(total / 86400);
     const long secs = static_cast<long>(total % 86400);
-    Date d{1900, 1, 0};   // serial 0 is the 0th of January 1900
+    Date d{1900, 1, 0};  // serial 0 is the 0th of January 1900
     if (day >= 1) {
         const auto parts = dateFromSerial(static_cast<double>(day));
         if (!parts) return std::nullopt;
         d = *parts;
     }
-    const long weekday = (day + 6) % 7;   // serial 1 is a Sunday as Excel counts
+    const long weekday = (day + 6) % 7;  // serial 1 is a Sunday as Excel counts
     bool twelveHour = false;
     for (const Part& p : s.parts) twelveHour = twelveHour || p.kind == Part::Kind::AmPm;
     long hour = secs / 3600;
@@ -309,15 +338,21 @@ std::optional<std::string> renderDate(const Section& s, double value) {
                 const auto number = [&](long v) { out += p.count >= 2 ? twoDigits(v) : std::to_string(v); };
                 switch (p.letter) {
                     case 'd':
-                        if (p.count <= 2) number(d.day);
-                        else out += p.count == 3 ? kDays[weekday].substr(0, 3) : kDays[weekday];
+                        if (p.count <= 2)
+                            number(d.day);
+                        else
+                            out += p.count == 3 ? kDays[weekday].substr(0, 3) : kDays[weekday];
                         break;
                     case 'm': {
                         const std::string_view name = kMonths[d.month - 1];
-                        if (p.count <= 2) number(d.month);
-                        else if (p.count == 3) out += name.substr(0, 3);
-                        else if (p.count == 4) out += name;
-                        else out += name.substr(0, 1);
+                        if (p.count <= 2)
+                            number(d.month);
+                        else if (p.count == 3)
+                            out += name.substr(0, 3);
+                        else if (p.count == 4)
+                            out += name;
+                        else
+                            out += name.substr(0, 1);
                         break;
                     }
                     case 'n': number(minute); break;
@@ -359,7 +394,7 @@ bool formatCodeHandled(std::string_view code) {
             for (const Part& p : s.parts) {
                 if (p.kind != Part::Kind::Literal && p.kind != Part::Kind::At) return false;
             }
-            if (sections.size() == 1) return false;   // numbers through a lone @ section: not rendered
+            if (sections.size() == 1) return false;  // numbers through a lone @ section: not rendered
             continue;
         }
         if (!s.isDate && !shapeOf(s).handled) return false;
@@ -373,8 +408,10 @@ std::optional<std::string> formatNumber(double value, std::string_view code) {
     const Section* s = &sections[0];
     bool minus = false;
     if (value < 0) {
-        if (numeric >= 2) s = &sections[1];
-        else minus = true;
+        if (numeric >= 2)
+            s = &sections[1];
+        else
+            minus = true;
         value = -value;
     } else if (value == 0 && numeric >= 3) {
         s = &sections[2];
@@ -393,8 +430,10 @@ std::string formatText(std::string_view text, std::string_view code) {
     if (!s) return std::string(text);
     std::string out;
     for (const Part& p : s->parts) {
-        if (p.kind == Part::Kind::Literal) out += p.text;
-        else if (p.kind == Part::Kind::At) out += text;
+        if (p.kind == Part::Kind::Literal)
+            out += p.text;
+        else if (p.kind == Part::Kind::At)
+            out += text;
     }
     return out;
 }

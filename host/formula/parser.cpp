@@ -67,18 +67,54 @@ private:
     static int binaryPrecedence(const LexToken& t, TokenKind& kind) {
         if (t.type != Type::Op) return 0;
         const std::string& o = t.text;
-        if (o == "=") { kind = TokenKind::Eq; return 1; }
-        if (o == "<>") { kind = TokenKind::Ne; return 1; }
-        if (o == "<") { kind = TokenKind::Lt; return 1; }
-        if (o == "<=") { kind = TokenKind::Le; return 1; }
-        if (o == ">") { kind = TokenKind::Gt; return 1; }
-        if (o == ">=") { kind = TokenKind::Ge; return 1; }
-        if (o == "&") { kind = TokenKind::Concat; return 2; }
-        if (o == "+") { kind = TokenKind::Add; return 3; }
-        if (o == "-") { kind = TokenKind::Sub; return 3; }
-        if (o == "*") { kind = TokenKind::Mul; return 4; }
-        if (o == "/") { kind = TokenKind::Div; return 4; }
-        if (o == "^") { kind = TokenKind::Pow; return 5; }
+        if (o == "=") {
+            kind = TokenKind::Eq;
+            return 1;
+        }
+        if (o == "<>") {
+            kind = TokenKind::Ne;
+            return 1;
+        }
+        if (o == "<") {
+            kind = TokenKind::Lt;
+            return 1;
+        }
+        if (o == "<=") {
+            kind = TokenKind::Le;
+            return 1;
+        }
+        if (o == ">") {
+            kind = TokenKind::Gt;
+            return 1;
+        }
+        if (o == ">=") {
+            kind = TokenKind::Ge;
+            return 1;
+        }
+        if (o == "&") {
+            kind = TokenKind::Concat;
+            return 2;
+        }
+        if (o == "+") {
+            kind = TokenKind::Add;
+            return 3;
+        }
+        if (o == "-") {
+            kind = TokenKind::Sub;
+            return 3;
+        }
+        if (o == "*") {
+            kind = TokenKind::Mul;
+            return 4;
+        }
+        if (o == "/") {
+            kind = TokenKind::Div;
+            return 4;
+        }
+        if (o == "^") {
+            kind = TokenKind::Pow;
+            return 5;
+        }
         return 0;
     }
 
@@ -164,11 +200,8 @@ private:
                 if (next().type != Type::RParen) fail("a \"(\" is not closed");
                 emit(TokenKind::Paren);
                 return;
-            case Type::Function:
-                call(t.text);
-                return;
-            default:
-                fail("expected an operand but found " + describe(t));
+            case Type::Function: call(t.text); return;
+            default: fail("expected an operand but found " + describe(t));
         }
     }
 
@@ -196,8 +229,8 @@ private:
             std::string want = f->minArgs == f->maxArgs
                                    ? std::to_string(f->minArgs)
                                    : std::to_string(f->minArgs) + " to " + std::to_string(f->maxArgs);
-            fail(std::string(f->name) + " takes " + want + " argument" + (f->maxArgs == 1 ? "" : "s") +
-                 ", not " + std::to_string(argc));
+            fail(std::string(f->name) + " takes " + want + " argument" + (f->maxArgs == 1 ? "" : "s") + ", not " +
+                 std::to_string(argc));
         }
         Token tok;
         tok.kind = TokenKind::Func;

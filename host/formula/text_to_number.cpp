@@ -54,7 +54,8 @@ std::optional<double> timeOfDay(std::string_view s) {
     std::size_t start = 0;
     for (;;) {
         const std::size_t colon = s.find(':', start);
-        std::string_view part = s.substr(start, colon == std::string_view::npos ? std::string_view::npos : colon - start);
+        std::string_view part =
+            s.substr(start, colon == std::string_view::npos ? std::string_view::npos : colon - start);
         if (count == 2) {  // seconds may carry a decimal fraction
             const std::size_t dot = part.find('.');
             if (dot != std::string_view::npos) {

@@ -59,7 +59,7 @@ mode_t newFileMode() {
 
 void syncFolder(const std::string& folder) {
     const int fd = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0) return;   // the rename is done; syncing the folder only hastens its durability
+    if (fd < 0) return;  // the rename is done; syncing the folder only hastens its durability
     fsync(fd);
     close(fd);
 }
@@ -69,7 +69,7 @@ void syncFolder(const std::string& folder) {
 // named beside the target from the start.
 struct NewFile {
     int fd = -1;
-    std::string name;   // empty while unnamed
+    std::string name;  // empty while unnamed
 };
 
 // An unnamed file is given its name through /proc; without /proc only root could name it.
@@ -158,7 +158,7 @@ void writeFileAtomically(const std::string& givenPath, const std::function<bool(
     ok = ok && (!file.name.empty() || step(nameNewFile(file, folder)));
     ok = ok && step(std::rename(file.name.c_str(), path.c_str()) == 0);
     if (!ok && !file.name.empty()) unlink(file.name.c_str());
-    close(file.fd);   // its data is on disk already: fsync said so
+    close(file.fd);  // its data is on disk already: fsync said so
     if (!ok) fail(givenPath, std::strerror(error) + std::string("."));
     syncFolder(folder);
 }

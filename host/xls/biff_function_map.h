@@ -9,9 +9,9 @@ namespace host::xls {
 
 struct BiffFunction {
     std::uint16_t number = 0;
-    std::string_view name;                // Excel's name, upper case
-    int fixedArgs = -1;                   // >= 0: stored as tFunc with this count; -1: as tFuncVar
-    const FunctionInfo* engine = nullptr; // the engine's function, when it computes this one
+    std::string_view name;  // Excel's name, upper case
+    int fixedArgs = -1;  // >= 0: stored as tFunc with this count; -1: as tFuncVar
+    const FunctionInfo* engine = nullptr;  // the engine's function, when it computes this one
 };
 
 // nullptr when the number is not one of Excel's worksheet functions.

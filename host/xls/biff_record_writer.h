@@ -89,7 +89,7 @@ public:
 private:
     void grow(std::size_t atLeast);
     void swap(BiffRecordWriter& other) noexcept;
-    std::uint8_t* data_ = nullptr;   // new[]
+    std::uint8_t* data_ = nullptr;  // new[]
     std::size_t size_ = 0;
     std::size_t capacity_ = 0;
     std::size_t recordStart_ = 0;

@@ -12,19 +12,40 @@ constexpr char32_t kReplacement = 0xFFFD;
 char32_t nextCodePoint(std::string_view text, std::size_t& i) {
     const auto byte = [&](std::size_t k) { return static_cast<unsigned char>(text[k]); };
     const unsigned char lead = byte(i);
-    if (lead < 0x80) { ++i; return lead; }
+    if (lead < 0x80) {
+        ++i;
+        return lead;
+    }
     int extra = 0;
     char32_t cp = 0;
     char32_t minimum = 0;
-    if ((lead & 0xE0) == 0xC0) { extra = 1; cp = lead & 0x1F; minimum = 0x80; }
-    else if ((lead & 0xF0) == 0xE0) { extra = 2; cp = lead & 0x0F; minimum = 0x800; }
-    else if ((lead & 0xF8) == 0xF0) { extra = 3; cp = lead & 0x07; minimum = 0x10000; }
-    else { ++i; return kReplacement; }
+    if ((lead & 0xE0) == 0xC0) {
+        extra = 1;
+        cp = lead & 0x1F;
+        minimum = 0x80;
+    } else if ((lead & 0xF0) == 0xE0) {
+        extra = 2;
+        cp = lead & 0x0F;
+        minimum = 0x800;
+    } else if ((lead & 0xF8) == 0xF0) {
+        extra = 3;
+        cp = lead & 0x07;
+        minimum = 0x10000;
+    } else {
+        ++i;
+        return kReplacement;
+    }
     for (int k = 1; k <= extra; ++k) {
-        if (i + k >= text.size() || (byte(i + k) & 0xC0) != 0x80) { ++i; return kReplacement; }
+        if (i + k >= text.size() || (byte(i + k) & 0xC0) != 0x80) {
+            ++i;
+            return kReplacement;
+        }
         cp = (cp << 6) | (byte(i + k) & 0x3F);
     }
-    if (cp < minimum || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) { ++i; return kReplacement; }
+    if (cp < minimum || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) {
+        ++i;
+        return kReplacement;
+    }
     i += extra + 1;
     return cp;
 }

@@ -14,7 +14,7 @@ inline constexpr std::size_t kMaxCellTextChars = 32767;
 
 struct BiffText {
     std::u16string units;
-    bool wide = false;   // some character above U+00FF
+    bool wide = false;  // some character above U+00FF
     std::size_t bytesPerChar() const { return wide ? 2 : 1; }
 };
 

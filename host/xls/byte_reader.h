@@ -20,7 +20,10 @@ public:
     std::size_t remaining() const { return bytes_.size() - pos_; }
     bool atEnd() const { return pos_ >= bytes_.size(); }
 
-    std::uint8_t u8() { need(1); return bytes_[pos_++]; }
+    std::uint8_t u8() {
+        need(1);
+        return bytes_[pos_++];
+    }
     std::uint16_t u16() {
         need(2);
         const std::uint16_t v = static_cast<std::uint16_t>(bytes_[pos_] | (bytes_[pos_ + 1] << 8));
@@ -49,7 +52,10 @@ public:
         pos_ += n;
         return s;
     }
-    void skip(std::size_t n) { need(n); pos_ += n; }
+    void skip(std::size_t n) {
+        need(n);
+        pos_ += n;
+    }
     std::span<const std::uint8_t> rest() const { return bytes_.subspan(pos_); }
 
 private:

@@ -109,7 +109,8 @@ private:
         // ending in the number of the next.
         std::vector<bool> seen(sectorCount_);
         std::uint32_t next = firstDifatSector_;
-        for (std::uint32_t n = 0; fatSectors_.size() < fatSectorCount_ && n < difatSectorCount_ && next <= kLastSectorNumber; ++n) {
+        for (std::uint32_t n = 0;
+             fatSectors_.size() < fatSectorCount_ && n < difatSectorCount_ && next <= kLastSectorNumber; ++n) {
             if (next >= sectorCount_ || seen[next]) damagedContainer();
             seen[next] = true;
             readSector(next, sector.data());
@@ -146,8 +147,8 @@ private:
         }
         return count;
     }
-    static std::vector<std::uint32_t> chain(std::uint32_t start, std::size_t limit, const std::vector<std::uint32_t>& table,
-                                            std::uint64_t sectors) {
+    static std::vector<std::uint32_t> chain(std::uint32_t start, std::size_t limit,
+                                            const std::vector<std::uint32_t>& table, std::uint64_t sectors) {
         std::vector<std::uint32_t> out;
         walkChain(start, limit, table, sectors, [&out](std::uint32_t s) { out.push_back(s); });
         return out;
@@ -220,7 +221,8 @@ private:
     void miniStreamRuns(std::uint32_t start, StreamLayout& layout) const {
         const std::uint8_t* root = entry(0);
         const std::uint64_t rootSize = std::min(entrySize(root), fileSize_);
-        const auto container = chain(loadU32(root + 116), (rootSize + sectorSize_ - 1) / sectorSize_, fat_, sectorCount_);
+        const auto container =
+            chain(loadU32(root + 116), (rootSize + sectorSize_ - 1) / sectorSize_, fat_, sectorCount_);
         std::vector<std::uint32_t> miniFat;
         std::vector<std::uint8_t> sector(sectorSize_);
         for (const std::uint32_t s : chain(firstMiniFatSector_, sectorCount_, fat_, sectorCount_)) {

@@ -109,7 +109,8 @@ bool decodeTokens(const FormulaTokens& f, CellAddress owner, FormulaCode& code) 
                 push(b);
                 break;
             }
-            case kPtgInt: case kPtgNum: {
+            case kPtgInt:
+            case kPtgNum: {
                 Token n = tokenOf(TokenKind::Number);
                 n.number = ptg == kPtgInt ? double(loadU16(d)) : loadF64(d);
                 push(n);
@@ -130,7 +131,8 @@ bool decodeTokens(const FormulaTokens& f, CellAddress owner, FormulaCode& code) 
                         ok = func(b ? b->engine : nullptr, d[0] & 0x7F);
                         break;
                     }
-                    case kPtgRef: case kPtgRefN: {
+                    case kPtgRef:
+                    case kPtgRefN: {
                         const bool offsets = base == kPtgRefN;
                         if (offsets != f.relativeForms && (offsets || (loadU16(d + 2) & 0xC000))) return false;
                         const RefField r = readRefField(loadU16(d), loadU16(d + 2), owner, offsets);
@@ -140,7 +142,8 @@ bool decodeTokens(const FormulaTokens& f, CellAddress owner, FormulaCode& code) 
                         push(ref);
                         break;
                     }
-                    case kPtgArea: case kPtgAreaN: {
+                    case kPtgArea:
+                    case kPtgAreaN: {
                         // A shared formula holds offsets; a plain reference there must be absolute.
                         const bool offsets = base == kPtgAreaN;
                         if (offsets != f.relativeForms && (offsets || ((loadU16(d + 4) | loadU16(d + 6)) & 0xC000)))
@@ -154,8 +157,12 @@ bool decodeTokens(const FormulaTokens& f, CellAddress owner, FormulaCode& code) 
                         push(area);
                         break;
                     }
-                    case kPtgMemArea: case kPtgMemErr: case kPtgMemNoMem: case kPtgMemFunc: case 0x0E: case 0x0F:
-                        break;  // the subexpression that follows gives the value
+                    case kPtgMemArea:
+                    case kPtgMemErr:
+                    case kPtgMemNoMem:
+                    case kPtgMemFunc:
+                    case 0x0E:
+                    case 0x0F: break;  // the subexpression that follows gives the value
                     default: return false;  // names, 3-D and external references, array constants
                 }
             }
@@ -234,8 +241,7 @@ FormulaPtr keptFormula(const FormulaTokens& f, CellAddress owner, const FormulaN
     std::optional<std::string> text;
     try {
         text = renderFormula(f.tokens, owner, f.relativeForms, names);
-    } catch (const HostError&) {
-    }
+    } catch (const HostError&) {}
     code->text = text ? *text : "=<unsupported>";
     return code;
 }

@@ -24,7 +24,7 @@ void put16(std::vector<std::uint8_t>& out, std::uint16_t v) {
 
 void putDouble(std::vector<std::uint8_t>& out, double v) {
     std::uint8_t b[8];
-    std::memcpy(b, &v, 8);   // BIFF is little-endian, as is every machine we build for
+    std::memcpy(b, &v, 8);  // BIFF is little-endian, as is every machine we build for
     out.insert(out.end(), b, b + 8);
 }
 
@@ -58,11 +58,17 @@ std::uint8_t operatorPtg(TokenKind kind) {
 
 int operandsTaken(const Token& t) {
     switch (t.kind) {
-        case TokenKind::Number: case TokenKind::String: case TokenKind::Boolean:
-        case TokenKind::Error: case TokenKind::Missing: case TokenKind::Ref: case TokenKind::Area:
-            return 0;
-        case TokenKind::Plus: case TokenKind::Minus: case TokenKind::Percent: case TokenKind::Paren:
-            return 1;
+        case TokenKind::Number:
+        case TokenKind::String:
+        case TokenKind::Boolean:
+        case TokenKind::Error:
+        case TokenKind::Missing:
+        case TokenKind::Ref:
+        case TokenKind::Area: return 0;
+        case TokenKind::Plus:
+        case TokenKind::Minus:
+        case TokenKind::Percent:
+        case TokenKind::Paren: return 1;
         case TokenKind::Func: return t.argc;
         default: return 2;
     }
@@ -79,7 +85,7 @@ void putNumber(std::vector<std::uint8_t>& out, double v) {
 }
 
 void putString(std::vector<std::uint8_t>& out, const std::string& s) {
-    const BiffText text = toBiffText(s, 255);   // the format's limit for a string in a formula
+    const BiffText text = toBiffText(s, 255);  // the format's limit for a string in a formula
     out.push_back(kPtgStr);
     out.push_back(std::uint8_t(text.units.size()));
     out.push_back(text.wide ? 1 : 0);
@@ -110,7 +116,7 @@ void FormulaEncoder::encodeTokens(const FormulaCode& code, CellAddress owner, st
                                   std::vector<Patch>* patches, bool& allOnSheet, bool shared) {
     allOnSheet = true;
     const auto field = [&](int value, bool isRow, const RefPart& part, bool relative) {
-        if (shared && relative) value = isRow ? part.row : part.col & 0xFF;   // an offset, wrapping
+        if (shared && relative) value = isRow ? part.row : part.col & 0xFF;  // an offset, wrapping
         const std::uint16_t stored = std::uint16_t(isRow ? value : columnField(value, part));
         if (patches && relative) {
             const std::int32_t delta = isRow ? part.row : part.col;
@@ -175,13 +181,12 @@ void FormulaEncoder::encodeTokens(const FormulaCode& code, CellAddress owner, st
     }
 }
 
-
 void FormulaEncoder::markFunctionArguments(const FormulaCode& code) {
     stack_.clear();
     functionArgument_.assign(code.rpn.size(), false);
     for (std::uint32_t i = 0; i < code.rpn.size(); ++i) {
         const Token& t = code.rpn[i];
-        if (t.kind == TokenKind::Paren) continue;   // parentheses pass their operand through
+        if (t.kind == TokenKind::Paren) continue;  // parentheses pass their operand through
         const int taken = std::min<int>(operandsTaken(t), int(stack_.size()));
         for (int k = 0; k < taken; ++k) {
             if (t.kind == TokenKind::Func) functionArgument_[stack_.back()] = true;
@@ -197,7 +202,7 @@ FormulaEncoder::Template* FormulaEncoder::templateOf(const FormulaCode& code, Ce
         Template t;
         bool allOnSheet = false;
         encodeTokens(code, owner, t.bytes, &t.patches, allOnSheet);
-        if (!allOnSheet) {   // not a shape to copy: this cell's #REF! is its own
+        if (!allOnSheet) {  // not a shape to copy: this cell's #REF! is its own
             rgce_.swap(t.bytes);
             return nullptr;
         }
@@ -211,18 +216,18 @@ FormulaEncoder::Template* FormulaEncoder::templateOf(const FormulaCode& code, Ce
         }
         found = templates_.emplace(&code, std::move(t)).first;
     }
-    recent_[recentSlot(code)] = {&code, &found->second};   // map nodes stay put as the map grows
+    recent_[recentSlot(code)] = {&code, &found->second};  // map nodes stay put as the map grows
     return &found->second;
 }
 
 const std::vector<std::uint8_t>& FormulaEncoder::encode(const FormulaCode& code, CellAddress owner) {
-    if (code.opaque) {   // its bytes are the writer's, from the file: nothing to encode here
+    if (code.opaque) {  // its bytes are the writer's, from the file: nothing to encode here
         rgce_.clear();
         return rgce_;
     }
     const auto& recent = recent_[recentSlot(code)];
     Template* t = recent.first == &code ? recent.second : templateOf(code, owner);
-    if (!t) return rgce_;   // encoded for this cell alone
+    if (!t) return rgce_;  // encoded for this cell alone
     if (owner.row < t->minRow || owner.row > t->maxRow || owner.col < t->minCol || owner.col > t->maxCol) {
         // This copy of the shape reaches off the sheet.
         bool ignored = false;
@@ -231,7 +236,7 @@ const std::vector<std::uint8_t>& FormulaEncoder::encode(const FormulaCode& code,
         return rgce_;
     }
     std::uint8_t* bytes = t->bytes.data();
-    const int base[2] = {owner.col, owner.row};   // indexed, not branched on: rows and columns alternate
+    const int base[2] = {owner.col, owner.row};  // indexed, not branched on: rows and columns alternate
     for (const Patch& p : t->patches) store16(bytes + p.offset, std::uint16_t((base[p.row] + p.delta) | p.flags));
     return t->bytes;
 }

@@ -35,12 +35,12 @@ private:
     // set again.
     struct Patch {
         std::uint32_t offset;
-        std::int32_t delta;      // from the formula's own row or column
-        std::uint16_t flags;     // a column field's relative bits
+        std::int32_t delta;  // from the formula's own row or column
+        std::uint16_t flags;  // a column field's relative bits
         bool row;
     };
     struct Template {
-        std::vector<std::uint8_t> bytes;   // patched in place for each cell
+        std::vector<std::uint8_t> bytes;  // patched in place for each cell
         std::vector<Patch> patches;
         // The cells from which every reference stays on the sheet.
         int minRow = 0, maxRow = 0, minCol = 0, maxCol = 0;

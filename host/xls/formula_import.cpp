@@ -68,8 +68,10 @@ void FormulaImport::shared(CellAddress at, std::uint16_t xf, const FormulaTokens
 
 void FormulaImport::plain(CellAddress at, std::uint16_t xf, const FormulaTokens& tokens, const Value& cached) {
     if (const FormulaPtr* same = plainCodes_.find(tokens.tokens, at)) {
-        if (computedAsExcel(**same) || !storedResult(cached)) sink_.formula(at, xf, *same, cached);
-        else sink_.formula(at, xf, keep(at, tokens), cached);
+        if (computedAsExcel(**same) || !storedResult(cached))
+            sink_.formula(at, xf, *same, cached);
+        else
+            sink_.formula(at, xf, keep(at, tokens), cached);
         return;
     }
     FormulaPtr code = decode(at, tokens);

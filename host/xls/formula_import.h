@@ -38,7 +38,7 @@ private:
         int index = -1;
         FormulaPtr code;
         OwnersThatFit fit;
-        bool exact = true;   // computed as Excel does: cells with a stored result keep it otherwise
+        bool exact = true;  // computed as Excel does: cells with a stored result keep it otherwise
     };
     std::unordered_map<const void*, SharedCode> sharedCodes_;
     int nextIndex_ = 0;

@@ -24,12 +24,23 @@ std::size_t classedTokenSize(std::uint8_t base) {
         case kPtgFunc: return 3;
         case kPtgFuncVar: return 4;
         case kPtgName: return 5;
-        case kPtgRef: case kPtgRefErr: case kPtgRefN: return 5;
-        case kPtgArea: case kPtgAreaErr: case kPtgAreaN: return 9;
-        case kPtgMemArea: case kPtgMemErr: case kPtgMemNoMem: return 7;
-        case kPtgMemFunc: case 0x0E: case 0x0F: return 3;  // tMemFunc, tMemAreaN, tMemNoMemN
-        case kPtgNameX: case kPtgRef3d: case kPtgRefErr3d: return 7;
-        case kPtgArea3d: case kPtgAreaErr3d: return 11;
+        case kPtgRef:
+        case kPtgRefErr:
+        case kPtgRefN: return 5;
+        case kPtgArea:
+        case kPtgAreaErr:
+        case kPtgAreaN: return 9;
+        case kPtgMemArea:
+        case kPtgMemErr:
+        case kPtgMemNoMem: return 7;
+        case kPtgMemFunc:
+        case 0x0E:
+        case 0x0F: return 3;  // tMemFunc, tMemAreaN, tMemNoMemN
+        case kPtgNameX:
+        case kPtgRef3d:
+        case kPtgRefErr3d: return 7;
+        case kPtgArea3d:
+        case kPtgAreaErr3d: return 11;
         default: return 0;
     }
 }
@@ -88,7 +99,8 @@ std::size_t tokenSize(std::span<const std::uint8_t> t) {
     std::size_t size = 0;
     if (ptg < 0x20) {
         switch (ptg) {
-            case kPtgExp: case kPtgTbl: size = 5; break;
+            case kPtgExp:
+            case kPtgTbl: size = 5; break;
             case kPtgStr:
                 if (t.size() < 3) return 0;
                 size = 3 + std::size_t{t[1]} * ((t[2] & 0x01) ? 2 : 1);
@@ -98,12 +110,11 @@ std::size_t tokenSize(std::span<const std::uint8_t> t) {
                 size = 4;
                 if (t[1] & kAttrChoose) size += (std::size_t{loadU16(t.data() + 2)} + 1) * 2;
                 break;
-            case kPtgErr: case kPtgBool: size = 2; break;
+            case kPtgErr:
+            case kPtgBool: size = 2; break;
             case kPtgInt: size = 3; break;
             case kPtgNum: size = 9; break;
-            default:
-                size = (ptg >= kPtgAdd && ptg <= kPtgMissArg) ? 1 : 0;
-                break;
+            default: size = (ptg >= kPtgAdd && ptg <= kPtgMissArg) ? 1 : 0; break;
         }
     } else if (ptg < 0x80) {
         size = classedTokenSize(ptg & 0x1F);
@@ -128,8 +139,8 @@ RefField readRefField(std::uint16_t row, std::uint16_t col, CellAddress owner, b
     return f;
 }
 
-std::optional<std::string> renderFormula(std::span<const std::uint8_t> tokens, CellAddress owner,
-                                         bool relativeForms, const FormulaNames& names) {
+std::optional<std::string> renderFormula(std::span<const std::uint8_t> tokens, CellAddress owner, bool relativeForms,
+                                         const FormulaNames& names) {
     std::vector<std::string> stack;
     auto pop = [&](std::string& out) {
         if (stack.empty()) return false;
@@ -159,8 +170,8 @@ std::optional<std::string> renderFormula(std::span<const std::uint8_t> tokens, C
         pos += size;
         const std::uint8_t ptg = t[0];
         if (ptg >= kPtgAdd && ptg <= kPtgRange) {
-            static constexpr std::string_view kOps[] = {"+", "-", "*", "/", "^", "&", "<", "<=", "=",
-                                                        ">=", ">", "<>", " ", ",", ":"};
+            static constexpr std::string_view kOps[] = {
+                "+", "-", "*", "/", "^", "&", "<", "<=", "=", ">=", ">", "<>", " ", ",", ":"};
             std::string b, a;
             if (!pop(b) || !pop(a)) return std::nullopt;
             stack.push_back(a + std::string(kOps[ptg - kPtgAdd]) + b);
@@ -228,11 +239,13 @@ std::optional<std::string> renderFormula(std::span<const std::uint8_t> tokens, C
                     stack.push_back(own ? definedName(loadU16(d + 2), names) : "#NAME?");
                     break;
                 }
-                case kPtgRef: case kPtgRefN:
-                    stack.push_back(cellText(readRefField(loadU16(d), loadU16(d + 2), owner,
-                                                          base == kPtgRefN && relativeForms)));
+                case kPtgRef:
+                case kPtgRefN:
+                    stack.push_back(
+                        cellText(readRefField(loadU16(d), loadU16(d + 2), owner, base == kPtgRefN && relativeForms)));
                     break;
-                case kPtgArea: case kPtgAreaN: {
+                case kPtgArea:
+                case kPtgAreaN: {
                     const bool rel = base == kPtgAreaN && relativeForms;
                     stack.push_back(cellText(readRefField(loadU16(d), loadU16(d + 4), owner, rel)) + ":" +
                                     cellText(readRefField(loadU16(d + 2), loadU16(d + 6), owner, rel)));
@@ -244,14 +257,19 @@ std::optional<std::string> renderFormula(std::span<const std::uint8_t> tokens, C
                     break;
                 case kPtgArea3d:
                     stack.push_back(sheetPrefix(loadU16(d), names) +
-                                    cellText(readRefField(loadU16(d + 2), loadU16(d + 6), owner, relativeForms)) +
-                                    ":" +
+                                    cellText(readRefField(loadU16(d + 2), loadU16(d + 6), owner, relativeForms)) + ":" +
                                     cellText(readRefField(loadU16(d + 4), loadU16(d + 8), owner, relativeForms)));
                     break;
-                case kPtgRefErr: case kPtgAreaErr: stack.emplace_back("#REF!"); break;
-                case kPtgRefErr3d: case kPtgAreaErr3d: stack.push_back(sheetPrefix(loadU16(d), names) + "#REF!"); break;
-                case kPtgMemArea: case kPtgMemErr: case kPtgMemNoMem: case kPtgMemFunc: case 0x0E: case 0x0F:
-                    break;  // the subexpression that follows gives the value
+                case kPtgRefErr:
+                case kPtgAreaErr: stack.emplace_back("#REF!"); break;
+                case kPtgRefErr3d:
+                case kPtgAreaErr3d: stack.push_back(sheetPrefix(loadU16(d), names) + "#REF!"); break;
+                case kPtgMemArea:
+                case kPtgMemErr:
+                case kPtgMemNoMem:
+                case kPtgMemFunc:
+                case 0x0E:
+                case 0x0F: break;  // the subexpression that follows gives the value
                 default: return std::nullopt;  // array constants and the like
             }
         } else {

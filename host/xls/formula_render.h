@@ -13,8 +13,8 @@ namespace host::xls {
 
 // "=Sheet2!A1+1" for the cell at `owner`; nullopt when the tokens cannot be read.
 // `relativeForms`: tRefN/tAreaN and 3-D references hold offsets from `owner` (shared formulas).
-std::optional<std::string> renderFormula(std::span<const std::uint8_t> tokens, CellAddress owner,
-                                         bool relativeForms, const FormulaNames& names);
+std::optional<std::string> renderFormula(std::span<const std::uint8_t> tokens, CellAddress owner, bool relativeForms,
+                                         const FormulaNames& names);
 
 // The size in bytes of the token at `tokens[0]` with its operands, or 0 when the token is
 // unknown or runs past the end.
@@ -29,6 +29,5 @@ struct RefField {
     bool colRelative = false;
 };
 RefField readRefField(std::uint16_t row, std::uint16_t col, CellAddress owner, bool relativeForm);
-
 
 }  // namespace host::xls

@@ -27,11 +27,13 @@ constexpr std::size_t kStartBytes = 512;
 // Says what a file is when it is no compound file: an older Excel's, a zip archive, other.
 void requireCompoundFile(std::span<const std::uint8_t> start, std::uint64_t fileSize) {
     if (fileSize == 0) throw HostError("not an Excel 97-2003 workbook: the file is empty");
-    if (start.size() >= sizeof kOleSignature && std::memcmp(start.data(), kOleSignature, sizeof kOleSignature) == 0) return;
+    if (start.size() >= sizeof kOleSignature && std::memcmp(start.data(), kOleSignature, sizeof kOleSignature) == 0)
+        return;
     // Excel 2.1 to 4.0 wrote their records straight into the file, without a container.
     if (const auto older = olderBiffVersion(start)) throw HostError(olderFormatMessage(*older));
     if (start.size() >= 4 && std::memcmp(start.data(), "PK\x03\x04", 4) == 0) {
-        throw HostError("not an Excel 97-2003 workbook: the file is a zip archive, such as a newer Excel (.xlsx) workbook");
+        throw HostError(
+            "not an Excel 97-2003 workbook: the file is a zip archive, such as a newer Excel (.xlsx) workbook");
     }
     throw HostError("not an Excel 97-2003 workbook: the file is not an OLE2 compound document");
 }
@@ -87,7 +89,7 @@ void readStreamPart(int fd, const std::vector<ByteRun>& runs, std::uint8_t* buff
                 return;
             }
             if (static_cast<std::size_t>(n) < b - a) {
-                part.cutShort = true;   // the file shrank since its container was read
+                part.cutShort = true;  // the file shrank since its container was read
                 return;
             }
         }

@@ -80,15 +80,15 @@ Layout layoutFor(std::size_t streamSize) {
 void putHeader(std::uint8_t* h, const Layout& layout) {
     static constexpr std::uint8_t kSignature[8] = {0xD0, 0xCF, 0x11, 0xE0, 0xA1, 0xB1, 0x1A, 0xE1};
     std::memcpy(h, kSignature, sizeof kSignature);
-    put16(h + 24, 0x003E);   // minor version
-    put16(h + 26, 0x0003);   // major version: 512-byte sectors
-    put16(h + 28, 0xFFFE);   // little-endian
-    put16(h + 30, 9);        // sector shift
-    put16(h + 32, 6);        // mini sector shift
+    put16(h + 24, 0x003E);  // minor version
+    put16(h + 26, 0x0003);  // major version: 512-byte sectors
+    put16(h + 28, 0xFFFE);  // little-endian
+    put16(h + 30, 9);  // sector shift
+    put16(h + 32, 6);  // mini sector shift
     put32(h + 44, std::uint32_t(layout.fatSectors));
     put32(h + 48, std::uint32_t(layout.directory()));
-    put32(h + 56, 4096);     // mini stream cutoff
-    put32(h + 60, kEndOfChain);   // no mini FAT
+    put32(h + 56, 4096);  // mini stream cutoff
+    put32(h + 60, kEndOfChain);  // no mini FAT
     put32(h + 68, layout.difatSectors ? std::uint32_t(layout.difatStart()) : kEndOfChain);
     put32(h + 72, std::uint32_t(layout.difatSectors));
     for (std::size_t i = 0; i < kHeaderDifatEntries; ++i)
@@ -101,10 +101,14 @@ std::vector<std::uint8_t> tableSectors(const Layout& layout, std::uint64_t strea
     std::uint8_t* fat = out.data();
     for (std::size_t s = 0; s < layout.fatSectors * kEntriesPerSector; ++s) {
         std::uint32_t next = kFreeSect;
-        if (s + 1 < layout.streamSectors) next = std::uint32_t(s + 1);
-        else if (s + 1 == layout.streamSectors || s == layout.directory()) next = kEndOfChain;
-        else if (s >= layout.fatStart() && s < layout.difatStart()) next = kFatSect;
-        else if (s >= layout.difatStart() && s < layout.directory()) next = kDifSect;
+        if (s + 1 < layout.streamSectors)
+            next = std::uint32_t(s + 1);
+        else if (s + 1 == layout.streamSectors || s == layout.directory())
+            next = kEndOfChain;
+        else if (s >= layout.fatStart() && s < layout.difatStart())
+            next = kFatSect;
+        else if (s >= layout.difatStart() && s < layout.directory())
+            next = kDifSect;
         put32(fat + 4 * s, next);
     }
 
@@ -122,14 +126,14 @@ std::vector<std::uint8_t> tableSectors(const Layout& layout, std::uint64_t strea
 
     // The root holds the workbook stream and nothing else; unused entries are empty ones.
     std::uint8_t* directory = difat + layout.difatSectors * kSectorSize;
-    const auto entry = [&](std::size_t i, const char* name, std::uint8_t type, std::uint32_t child,
-                           std::uint32_t start, std::uint64_t size) {
+    const auto entry = [&](std::size_t i, const char* name, std::uint8_t type, std::uint32_t child, std::uint32_t start,
+                           std::uint64_t size) {
         std::uint8_t* e = directory + i * kDirectoryEntrySize;
         const std::size_t length = std::strlen(name);
         for (std::size_t c = 0; c < length; ++c) put16(e + 2 * c, std::uint8_t(name[c]));
         if (type != 0) put16(e + 64, std::uint16_t(2 * (length + 1)));
         e[66] = type;
-        e[67] = type != 0 ? 1 : 0;   // black
+        e[67] = type != 0 ? 1 : 0;  // black
         put32(e + 68, kNoStream);
         put32(e + 72, kNoStream);
         put32(e + 76, child);
@@ -176,7 +180,7 @@ public:
                 if (errno == EINTR) continue;
                 return false;
             }
-            if (written == 0) {   // no progress and no reason given
+            if (written == 0) {  // no progress and no reason given
                 errno = EIO;
                 return false;
             }

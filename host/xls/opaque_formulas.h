@@ -15,8 +15,8 @@
 namespace host::xls {
 
 struct OpaqueBytes {
-    std::vector<std::uint8_t> tokens;   // the rgce, valid in its own cell
-    std::vector<std::uint8_t> extra;    // the rgcb after them: array constants' data; usually empty
+    std::vector<std::uint8_t> tokens;  // the rgce, valid in its own cell
+    std::vector<std::uint8_t> extra;  // the rgcb after them: array constants' data; usually empty
 };
 
 class OpaqueFormulas final : public FilterData {

@@ -25,7 +25,7 @@ std::optional<std::uint32_t> asInteger(double v, std::uint32_t flags) {
 
 std::optional<std::uint32_t> asTruncatedDouble(double v, std::uint32_t flags) {
     const std::uint64_t b = bitsOf(v);
-    if (b & 0x3FFFFFFFFull) return std::nullopt;   // the 34 bits RK drops must be zero
+    if (b & 0x3FFFFFFFFull) return std::nullopt;  // the 34 bits RK drops must be zero
     return static_cast<std::uint32_t>(b >> 32) | flags;
 }
 

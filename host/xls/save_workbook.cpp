@@ -1,6 +1,6 @@
 #include "host/host_error.h"
-#include "xls/load_workbook_bytes.h"
 #include "xls/atomic_file_writer.h"
+#include "xls/load_workbook_bytes.h"
 #include "xls/ole_container_writer.h"
 #include "xls/workbook_writer.h"
 

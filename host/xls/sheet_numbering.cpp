@@ -1,8 +1,8 @@
 #include "xls/sheet_numbering.h"
 
-#include "xls/biff_constants.h"
 #include <algorithm>
 #include <string>
+#include "xls/biff_constants.h"
 
 #include "xls/byte_reader.h"
 
@@ -11,7 +11,7 @@ namespace host::xls {
 namespace {
 
 constexpr std::uint16_t kOwnWorkbookMark = 0x0401;
-constexpr int kDeletedSheet = -1;   // an EXTERNSHEET entry to no sheet: the reference reads #REF!
+constexpr int kDeletedSheet = -1;  // an EXTERNSHEET entry to no sheet: the reference reads #REF!
 
 void store16(std::vector<std::uint8_t>& b, std::size_t at, std::uint16_t v) {
     b[at] = static_cast<std::uint8_t>(v);

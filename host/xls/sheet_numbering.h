@@ -27,7 +27,7 @@ public:
     void renumber(std::vector<std::vector<std::uint8_t>>& linkRecords) const;
 
 private:
-    std::vector<int> newIndex_;   // by file index: the kept index, or -1
+    std::vector<int> newIndex_;  // by file index: the kept index, or -1
     int keptCount_ = 0;
     bool changes_ = false;
 };

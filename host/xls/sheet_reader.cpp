@@ -25,7 +25,8 @@ constexpr std::uint16_t kSharedFormulaFlag = 0x0008;
 // did (0x0007). Read as the records they are.
 std::uint16_t currentNumber(std::uint16_t id) {
     switch (id) {
-        case 0x0206: case 0x0406: return kFormula;
+        case 0x0206:
+        case 0x0406: return kFormula;
         case 0x0007: return kString;
         default: return id;
     }
@@ -50,7 +51,9 @@ struct SharedTokens {
     bool isArray = false;
 };
 
-std::uint32_t cellKey(int row, int col) { return (static_cast<std::uint32_t>(row) << 8) | static_cast<std::uint32_t>(col); }
+std::uint32_t cellKey(int row, int col) {
+    return (static_cast<std::uint32_t>(row) << 8) | static_cast<std::uint32_t>(col);
+}
 
 class SheetReader {
 public:
@@ -89,7 +92,8 @@ public:
                 case kRk: rk(rec); break;
                 case kMulRk: mulRk(rec); break;
                 case kLabelSst: labelSst(rec); break;
-                case kLabel: case kRstring: label(rec); break;
+                case kLabel:
+                case kRstring: label(rec); break;
                 case kBoolErr: boolErr(rec); break;
                 case kBlank: blank(rec); break;
                 case kMulBlank: mulBlank(rec); break;
@@ -249,8 +253,14 @@ private:
         cached.text.clear();
         if (result[6] == 0xFF && result[7] == 0xFF) {
             switch (result[0]) {
-                case 0: cached.kind = Value::Kind::Text; pending_.awaitsString = true; break;
-                case 1: cached.kind = Value::Kind::Boolean; cached.boolean = result[2] != 0; break;
+                case 0:
+                    cached.kind = Value::Kind::Text;
+                    pending_.awaitsString = true;
+                    break;
+                case 1:
+                    cached.kind = Value::Kind::Boolean;
+                    cached.boolean = result[2] != 0;
+                    break;
                 case 2:
                     cached.kind = Value::Kind::Error;
                     cached.error = errorFromCode(result[2]).value_or(ErrorCode::Value);
@@ -275,7 +285,7 @@ private:
         try {
             r.unicodeString(pending_.cached.text);
         } catch (const HostError&) {
-            pending_.cached.text.clear();   // a damaged result: the formula keeps an empty one
+            pending_.cached.text.clear();  // a damaged result: the formula keeps an empty one
         }
         pending_.awaitsString = false;
     }
@@ -293,7 +303,7 @@ private:
             r.skip(2);  // reserved, use count
         }
         const std::uint16_t count = r.u16();
-        if (count > r.remaining()) return;   // damaged: its cells keep the results they stored
+        if (count > r.remaining()) return;  // damaged: its cells keep the results they stored
         s.tokens = r.take(count);
         s.extra = r.rest();
         if (s.range.first.row > s.range.last.row || s.range.first.col > s.range.last.col) return;

@@ -2,10 +2,10 @@
 // The records of one worksheet: cells, shared and array formulas, column widths, selection.
 #include <cstddef>
 
+#include "host/workbook_import.h"
 #include "xls/opaque_formulas.h"
 #include "xls/record_stream.h"
 #include "xls/workbook_globals.h"
-#include "host/workbook_import.h"
 
 namespace host::xls {
 

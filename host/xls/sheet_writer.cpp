@@ -48,8 +48,10 @@ void storeCachedResult(std::uint8_t* p, const CellFields& cell) {
     };
     switch (cell.valueKind) {
         case Value::Kind::Number:
-            if (std::isfinite(cell.number)) storeF64(p, cell.number);
-            else special(2, std::uint8_t(ErrorCode::Num));
+            if (std::isfinite(cell.number))
+                storeF64(p, cell.number);
+            else
+                special(2, std::uint8_t(ErrorCode::Num));
             break;
         case Value::Kind::Text: special(cell.text.empty() ? 3 : 0, 0); break;
         case Value::Kind::Boolean: special(1, cell.boolean() ? 1 : 0); break;
@@ -61,12 +63,12 @@ void storeCachedResult(std::uint8_t* p, const CellFields& cell) {
 // Text is saved whole or not at all: a cell's text longer than the format holds fails the save
 // with a message, rather than being cut short.
 void requireCellText(CellAddress at, std::string_view text) {
-    if (text.size() <= kMaxCellTextChars) return;   // every code unit takes a byte at least
+    if (text.size() <= kMaxCellTextChars) return;  // every code unit takes a byte at least
     const std::size_t units = biffUnitCount(text);
     if (units <= kMaxCellTextChars) return;
-    throw HostError("The text in " + formatAddress(at, false) + " is too long to save as an Excel 97-2003 workbook: it has " +
-                    std::to_string(units) + " characters, and a cell holds at most " +
-                    std::to_string(kMaxCellTextChars) + ".");
+    throw HostError("The text in " + formatAddress(at, false) +
+                    " is too long to save as an Excel 97-2003 workbook: it has " + std::to_string(units) +
+                    " characters, and a cell holds at most " + std::to_string(kMaxCellTextChars) + ".");
 }
 
 class CellRecordWriter {
@@ -108,7 +110,7 @@ private:
     void writeConstant(int row, const CellFields& cell, std::uint16_t xf);
     void writeFormula(int row, const CellFields& cell, std::uint16_t xf, const OpaqueBytes* kept);
     void writeArrayFormula(CellAddress at, const CellFields& cell, std::uint16_t xf, const OpaqueBytes& kept);
-    void writeStringResult(int row, const CellFields& cell);   // the STRING record after a text result
+    void writeStringResult(int row, const CellFields& cell);  // the STRING record after a text result
     bool arrayIntact(const FormulaCode& code);
     const OpaqueBytes* keptBytes(int row, const CellFields& cell) const {
         const OpaqueBytes* kept = opaque_ ? opaque_->find(sheetIndex_, {row, cell.col}, *cell.formula) : nullptr;
@@ -123,7 +125,7 @@ private:
         int runStart = 0;
         int first = -1;
         int last = -2;
-        bool shared = false;   // else its cells are written as plain formulas
+        bool shared = false;  // else its cells are written as plain formulas
     };
     const SharedGroup& sharedGroup(int row, int col, const FormulaCode& code);
     void writeSharedFormula(const SharedGroup& group, int col);
@@ -134,10 +136,10 @@ private:
     const OpaqueFormulas* opaque_;
     int sheetIndex_;
     FormulaEncoder encoder_;
-    SharedGroup groups_[kMaxColumns];   // by column: the group met last
-    std::unordered_map<const FormulaCode*, bool> arrays_;   // array formulas: whether each is whole
+    SharedGroup groups_[kMaxColumns];  // by column: the group met last
+    std::unordered_map<const FormulaCode*, bool> arrays_;  // array formulas: whether each is whole
     std::vector<BiffRecordWriter> parts_;
-    BiffRecordWriter* out_ = nullptr;   // the last part, which the open block goes to
+    BiffRecordWriter* out_ = nullptr;  // the last part, which the open block goes to
     // The open block starts with room for all its ROW records, filled as its rows come; what
     // its rows do not use is taken out when it closes.
     std::size_t blockStart_ = 0;
@@ -207,8 +209,10 @@ void CellRecordWriter::writeBoolErr(int row, int col, std::uint16_t xf, std::uin
 void CellRecordWriter::writeConstant(int row, const CellFields& cell, std::uint16_t xf) {
     switch (cell.valueKind) {
         case Value::Kind::Number:
-            if (!std::isfinite(cell.number)) writeBoolErr(row, cell.col, xf, std::uint8_t(ErrorCode::Num), true);
-            else storeF64(cellRecord(kNumber, 14, row, cell.col, xf), cell.number);
+            if (!std::isfinite(cell.number))
+                writeBoolErr(row, cell.col, xf, std::uint8_t(ErrorCode::Num), true);
+            else
+                storeF64(cellRecord(kNumber, 14, row, cell.col, xf), cell.number);
             break;
         case Value::Kind::Text:
             requireCellText({row, cell.col}, cell.text);
@@ -227,7 +231,7 @@ const CellRecordWriter::SharedGroup& CellRecordWriter::sharedGroup(int row, int 
     const bool sameRun = g.code == &code && g.last == row - 1 && g.last > g.first;
     const int runStart = g.runStart;
     g = SharedGroup{&code, row, row, row, false};
-    int firstRow = 0, lastRow = 0;   // where the code may be shared in this column
+    int firstRow = 0, lastRow = 0;  // where the code may be shared in this column
     if (!encoder_.shareable(code, {row, col}, firstRow, lastRow)) return g;
     const auto holdsIt = [&](int r) { return sheet_.formulaAt({r, col}) == &code; };
     if (sameRun) {
@@ -253,7 +257,7 @@ void CellRecordWriter::writeSharedFormula(const SharedGroup& group, int col) {
     p[8] = std::uint8_t(col);
     p[9] = std::uint8_t(col);
     p[10] = 0;
-    p[11] = std::uint8_t(group.last - group.first + 1);   // the cells that use it
+    p[11] = std::uint8_t(group.last - group.first + 1);  // the cells that use it
     store16(p + 12, std::uint16_t(rgce.size()));
     std::memcpy(p + 14, rgce.data(), rgce.size());
 }
@@ -288,7 +292,7 @@ void CellRecordWriter::writeFormula(int row, const CellFields& cell, std::uint16
             throw HostError("The formula in " + formatAddress(at, false) + " is too long to save.");
         std::uint8_t* p = cellRecord(kFormula, 22 + rgce.size() + rgcb.size(), row, cell.col, xf);
         storeCachedResult(p, cell);
-        store16(p + 8, 0);   // no flags: not shared, computed normally
+        store16(p + 8, 0);  // no flags: not shared, computed normally
         store32(p + 10, 0);
         store16(p + 14, std::uint16_t(rgce.size()));
         if (!rgce.empty()) std::memcpy(p + 16, rgce.data(), rgce.size());
@@ -331,8 +335,8 @@ void CellRecordWriter::writeArrayFormula(CellAddress at, const CellFields& cell,
         store16(a + 6, std::uint16_t(code.arrayRange.last.row));
         a[8] = std::uint8_t(code.arrayRange.first.col);
         a[9] = std::uint8_t(code.arrayRange.last.col);
-        store16(a + 10, 0);   // options
-        store32(a + 12, 0);   // cache id
+        store16(a + 10, 0);  // options
+        store32(a + 12, 0);  // cache id
         store16(a + 16, std::uint16_t(kept.tokens.size()));
         std::memcpy(a + 18, kept.tokens.data(), kept.tokens.size());
         if (!kept.extra.empty()) std::memcpy(a + 18 + kept.tokens.size(), kept.extra.data(), kept.extra.size());
@@ -374,10 +378,10 @@ void CellRecordWriter::addRow(int row, std::span<const CellFields> cells) {
     store16(r + 4, std::uint16_t(row));
     store16(r + 6, std::uint16_t(first));
     store16(r + 8, std::uint16_t(last + 1));
-    store16(r + 10, 0x00FF);   // default height, 12.75 points
+    store16(r + 10, 0x00FF);  // default height, 12.75 points
     store16(r + 12, 0);
     store16(r + 14, 0);
-    store16(r + 16, 0x0100);   // the bit the format requires set; nothing else
+    store16(r + 16, 0x0100);  // the bit the format requires set; nothing else
     store16(r + 18, 0x000F);
     if (!used_) {
         used_ = CellRange{{row, first}, {row, last}};
@@ -439,7 +443,7 @@ void writeColumnWidths(BiffRecordWriter& out, const Worksheet& sheet) {
             out.u16(std::uint16_t(last));
             out.u16(std::uint16_t(width));
             out.u16(xfIndexOfStyle(0));
-            out.u16(width == 0 ? 0x0001 : 0x0000);   // a zero width is a hidden column
+            out.u16(width == 0 ? 0x0001 : 0x0000);  // a zero width is a hidden column
             out.u16(0);
             out.endRecord();
         }
@@ -465,15 +469,15 @@ void writeSheetHeader(BiffRecordWriter& out, const Worksheet& sheet, const Sheet
     out.beginRecord(kBof);
     out.u16(kBiff8Version);
     out.u16(kBofWorksheet);
-    out.u16(0x0DBB);   // build and year of the Excel 97 file format
+    out.u16(0x0DBB);  // build and year of the Excel 97 file format
     out.u16(0x07CC);
     out.u32(0);
     out.u32(0x00000006);
     out.endRecord();
 
-    out.u16Record(kCalcMode, 1);      // automatic
+    out.u16Record(kCalcMode, 1);  // automatic
     out.u16Record(kCalcCount, 100);
-    out.u16Record(kRefMode, 1);       // A1 references
+    out.u16Record(kRefMode, 1);  // A1 references
     out.u16Record(kIteration, 0);
     out.beginRecord(kDelta);
     out.f64(0.001);
@@ -513,18 +517,18 @@ void writeSheetTrailer(BiffRecordWriter& out, const Worksheet& sheet, bool activ
     // Gridlines, headers, zeros, automatic grid colour, outline symbols; the active sheet is
     // also the selected and displayed one.
     out.u16(active ? 0x06B6 : 0x00B6);
-    out.u16(0);        // top row
-    out.u16(0);        // left column
-    out.u16(0x40);     // grid colour: automatic
+    out.u16(0);  // top row
+    out.u16(0);  // left column
+    out.u16(0x40);  // grid colour: automatic
     out.u16(0);
-    out.u16(0);        // zoom: defaults
+    out.u16(0);  // zoom: defaults
     out.u16(0);
     out.u32(0);
     out.endRecord();
 
     const CellAddress at = sheet.activeCell();
     out.beginRecord(kSelection);
-    out.u8(3);         // the only pane, top left
+    out.u8(3);  // the only pane, top left
     out.u16(std::uint16_t(at.row));
     out.u16(std::uint16_t(at.col));
     out.u16(0);

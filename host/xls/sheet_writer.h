@@ -18,7 +18,7 @@ class SstWriter;
 struct SheetCells {
     // ROW, cell and STRING records in row blocks, in consecutive parts.
     std::vector<BiffRecordWriter> records;
-    std::optional<CellRange> used;   // what DIMENSIONS reports
+    std::optional<CellRange> used;  // what DIMENSIONS reports
 
     std::size_t size() const;
 };

@@ -18,14 +18,14 @@ constexpr std::uint16_t kFirstCustomFormat = 164;
 
 void writeFont(BiffRecordWriter& out, bool bold) {
     out.beginRecord(kFont);
-    out.u16(200);            // 10 points, in twentieths
-    out.u16(0);              // not italic, struck out ...
-    out.u16(0x7FFF);         // automatic colour
+    out.u16(200);  // 10 points, in twentieths
+    out.u16(0);  // not italic, struck out ...
+    out.u16(0x7FFF);  // automatic colour
     out.u16(bold ? 700 : 400);
-    out.u16(0);              // no super- or subscript
-    out.u8(0);               // no underline
-    out.u8(2);               // family: swiss
-    out.u8(0);               // ANSI character set
+    out.u16(0);  // no super- or subscript
+    out.u8(0);  // no underline
+    out.u8(2);  // family: swiss
+    out.u8(0);  // ANSI character set
     out.u8(0);
     writeUnicodeString8(out, toBiffText("Arial"));
     out.endRecord();
@@ -50,13 +50,13 @@ void writeXf(BiffRecordWriter& out, std::uint16_t font, std::uint16_t format, st
     out.u16(font);
     out.u16(format);
     out.u16(flags);
-    out.u8(std::uint8_t(0x20 | alignment));   // bottom-aligned vertically, as the default is
-    out.u8(0);                                // no rotation
-    out.u8(0);                                // no indent, no shrinking
+    out.u8(std::uint8_t(0x20 | alignment));  // bottom-aligned vertically, as the default is
+    out.u8(0);  // no rotation
+    out.u8(0);  // no indent, no shrinking
     out.u8(usedAttributes);
-    out.u32(0);                               // no borders
+    out.u32(0);  // no borders
     out.u32(0);
-    out.u16(0x20C0);                          // automatic pattern colours (64, 65)
+    out.u16(0x20C0);  // automatic pattern colours (64, 65)
     out.endRecord();
 }
 
@@ -64,12 +64,32 @@ void writeXf(BiffRecordWriter& out, std::uint16_t font, std::uint16_t format, st
 
 int builtinNumberFormat(const std::string& format) {
     static const std::map<std::string_view, int> builtins = {
-        {"General", 0}, {"0", 1}, {"0.00", 2}, {"#,##0", 3}, {"#,##0.00", 4},
-        {"0%", 9}, {"0.00%", 10}, {"0.00E+00", 11}, {"# ?/?", 12}, {"# ?" "?/??", 13},
-        {"m/d/yy", 14}, {"d-mmm-yy", 15}, {"d-mmm", 16}, {"mmm-yy", 17},
-        {"h:mm AM/PM", 18}, {"h:mm:ss AM/PM", 19}, {"h:mm", 20}, {"h:mm:ss", 21},
-        {"m/d/yy h:mm", 22}, {"mm:ss", 45}, {"[h]:mm:ss", 46}, {"mm:ss.0", 47},
-        {"##0.0E+0", 48}, {"@", 49},
+        {"General", 0},
+        {"0", 1},
+        {"0.00", 2},
+        {"#,##0", 3},
+        {"#,##0.00", 4},
+        {"0%", 9},
+        {"0.00%", 10},
+        {"0.00E+00", 11},
+        {"# ?/?", 12},
+        {"# ?"
+         "?/??",
+         13},
+        {"m/d/yy", 14},
+        {"d-mmm-yy", 15},
+        {"d-mmm", 16},
+        {"mmm-yy", 17},
+        {"h:mm AM/PM", 18},
+        {"h:mm:ss AM/PM", 19},
+        {"h:mm", 20},
+        {"h:mm:ss", 21},
+        {"m/d/yy h:mm", 22},
+        {"mm:ss", 45},
+        {"[h]:mm:ss", 46},
+        {"mm:ss.0", 47},
+        {"##0.0E+0", 48},
+        {"@", 49},
     };
     const auto it = builtins.find(format);
     return it == builtins.end() ? -1 : it->second;
@@ -98,18 +118,17 @@ void writeStyleRecords(BiffRecordWriter& out, const StyleTable& styles) {
         out.endRecord();
     }
 
-    writeXf(out, kRegularFont, 0, kStyleXfFlags, 0, 0);            // XF 0: the Normal style
+    writeXf(out, kRegularFont, 0, kStyleXfFlags, 0, 0);  // XF 0: the Normal style
     for (int i = 1; i < 15; ++i) writeXf(out, kRegularFont, 0, kStyleXfFlags, 0, 0xF4);
     // Cell XFs: every attribute is the cell's own.
     for (std::size_t i = 0; i < styles.size(); ++i) {
         const Style& s = styles.at(std::uint16_t(i));
-        writeXf(out, s.bold ? kBoldFont : kRegularFont, formatOfStyle[i], kCellXfFlags,
-                alignmentBits(s.align), 0xF8);
+        writeXf(out, s.bold ? kBoldFont : kRegularFont, formatOfStyle[i], kCellXfFlags, alignmentBits(s.align), 0xF8);
     }
 
     out.beginRecord(kStyle);
-    out.u16(0x8000);   // built-in style on XF 0
-    out.u8(0);         // "Normal"
+    out.u16(0x8000);  // built-in style on XF 0
+    out.u8(0);  // "Normal"
     out.u8(0xFF);
     out.endRecord();
 }

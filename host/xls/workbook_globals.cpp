@@ -19,9 +19,7 @@ constexpr std::uint16_t kBoldWeight = 700;
 constexpr std::size_t kMaxXfs = 65000;
 constexpr std::uint16_t kExternName = 0x0023;
 
-bool isLinkRecord(std::uint16_t id) {
-    return id == kSupBook || id == kExternSheet || id == kName || id == kExternName;
-}
+bool isLinkRecord(std::uint16_t id) { return id == kSupBook || id == kExternSheet || id == kName || id == kExternName; }
 
 // The record at `rec` with the CONTINUE records after it, as it stands in the stream.
 std::span<const std::uint8_t> wholeRecord(const BiffRecord& rec, RecordStream& records) {
@@ -39,7 +37,8 @@ struct RawXf {
 HAlign alignment(std::uint8_t alc) {
     switch (alc & 0x07) {
         case 1: return HAlign::Left;
-        case 2: case 6: return HAlign::Center;  // 6: centred across the selection
+        case 2:
+        case 6: return HAlign::Center;  // 6: centred across the selection
         case 3: return HAlign::Right;
         default: return HAlign::General;
     }
@@ -48,9 +47,9 @@ HAlign alignment(std::uint8_t alc) {
 // Names Excel gives its built-in defined names (a one-character code in the NAME record).
 std::string builtinName(std::uint8_t code) {
     static constexpr std::string_view kNames[] = {
-        "Consolidate_Area", "Auto_Open", "Auto_Close", "Extract", "Database", "Criteria", "Print_Area",
-        "Print_Titles", "Recorder", "Data_Form", "Auto_Activate", "Auto_Deactivate", "Sheet_Title",
-        "_FilterDatabase"};
+        "Consolidate_Area", "Auto_Open",       "Auto_Close",   "Extract",        "Database",
+        "Criteria",         "Print_Area",      "Print_Titles", "Recorder",       "Data_Form",
+        "Auto_Activate",    "Auto_Deactivate", "Sheet_Title",  "_FilterDatabase"};
     return code < std::size(kNames) ? std::string(kNames[code]) : "Name" + std::to_string(code);
 }
 
@@ -78,7 +77,8 @@ std::string readDefinedName(std::span<const std::uint8_t> body) {
 std::string unusedSheetName(const std::vector<SheetEntry>& sheets) {
     for (std::size_t n = sheets.size() + 1;; ++n) {
         std::string name = "Sheet" + std::to_string(n);
-        if (std::none_of(sheets.begin(), sheets.end(), [&](const SheetEntry& s) { return s.name == name; })) return name;
+        if (std::none_of(sheets.begin(), sheets.end(), [&](const SheetEntry& s) { return s.name == name; }))
+            return name;
     }
 }
 
@@ -102,8 +102,7 @@ WorkbookGlobals readGlobals(RecordStream& records) {
         }
         switch (rec.id) {
             case kEof: ended = true; break;
-            case kFilePass:
-                throw HostError("the workbook is encrypted (password-protected) and cannot be read");
+            case kFilePass: throw HostError("the workbook is encrypted (password-protected) and cannot be read");
             // A formatting record too short for its fields, or whose text runs past its end,
             // is damaged in a way that can be told: it is passed over (a font or XF keeps its
             // place in the numbering, plain), and the cells and the rest open as they are.
@@ -120,8 +119,7 @@ WorkbookGlobals readGlobals(RecordStream& records) {
                     ByteReader r(rec.data, "a FORMAT record is damaged");
                     const std::uint16_t index = r.u16();
                     formats[index] = readRecordString(r.rest(), false, "a FORMAT record is damaged");
-                } catch (const HostError&) {
-                }
+                } catch (const HostError&) {}
                 break;
             }
             case kXf: {
@@ -159,7 +157,7 @@ WorkbookGlobals readGlobals(RecordStream& records) {
                 break;
             }
             case kExternSheet: {
-                if (rec.data.size() < 2) break;   // damaged: the references through it show as #REF!
+                if (rec.data.size() < 2) break;  // damaged: the references through it show as #REF!
                 ByteReader r(rec.data, "the EXTERNSHEET record is damaged");
                 const std::size_t count = std::min<std::size_t>(r.u16(), r.remaining() / 6);
                 g.names.externSheets.reserve(count);

@@ -6,8 +6,8 @@
 #include <vector>
 
 #include "host/style.h"
-#include "xls/record_stream.h"
 #include "xls/formula_tokens.h"
+#include "xls/record_stream.h"
 
 namespace host::xls {
 
@@ -16,18 +16,18 @@ inline constexpr std::size_t kMaxSheets = 4096;
 
 struct SheetEntry {
     std::uint32_t offset = 0;  // of the sheet's BOF record in the stream
-    std::uint8_t type = 0;     // 0 worksheet, 1 macro sheet, 2 chart, 6 VB module
+    std::uint8_t type = 0;  // 0 worksheet, 1 macro sheet, 2 chart, 6 VB module
     std::string name;
 };
 
 struct WorkbookGlobals {
     bool date1904 = false;
-    std::vector<Style> xfStyles;            // by XF index
-    std::vector<SheetEntry> sheets;         // BOUNDSHEET order
+    std::vector<Style> xfStyles;  // by XF index
+    std::vector<SheetEntry> sheets;  // BOUNDSHEET order
     std::vector<std::string> sharedStrings;
     FormulaNames names;
     std::vector<std::span<const std::uint8_t>> linkRecords;  // whole records, in the stream
-    int activeSheet = 0;                    // among `sheets`
+    int activeSheet = 0;  // among `sheets`
 };
 
 // Reads from the globals BOF (already checked by the caller) through its EOF.

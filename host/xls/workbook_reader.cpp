@@ -26,7 +26,8 @@ std::uint16_t readBof(RecordStream& records) {
     BiffRecord rec;
     if (!records.next(rec)) throw HostError("not an Excel 97-2003 workbook: the workbook stream is empty");
     const auto version = bofVersion(rec.id, rec.data);
-    if (!version) throw HostError("not an Excel 97-2003 workbook: the workbook stream does not start with a BOF record");
+    if (!version)
+        throw HostError("not an Excel 97-2003 workbook: the workbook stream does not start with a BOF record");
     if (*version != BiffVersion::Biff8) throw HostError(olderFormatMessage(*version));
     if (rec.data.size() < 4) throwDamaged("a BOF record is too short");
     return loadU16(rec.data.data() + 2);
@@ -40,7 +41,7 @@ void readWorkbook(std::span<const std::uint8_t> stream, WorkbookImport& sink,
     if (readBof(records) != kBofGlobals) {
         throw HostError("not an Excel 97-2003 workbook: the workbook stream does not start with the workbook globals");
     }
-    WorkbookGlobals globals = readGlobals(records);   // at most kMaxSheets sheets
+    WorkbookGlobals globals = readGlobals(records);  // at most kMaxSheets sheets
 
     // Which sheets are worksheets, the ones the host keeps; each is checked before any is read.
     std::vector<bool> kept(globals.sheets.size(), false);

@@ -38,15 +38,15 @@ void writeWriteAccess(BiffRecordWriter& out) {
 
 void writeWindow1(BiffRecordWriter& out, const Workbook& workbook) {
     out.beginRecord(kWindow1);
-    out.u16(0x0168);   // position and size, in twips
+    out.u16(0x0168);  // position and size, in twips
     out.u16(0x001E);
     out.u16(0x3A98);
     out.u16(0x2328);
-    out.u16(0x0038);   // horizontal and vertical scroll bars, sheet tabs
+    out.u16(0x0038);  // horizontal and vertical scroll bars, sheet tabs
     out.u16(std::uint16_t(workbook.activeSheetIndex()));
-    out.u16(0);        // first tab shown
-    out.u16(1);        // one sheet selected
-    out.u16(600);      // tab bar width, per mille
+    out.u16(0);  // first tab shown
+    out.u16(1);  // one sheet selected
+    out.u16(600);  // tab bar width, per mille
     out.endRecord();
 }
 
@@ -57,7 +57,7 @@ std::vector<std::size_t> writeBoundSheets(BiffRecordWriter& out, const Workbook&
         out.beginRecord(kBoundSheet);
         offsetFields.push_back(out.position());
         out.u32(0);
-        out.u16(0);    // visible worksheet
+        out.u16(0);  // visible worksheet
         writeUnicodeString8(out, toBiffText(workbook.sheet(i).name(), kMaxSheetNameChars));
         out.endRecord();
     }
@@ -72,8 +72,8 @@ void writeLinkRecords(BiffRecordWriter& out, const Workbook& workbook) {
         if (record.size() < 4) continue;
         const std::uint16_t type = std::uint16_t(record[0] | record[1] << 8);
         const std::size_t length = std::size_t(record[2] | record[3] << 8);
-        const bool linkTable = type == kSupBook || type == kExternSheet || type == kName ||
-                               type == kExternName || type == kContinue;
+        const bool linkTable =
+            type == kSupBook || type == kExternSheet || type == kName || type == kExternName || type == kContinue;
         if (!linkTable || length != record.size() - 4 || length > kMaxRecordData) continue;
         out.raw(record.data(), record.size());
     }
@@ -105,9 +105,9 @@ WorkbookStream buildWorkbookStream(const Workbook& workbook) {
     for (int i = 0; i < workbook.sheetCount(); ++i) {
         const std::string& name = workbook.sheet(i).name();
         if (const std::size_t chars = biffUnitCount(name); chars > kMaxSheetNameChars) {
-            throw HostError("The sheet name \"" + name + "\" is too long to save as an Excel 97-2003 workbook: it has " +
-                            std::to_string(chars) + " characters, and a sheet name holds at most " +
-                            std::to_string(kMaxSheetNameChars) + ".");
+            throw HostError("The sheet name \"" + name +
+                            "\" is too long to save as an Excel 97-2003 workbook: it has " + std::to_string(chars) +
+                            " characters, and a sheet name holds at most " + std::to_string(kMaxSheetNameChars) + ".");
         }
     }
     // Cells first: they fill the shared string table, which the globals carry.

@@ -46,7 +46,9 @@ struct Relationships : XmlHandler {
     }
     const Rel* ofType(std::string_view suffix) const {
         for (const Rel& r : inOrder) {
-            if (r.type.size() >= suffix.size() && r.type.compare(r.type.size() - suffix.size(), suffix.size(), suffix) == 0) return &r;
+            if (r.type.size() >= suffix.size() &&
+                r.type.compare(r.type.size() - suffix.size(), suffix.size(), suffix) == 0)
+                return &r;
         }
         return nullptr;
     }
@@ -79,7 +81,7 @@ struct SharedStringsHandler : XmlHandler {
     SharedStrings strings;
     std::string current;
     bool inText = false;
-    int phonetic = 0;   // inside rPh: a reading aid, not the cell's text
+    int phonetic = 0;  // inside rPh: a reading aid, not the cell's text
     void start(std::string_view name, const char** attrs) override {
         if (name == "si") {
             current.clear();
@@ -88,7 +90,7 @@ struct SharedStringsHandler : XmlHandler {
         } else if (name == "rPh") {
             ++phonetic;
         } else if (name == "sst") {
-            (void)attrs;   // its counts are claims; nothing is reserved from them
+            (void)attrs;  // its counts are claims; nothing is reserved from them
         }
     }
     void end(std::string_view name) override {
@@ -121,7 +123,8 @@ struct StylesHandler : XmlHandler {
     bool inXf = false;
     void start(std::string_view name, const char** attrs) override {
         if (name == "numFmt") {
-            if (const char* code = attribute(attrs, "formatCode")) numFmts[toInt(attribute(attrs, "numFmtId"), -1)] = code;
+            if (const char* code = attribute(attrs, "formatCode"))
+                numFmts[toInt(attribute(attrs, "numFmtId"), -1)] = code;
         } else if (name == "fonts") {
             section = Section::Fonts;
         } else if (name == "cellXfs") {
@@ -132,13 +135,18 @@ struct StylesHandler : XmlHandler {
             const char* v = attribute(attrs, "val");
             fontBold.back() = !v || truthy(v);
         } else if (name == "xf" && section == Section::CellXfs) {
-            if (xfs.size() >= kMaxStyles) throw HostError("the .xlsx workbook has more cell formats than a workbook can hold");
-            xfs.push_back({toInt(attribute(attrs, "numFmtId"), 0), toInt(attribute(attrs, "fontId"), 0), HAlign::General});
+            if (xfs.size() >= kMaxStyles)
+                throw HostError("the .xlsx workbook has more cell formats than a workbook can hold");
+            xfs.push_back(
+                {toInt(attribute(attrs, "numFmtId"), 0), toInt(attribute(attrs, "fontId"), 0), HAlign::General});
             inXf = true;
         } else if (name == "alignment" && inXf) {
             const char* h = attribute(attrs, "horizontal");
             const std::string_view a = h ? h : "";
-            xfs.back().align = a == "left" ? HAlign::Left : a == "center" ? HAlign::Center : a == "right" ? HAlign::Right : HAlign::General;
+            xfs.back().align = a == "left"     ? HAlign::Left
+                               : a == "center" ? HAlign::Center
+                               : a == "right"  ? HAlign::Right
+                                               : HAlign::General;
         }
     }
     void end(std::string_view name) override {
@@ -156,7 +164,9 @@ std::string folderOf(std::string_view partName) {
 void unescapeCellText(std::string& text) {
     std::size_t at = text.find("_x");
     if (at == std::string::npos) return;
-    auto hex = [](char c) { return c >= '0' && c <= '9' ? c - '0' : (c | 0x20) >= 'a' && (c | 0x20) <= 'f' ? (c | 0x20) - 'a' + 10 : -1; };
+    auto hex = [](char c) {
+        return c >= '0' && c <= '9' ? c - '0' : (c | 0x20) >= 'a' && (c | 0x20) <= 'f' ? (c | 0x20) - 'a' + 10 : -1;
+    };
     std::string out(text, 0, at);
     std::size_t from = at;
     for (; at != std::string::npos; at = text.find("_x", at)) {
@@ -168,8 +178,9 @@ void unescapeCellText(std::string& text) {
             code = code * 16 + d;
         }
         // "_x005F_" stands for an underscore only where it starts another such spelling.
-        const bool underscore = code == 0x5F && at + 13 <= text.size() && text[at + 7] == 'x' && text[at + 12] == '_' &&
-                                std::all_of(text.begin() + at + 8, text.begin() + at + 12, [&](char c) { return hex(c) >= 0; });
+        const bool underscore =
+            code == 0x5F && at + 13 <= text.size() && text[at + 7] == 'x' && text[at + 12] == '_' &&
+            std::all_of(text.begin() + at + 8, text.begin() + at + 12, [&](char c) { return hex(c) >= 0; });
         if (!spelt || !(code < 0x20 || code == 0x7F || underscore)) {
             at += 2;
             continue;
@@ -191,7 +202,7 @@ void parsePart(ZipPackage& package, const std::string& partName, XmlHandler& han
 
 std::string resolvePartName(std::string_view baseFolder, std::string_view target) {
     std::string path = !target.empty() && target.front() == '/' ? std::string(target.substr(1))
-                                                                 : std::string(baseFolder) + std::string(target);
+                                                                : std::string(baseFolder) + std::string(target);
     // Fold "." and ".." steps.
     std::vector<std::string> steps;
     std::size_t from = 0;
@@ -232,8 +243,9 @@ WorkbookPart readWorkbookPart(ZipPackage& package) {
         const auto rel = rels.byId.find(entry.relId);
         if (rel == rels.byId.end()) throw HostError("the .xlsx workbook's sheet \"" + entry.name + "\" has no part");
         const std::string_view type = rel->second.type;
-        if (!type.ends_with("/worksheet")) continue;   // chart sheets, dialog sheets
-        if (workbook.activeTab == static_cast<int>(&entry - workbook.sheets.data())) out.activeSheet = static_cast<int>(out.sheets.size());
+        if (!type.ends_with("/worksheet")) continue;  // chart sheets, dialog sheets
+        if (workbook.activeTab == static_cast<int>(&entry - workbook.sheets.data()))
+            out.activeSheet = static_cast<int>(out.sheets.size());
         out.sheets.push_back({entry.name, resolvePartName(folder, rel->second.target)});
     }
     if (out.sheets.empty()) throw HostError("the .xlsx workbook has no worksheet");
@@ -255,7 +267,8 @@ std::vector<Style> readCellStyles(ZipPackage& package, const std::string& partNa
     styles.reserve(handler.xfs.size());
     for (const auto& xf : handler.xfs) {
         Style s;
-        s.bold = xf.font >= 0 && static_cast<std::size_t>(xf.font) < handler.fontBold.size() && handler.fontBold[xf.font];
+        s.bold =
+            xf.font >= 0 && static_cast<std::size_t>(xf.font) < handler.fontBold.size() && handler.fontBold[xf.font];
         s.align = xf.align;
         if (const auto f = handler.numFmts.find(xf.numFmt); f != handler.numFmts.end()) {
             s.numberFormat = f->second;

@@ -13,13 +13,13 @@ namespace host::xlsx {
 
 struct SheetPart {
     std::string name;
-    std::string partName;   // inside the package, "xl/worksheets/sheet1.xml"
+    std::string partName;  // inside the package, "xl/worksheets/sheet1.xml"
 };
 
 struct WorkbookPart {
-    std::vector<SheetPart> sheets;       // in the workbook's order
-    std::string sharedStringsPart;       // empty when the package has none
-    std::string stylesPart;              // empty when the package has none
+    std::vector<SheetPart> sheets;  // in the workbook's order
+    std::string sharedStringsPart;  // empty when the package has none
+    std::string stylesPart;  // empty when the package has none
     bool date1904 = false;
     int activeSheet = 0;
 };

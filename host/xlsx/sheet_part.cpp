@@ -59,7 +59,8 @@ public:
             ++phonetic_;
         } else if (name == "row") {
             const int r = toInt(attribute(attrs, "r"), row_ + 2);
-            if (r < 1 || r > kXlsxRows) throw HostError("the .xlsx sheet has a row past row 1048576, the last an .xlsx sheet has");
+            if (r < 1 || r > kXlsxRows)
+                throw HostError("the .xlsx sheet has a row past row 1048576, the last an .xlsx sheet has");
             row_ = r - 1;
             col_ = -1;
         } else if (name == "col") {
@@ -113,24 +114,34 @@ private:
         const char* ref = nullptr;
         for (const char** a = attrs; *a; a += 2) {
             const char* n = a[0];
-            if (n[0] == 'r' && n[1] == 0) ref = a[1];
+            if (n[0] == 'r' && n[1] == 0)
+                ref = a[1];
             else if (n[0] == 's' && n[1] == 0) {
                 const int s = toInt(a[1], 0);
                 xf_ = s >= 0 && s <= 0xFFFF ? static_cast<std::uint16_t>(s) : 0;
             } else if (n[0] == 't' && n[1] == 0) {
                 const std::string_view t(a[1]);
-                type_ = t == "s" ? 's' : t == "str" ? 'f' : t == "inlineStr" ? 'i' : t == "b" ? 'b' : t == "e" ? 'e' : t == "d" ? 'd' : 'n';
+                type_ = t == "s"           ? 's'
+                        : t == "str"       ? 'f'
+                        : t == "inlineStr" ? 'i'
+                        : t == "b"         ? 'b'
+                        : t == "e"         ? 'e'
+                        : t == "d"         ? 'd'
+                                           : 'n';
             }
         }
         if (ref) {
             const auto at = parseCellReference(ref);
-            if (!at) throw HostError("the .xlsx sheet has a cell with the reference \"" + std::string(ref) + "\", which names no cell");
+            if (!at)
+                throw HostError("the .xlsx sheet has a cell with the reference \"" + std::string(ref) +
+                                "\", which names no cell");
             at_ = *at;
             row_ = at_.row;
         } else {
             if (row_ < 0) row_ = 0;
             at_ = {row_, col_ + 1};
-            if (at_.col >= kMaxColumns) throw HostError("the .xlsx sheet has cells past column IV, the last a sheet of this program holds");
+            if (at_.col >= kMaxColumns)
+                throw HostError("the .xlsx sheet has cells past column IV, the last a sheet of this program holds");
         }
         col_ = at_.col;
     }
@@ -165,7 +176,8 @@ private:
                 const char* b = value_.data();
                 const auto r = std::from_chars(b, b + value_.size(), n);
                 if (r.ec != std::errc() || r.ptr != b + value_.size())
-                    throw HostError("the .xlsx sheet's cell " + formatAddress(at_, false) + " holds \"" + value_ + "\", which is no number");
+                    throw HostError("the .xlsx sheet's cell " + formatAddress(at_, false) + " holds \"" + value_ +
+                                    "\", which is no number");
                 return Value::fromNumber(n);
             }
         }
@@ -176,7 +188,8 @@ private:
         std::size_t i = 0;
         const auto r = std::from_chars(value_.data(), value_.data() + value_.size(), i);
         if (r.ec != std::errc() || i >= strings_.size())
-            throw HostError("the .xlsx sheet's cell " + formatAddress(at_, false) + " names a shared string the workbook does not have");
+            throw HostError("the .xlsx sheet's cell " + formatAddress(at_, false) +
+                            " names a shared string the workbook does not have");
         return Value::fromText(std::string(strings_.at(i)));
     }
 
@@ -193,13 +206,14 @@ private:
             };
             if (FormulaPtr again = sameAsAbove()) {
                 code = std::move(again);
-            } else try {
-                code = parseFormula(typed_, at_);
-                expectBelow(code);
-            } catch (const HostError&) {
-                // References to other sheets, names, functions the engine lacks: shown, not computed.
-                code = kept();
-            }
+            } else
+                try {
+                    code = parseFormula(typed_, at_);
+                    expectBelow(code);
+                } catch (const HostError&) {
+                    // References to other sheets, names, functions the engine lacks: shown, not computed.
+                    code = kept();
+                }
             // An array formula, or one the engine does not compute as Excel does, keeps the
             // result the file stored; without one (a writer that computes nothing) it is computed.
             if (!code->opaque && (arrayFormula_ || !computedAsExcel(*code)) && (!value_.empty() || type_ == 'i'))
@@ -210,7 +224,7 @@ private:
         if (sharedIndex_ < 0) return nullptr;
         const auto master = shared_.find(sharedIndex_);
         if (master == shared_.end() || master->second->opaque || !fitsAt(*master->second, at_)) return nullptr;
-        return master->second;   // references are offsets from the cell: the same code serves it
+        return master->second;  // references are offsets from the cell: the same code serves it
     }
 
     // Writers that keep no shared formulas (LibreOffice) spell a run of one formula down a
@@ -220,7 +234,7 @@ private:
     // being compared.
     struct ColumnFormula {
         FormulaPtr code;
-        std::string below;   // how `code` reads in the row under the cell it was found in
+        std::string below;  // how `code` reads in the row under the cell it was found in
         int belowRow = -1;
         int misses = 0;
     };
@@ -253,7 +267,7 @@ private:
         target_ = nullptr;
         // LibreOffice stores a typed TRUE or FALSE as the formula TRUE() or FALSE().
         if (hasFormula_ && type_ == 'b' && (formula_ == "TRUE()" || formula_ == "FALSE()")) hasFormula_ = false;
-        if (type_ == 'f') unescapeCellText(value_);   // a text result is spelt as a cell text is
+        if (type_ == 'f') unescapeCellText(value_);  // a text result is spelt as a cell text is
         if (hasFormula_) {
             if (FormulaPtr code = formulaCode()) {
                 Value cached = cachedValue();
@@ -286,7 +300,7 @@ private:
         if (first < 1 || last < first || first > kXlsxColumns) return;
         double width = 0;
         if (std::from_chars(w, w + std::strlen(w), width).ec != std::errc() || !(width >= 0) || width > 255) return;
-        if (first > kMaxColumns) return;   // writers set widths for columns the sheet never reaches
+        if (first > kMaxColumns) return;  // writers set widths for columns the sheet never reaches
         sink_.columnWidth(first - 1, std::min(last, kMaxColumns) - 1, charactersWide(width));
     }
 
@@ -296,7 +310,8 @@ private:
         const auto colon = r.find(':');
         if (colon == std::string_view::npos) return;
         try {
-            if (const auto last = parseCellReference(r.substr(colon + 1))) sink_.sheetExtent(last->row + 1, last->col + 1);
+            if (const auto last = parseCellReference(r.substr(colon + 1)))
+                sink_.sheetExtent(last->row + 1, last->col + 1);
         } catch (const HostError&) {
             // Only a hint; the cells themselves say whether the sheet is too large.
         }
@@ -331,7 +346,8 @@ std::optional<CellAddress> parseCellReference(std::string_view text) {
     if (i < text.size() && text[i] == '$') ++i;
     const std::size_t lettersFrom = i;
     while (i < text.size() && ((text[i] >= 'A' && text[i] <= 'Z') || (text[i] >= 'a' && text[i] <= 'z'))) {
-        if (i - lettersFrom >= 3) throw HostError("the .xlsx sheet refers to a cell past column XFD, the last an .xlsx sheet has");
+        if (i - lettersFrom >= 3)
+            throw HostError("the .xlsx sheet refers to a cell past column XFD, the last an .xlsx sheet has");
         col = col * 26 + ((text[i] | 0x20) - 'a' + 1);
         ++i;
     }
@@ -339,13 +355,15 @@ std::optional<CellAddress> parseCellReference(std::string_view text) {
     if (i < text.size() && text[i] == '$') ++i;
     const std::size_t digitsFrom = i;
     while (i < text.size() && text[i] >= '0' && text[i] <= '9') {
-        if (i - digitsFrom >= 7) throw HostError("the .xlsx sheet refers to a cell past row 1048576, the last an .xlsx sheet has");
+        if (i - digitsFrom >= 7)
+            throw HostError("the .xlsx sheet refers to a cell past row 1048576, the last an .xlsx sheet has");
         row = row * 10 + (text[i] - '0');
         ++i;
     }
     if (i == digitsFrom || i != text.size() || row == 0) return std::nullopt;
     if (col > kXlsxColumns || row > kXlsxRows)
-        throw HostError("the .xlsx sheet refers to " + std::string(text) + ", past XFD1048576, the last cell an .xlsx sheet has");
+        throw HostError("the .xlsx sheet refers to " + std::string(text) +
+                        ", past XFD1048576, the last cell an .xlsx sheet has");
     if (col > kMaxColumns || row > kMaxRows)
         throw HostError("the .xlsx sheet has a cell at " + std::string(text) +
                         ", past IV65536, the last cell a sheet of this program holds");
@@ -375,7 +393,8 @@ std::optional<double> isoDateSerial(std::string_view text, bool date1904) {
         return true;
     };
     int y = 0, m = 0, d = 0, hh = 0, mm = 0, ss = 0;
-    if (!digits(0, 4, y) || text.size() < 10 || text[4] != '-' || !digits(5, 2, m) || text[7] != '-' || !digits(8, 2, d))
+    if (!digits(0, 4, y) || text.size() < 10 || text[4] != '-' || !digits(5, 2, m) || text[7] != '-' ||
+        !digits(8, 2, d))
         return std::nullopt;
     static constexpr int kDays[] = {31, 29, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
     const bool leap = (y % 4 == 0 && y % 100 != 0) || y % 400 == 0;
@@ -383,14 +402,16 @@ std::optional<double> isoDateSerial(std::string_view text, bool date1904) {
     double fraction = 0;
     std::size_t i = 10;
     if (i < text.size()) {
-        if (text[i] != 'T' || !digits(11, 2, hh) || text.size() < 16 || text[13] != ':' || !digits(14, 2, mm)) return std::nullopt;
+        if (text[i] != 'T' || !digits(11, 2, hh) || text.size() < 16 || text[13] != ':' || !digits(14, 2, mm))
+            return std::nullopt;
         i = 16;
         if (i < text.size() && text[i] == ':') {
             if (!digits(17, 2, ss)) return std::nullopt;
             i = 19;
             if (i < text.size() && text[i] == '.') {
                 double scale = 0.1, part = 0;
-                for (++i; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i, scale /= 10) part += (text[i] - '0') * scale;
+                for (++i; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i, scale /= 10)
+                    part += (text[i] - '0') * scale;
                 fraction = part / 86400;
             }
         }
@@ -405,7 +426,7 @@ std::optional<double> isoDateSerial(std::string_view text, bool date1904) {
         serial = static_cast<double>(days - k19040101);
     } else {
         serial = static_cast<double>(days - k18991230);
-        if (serial < 61) serial -= 1;   // serials before 1 March 1900 count the 29 February that never was
+        if (serial < 61) serial -= 1;  // serials before 1 March 1900 count the 29 February that never was
     }
     if (serial < 0 || (!date1904 && serial < 1)) return std::nullopt;
     return serial + (hh * 3600 + mm * 60 + ss) / 86400.0 + fraction;

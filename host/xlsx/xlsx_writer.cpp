@@ -28,8 +28,8 @@ namespace {
 const char* resultText(std::string_view text, std::string& spelt) {
     auto hex = [](char c) { return (c >= '0' && c <= '9') || ((c | 0x20) >= 'a' && (c | 0x20) <= 'f'); };
     auto spelling = [&](std::size_t at) {
-        return at + 7 <= text.size() && text[at + 1] == 'x' && hex(text[at + 2]) && hex(text[at + 3]) && hex(text[at + 4]) &&
-               hex(text[at + 5]) && text[at + 6] == '_';
+        return at + 7 <= text.size() && text[at + 1] == 'x' && hex(text[at + 2]) && hex(text[at + 3]) &&
+               hex(text[at + 4]) && hex(text[at + 5]) && text[at + 6] == '_';
     };
     spelt.clear();
     for (std::size_t i = 0; i < text.size(); ++i) {
@@ -52,7 +52,8 @@ const char* resultText(std::string_view text, std::string& spelt) {
 // XML carries no control character anywhere; names, formats and formulas have no spelling
 // for one either.
 bool hasControlCharacter(std::string_view text) {
-    return std::any_of(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) < 0x20 || c == 0x7F; });
+    return std::any_of(text.begin(), text.end(),
+                       [](char c) { return static_cast<unsigned char>(c) < 0x20 || c == 0x7F; });
 }
 
 class PackageWriter {
@@ -60,7 +61,7 @@ public:
     PackageWriter(const Workbook& workbook, const std::string& target, const std::string& file)
         : workbook_(workbook), target_(target) {
         lxw_workbook_options options{};
-        options.constant_memory = LXW_TRUE;   // rows go out as they are written: the sheet is walked in order
+        options.constant_memory = LXW_TRUE;  // rows go out as they are written: the sheet is walked in order
         book_ = workbook_new_opt(file.c_str(), &options);
         if (!book_) fail(target_, "the file cannot be created");
     }
@@ -71,7 +72,8 @@ public:
     void write() {
         const StyleTable& styles = workbook_.styles();
         formats_.assign(styles.size(), nullptr);
-        for (int i = 0; i < workbook_.sheetCount(); ++i) writeSheet(workbook_.sheet(i), i == workbook_.activeSheetIndex());
+        for (int i = 0; i < workbook_.sheetCount(); ++i)
+            writeSheet(workbook_.sheet(i), i == workbook_.activeSheetIndex());
         lxw_workbook* book = book_;
         book_ = nullptr;
         if (const lxw_error e = workbook_close(book); e != LXW_NO_ERROR) fail(target_, lxw_strerror(e));
@@ -102,7 +104,8 @@ private:
     // formula results alike, move by the 1,462 days between the two, so each still shows its
     // own day to a reader that takes the stored result.
     double number(const CellFields& cell) const {
-        if (workbook_.date1904 && isDateFormat(workbook_.styles().at(cell.style).numberFormat)) return cell.number + 1462;
+        if (workbook_.date1904 && isDateFormat(workbook_.styles().at(cell.style).numberFormat))
+            return cell.number + 1462;
         return cell.number;
     }
 
@@ -113,7 +116,8 @@ private:
 
     void writeSheet(const Worksheet& sheet, bool active) {
         if (hasControlCharacter(sheet.name()))
-            fail(target_, "the sheet name \"" + sheet.name() + "\" holds a control character, which an .xlsx workbook cannot");
+            fail(target_,
+                 "the sheet name \"" + sheet.name() + "\" holds a control character, which an .xlsx workbook cannot");
         lxw_worksheet* ws = workbook_add_worksheet(book_, sheet.name().c_str());
         if (!ws) fail(target_, "the sheet name \"" + sheet.name() + "\" cannot be used in an .xlsx workbook");
         for (int c = 0; c < kMaxColumns; ++c) {
@@ -139,7 +143,8 @@ private:
                             e = worksheet_write_formula_str(ws, r, c, text.c_str(), f, resultText(cell.text, result));
                             break;
                         case Value::Kind::Error:
-                            e = worksheet_write_formula_str(ws, r, c, text.c_str(), f, std::string(errorText(cell.error())).c_str());
+                            e = worksheet_write_formula_str(ws, r, c, text.c_str(), f,
+                                                            std::string(errorText(cell.error())).c_str());
                             break;
                         case Value::Kind::Number:
                             e = worksheet_write_formula_num(ws, r, c, text.c_str(), f, number(cell));

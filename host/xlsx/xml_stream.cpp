@@ -30,8 +30,8 @@ struct XmlStream::State {
     XmlHandler& handler;
     std::string partName;
     int depth = 0;
-    std::string refused;                  // why the parse was stopped by us
-    std::exception_ptr handlerFailure;    // what a handler threw
+    std::string refused;  // why the parse was stopped by us
+    std::exception_ptr handlerFailure;  // what a handler threw
 
     State(XmlHandler& h, std::string name) : handler(h), partName(std::move(name)) {}
 
@@ -103,7 +103,8 @@ XmlStream::~XmlStream() {
 }
 
 void XmlStream::feed(std::string_view chunk) {
-    if (XML_Parse(state_->parser, chunk.data(), static_cast<int>(chunk.size()), XML_FALSE) != XML_STATUS_OK) state_->fail();
+    if (XML_Parse(state_->parser, chunk.data(), static_cast<int>(chunk.size()), XML_FALSE) != XML_STATUS_OK)
+        state_->fail();
 }
 
 void XmlStream::finish() {

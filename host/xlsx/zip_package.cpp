@@ -60,8 +60,8 @@ void ZipPackage::read(std::string_view partName, const std::function<void(std::s
     for (;;) {
         const zip_int64_t n = zip_fread(file.get(), buffer.data(), buffer.size());
         if (n < 0) {
-            throw HostError("the .xlsx workbook's part " + name + " is damaged: " +
-                            zip_error_strerror(zip_file_get_error(file.get())));
+            throw HostError("the .xlsx workbook's part " + name +
+                            " is damaged: " + zip_error_strerror(zip_file_get_error(file.get())));
         }
         if (n == 0) break;
         part += static_cast<std::uint64_t>(n);

@@ -13,10 +13,10 @@ struct zip;
 namespace host::xlsx {
 
 struct InflateLimits {
-    std::uint64_t perPart = 512ull << 20;     // bytes one part may inflate to
-    std::uint64_t total = 1024ull << 20;      // bytes all parts read together may inflate to
-    std::uint64_t ratio = 1000;               // inflated / compressed, once past `ratioSlack`
-    std::uint64_t ratioSlack = 4ull << 20;    // small parts of repeated markup inflate far more
+    std::uint64_t perPart = 512ull << 20;  // bytes one part may inflate to
+    std::uint64_t total = 1024ull << 20;  // bytes all parts read together may inflate to
+    std::uint64_t ratio = 1000;  // inflated / compressed, once past `ratioSlack`
+    std::uint64_t ratioSlack = 4ull << 20;  // small parts of repeated markup inflate far more
 };
 
 class ZipPackage {

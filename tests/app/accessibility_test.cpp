@@ -58,8 +58,7 @@ protected:
 TEST_F(Accessibility, EveryControlOfEveryWindowHasItsOwnName) {
     int windows = 0;
     for (QWidget* window : QApplication::topLevelWidgets()) {
-        if (!window->isWindow() || window->inherits("QMenu") || window->inherits("QComboBoxPrivateContainer"))
-            continue;
+        if (!window->isWindow() || window->inherits("QMenu") || window->inherits("QComboBoxPrivateContainer")) continue;
         QAccessibleInterface* root = QAccessible::queryAccessibleInterface(window);
         ASSERT_NE(root, nullptr);
         EXPECT_FALSE(root->text(QAccessible::Name).isEmpty()) << window->metaObject()->className();

@@ -2,12 +2,12 @@
 // at start-up as the file dialog's Open button opens one.
 #include <gtest/gtest.h>
 
+#include <unistd.h>
 #include <QLabel>
 #include <QLineEdit>
 #include <QTest>
 #include <filesystem>
 #include <fstream>
-#include <unistd.h>
 
 #include "app/command_line.h"
 #include "app/program.h"

@@ -7,10 +7,10 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
-#include <QLineEdit>
 #include <QTableWidget>
 #include <QTemporaryDir>
 
@@ -39,9 +39,7 @@ protected:
         std::ofstream(path.toStdString(), std::ios::binary) << bytes;
         return path;
     }
-    ImportPreview* preview() {
-        return program.form1().findChild<ImportPreview*>(QStringLiteral("ImportPreview"));
-    }
+    ImportPreview* preview() { return program.form1().findChild<ImportPreview*>(QStringLiteral("ImportPreview")); }
     QAction* fileItem(const QString& text) {
         for (QAction* menu : program.form1().menuBar()->actions()) {
             if (menu->text() != "&File") continue;

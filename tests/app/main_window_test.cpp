@@ -64,10 +64,9 @@ TEST_F(MainWindowTest, StartsEmptyWithFocusInTheDateBox) {
 TEST_F(MainWindowTest, WorkedExampleTypedIntoTheWindow) {
     typeAndSubmit({"1/2/2001", "10", "250", "2", "50", "100"});
     EXPECT_TRUE(messages.texts.empty());
-    const std::vector<std::string> expected = {
-        "", "", "", "", "", "",                                     // Text1..Text6 emptied
-        "1/2/2001", "10", "250", "2", "50", "100", "200", "8", "2", "0.08",
-        "10", "250", "2", "50", "200", "8", "100", "2", "0.08", "2"};
+    const std::vector<std::string> expected = {"",         "",    "",    "",   "",    "",  // Text1..Text6 emptied
+                                               "1/2/2001", "10",  "250", "2",  "50",  "100", "200", "8", "2",    "0.08",
+                                               "10",       "250", "2",   "50", "200", "8",   "100", "2", "0.08", "2"};
     for (int n = 1; n <= 26; ++n) EXPECT_EQ(box(n), expected[n - 1]) << "Text" << n;
 
     EXPECT_EQ(sheet().read(*host::parseAddress("A3")).value.number, 36923);
@@ -115,13 +114,12 @@ TEST_F(MainWindowTest, TabOrderFollowsTheTabIndexes) {
 
     // The whole round from Submit.
     const std::vector<QWidget*> round = {
-        form().Command(1), form().Text(7), form().Text(8), form().Text(9), form().Text(10),
-        form().Text(11), form().Text(12), form().Text(14), form().Text(13), form().Text(16),
-        form().Text(15), form().Text(22), form().Text(21), form().Text(25), form().Text(24),
-        form().Text(26), form().Command(3), form().Command(2), form().Command(4), form().Command(5),
-        form().Command(6), form().Text(17), form().Text(18), form().Text(19), form().Text(20),
-        form().Text(23), form().Text(1), form().Text(2), form().Text(3), form().Text(4),
-        form().Text(5), form().Text(6), form().Command(1)};
+        form().Command(1), form().Text(7),    form().Text(8),    form().Text(9),  form().Text(10),   form().Text(11),
+        form().Text(12),   form().Text(14),   form().Text(13),   form().Text(16), form().Text(15),   form().Text(22),
+        form().Text(21),   form().Text(25),   form().Text(24),   form().Text(26), form().Command(3), form().Command(2),
+        form().Command(4), form().Command(5), form().Command(6), form().Text(17), form().Text(18),   form().Text(19),
+        form().Text(20),   form().Text(23),   form().Text(1),    form().Text(2),  form().Text(3),    form().Text(4),
+        form().Text(5),    form().Text(6),    form().Command(1)};
     form().Command(1)->setFocus();
     for (std::size_t i = 1; i < round.size(); ++i) {
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);

@@ -9,8 +9,7 @@
 class MessageRecorder {
 public:
     MessageRecorder() {
-        tallomer::setMessageBoxHandler(
-            [this](QWidget*, const QString& text) { texts.push_back(text.toStdString()); });
+        tallomer::setMessageBoxHandler([this](QWidget*, const QString& text) { texts.push_back(text.toStdString()); });
     }
     ~MessageRecorder() { tallomer::setMessageBoxHandler({}); }
     std::vector<std::string> texts;

@@ -7,6 +7,7 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QComboBox>
+#include <QDateEdit>
 #include <QDir>
 #include <QFile>
 #include <QImage>
@@ -17,7 +18,6 @@
 #include <QPushButton>
 #include <QTableView>
 #include <QTemporaryDir>
-#include <QDateEdit>
 #include <QTest>
 #include <QToolTip>
 #include <QXmlStreamReader>
@@ -155,7 +155,8 @@ TEST(CliChart, WritesSvgAndPngThatReadBack) {
         const std::int32_t day = daysFromCivil(2001, 1, 1) + i;
         const CivilDate d = civilFromDays(day);
         const std::string r = std::to_string(i + 3);
-        sheet.setTyped({i + 2, 0}, std::to_string(d.month) + "/" + std::to_string(d.day) + "/" + std::to_string(d.year));
+        sheet.setTyped({i + 2, 0},
+                       std::to_string(d.month) + "/" + std::to_string(d.day) + "/" + std::to_string(d.year));
         sheet.setTyped({i + 2, 1}, std::to_string(10 + i % 7));
         sheet.setTyped({i + 2, 2}, std::to_string(200 + (i * 37) % 90));
         sheet.setTyped({i + 2, 3}, "1");
@@ -170,7 +171,8 @@ TEST(CliChart, WritesSvgAndPngThatReadBack) {
         return QProcess::execute(cli, QStringList{QStringLiteral("chart"), book} + args);
     };
     const QString svg = dir.filePath(QStringLiteral("a.svg")), png = dir.filePath(QStringLiteral("a.png"));
-    ASSERT_EQ(run({QStringLiteral("--out"), svg, QStringLiteral("--series"), QStringLiteral("net_value_per_visitor")}), 0);
+    ASSERT_EQ(run({QStringLiteral("--out"), svg, QStringLiteral("--series"), QStringLiteral("net_value_per_visitor")}),
+              0);
     EXPECT_TRUE(isSvg(svg));
     ASSERT_EQ(run({QStringLiteral("--out"), png, QStringLiteral("--from"), QStringLiteral("2001-03-01"),
                    QStringLiteral("--to"), QStringLiteral("2001-03-31")}),
@@ -208,7 +210,8 @@ TEST_F(TrendsWindowTest, BetweenTwoDatesAndHoveringADay) {
     // The point of 15 January, hovered: its date and figures.
     const QPointF point = window.chart().dayLine()->at(0);
     emit window.chart().dayLine()->hovered(point, true);
-    EXPECT_TRUE(QToolTip::text().startsWith(QStringLiteral("2001-01-15\nOrders 20, value 500"))) << QToolTip::text().toStdString();
+    EXPECT_TRUE(QToolTip::text().startsWith(QStringLiteral("2001-01-15\nOrders 20, value 500")))
+        << QToolTip::text().toStdString();
 
     window.rangeChoice()->setCurrentIndex(window.rangeChoice()->findText(QStringLiteral("All")));
     EXPECT_FALSE(window.fromDate()->isVisible());

@@ -26,9 +26,9 @@ namespace {
 const std::vector<QString> kDayOne = {"1/2/2001", "10", "250", "2", "50", "100"};
 const std::vector<QString> kDayTwo = {"2/2/2001", "20", "500", "0", "0", "100"};
 // Text7..Text26 after day one alone.
-const std::vector<std::string> kShownAfterDayOne = {
-    "1/2/2001", "10", "250", "2", "50", "100", "200", "8", "2", "0.08",
-    "10", "250", "2", "50", "200", "8", "100", "2", "0.08", "2"};
+const std::vector<std::string> kShownAfterDayOne = {"1/2/2001", "10", "250",  "2",  "50",   "100", "200",
+                                                    "8",        "2",  "0.08", "10", "250",  "2",   "50",
+                                                    "200",      "8",  "100",  "2",  "0.08", "2"};
 
 // Rows 1 to 6, A to K: content (formula text or value) and style, to compare whole sheets.
 std::vector<std::string> cells(host::Worksheet& sheet) {

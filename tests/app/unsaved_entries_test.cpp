@@ -30,8 +30,8 @@ public:
     explicit QuestionRecorder(int answer) {
         setQuestionHandler([this, answer](QWidget*, const QString& title, const QString& text,
                                           const QStringList& buttons, int defaultButton) {
-            asked.push_back((title + "|" + text + "|" + buttons.join(",") + "|" + QString::number(defaultButton))
-                                .toStdString());
+            asked.push_back(
+                (title + "|" + text + "|" + buttons.join(",") + "|" + QString::number(defaultButton)).toStdString());
             return answer;
         });
     }
@@ -222,8 +222,10 @@ TEST_F(UnsavedEntriesTest, AFullOrReadOnlyDiskStillTakesTheEntriesAndSaysSoOnce)
         const QString disk = state.filePath(full ? "full" : "ro");
         SmallDisk small(disk);
         if (!small.mounted()) GTEST_SKIP() << "mounting a small file system needs root; not run";
-        if (full) small.fill();
-        else small.makeReadOnly();
+        if (full)
+            small.fill();
+        else
+            small.makeReadOnly();
         qputenv("XDG_STATE_HOME", disk.toLocal8Bit());
         messages.texts.clear();
         {

@@ -29,13 +29,10 @@ void DocumentsTest::SetUp() {
     NewStatsSheet(app, window);
 }
 
-void DocumentsTest::TearDown() {
-    docs.reset();
-}
+void DocumentsTest::TearDown() { docs.reset(); }
 
-void DocumentsTest::submit(const std::string& date, const std::string& orders,
-                           const std::string& value, const std::string& refunds,
-                           const std::string& refundValue, const std::string& visitors) {
+void DocumentsTest::submit(const std::string& date, const std::string& orders, const std::string& value,
+                           const std::string& refunds, const std::string& refundValue, const std::string& visitors) {
     const std::string inputs[] = {date, orders, value, refunds, refundValue, visitors};
     for (int box = 1; box <= 6; ++box) {
         window.setBoxText(box, inputs[box - 1]);
@@ -86,9 +83,7 @@ double DocumentsTest::cellNumber(const std::string& address) {
     return v.number;
 }
 
-QString DocumentsTest::documentsFolder() const {
-    return QDir::homePath() + "/Documents";
-}
+QString DocumentsTest::documentsFolder() const { return QDir::homePath() + "/Documents"; }
 
 std::string readBytes(const QString& path) {
     QFile file(path);

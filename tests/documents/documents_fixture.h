@@ -26,8 +26,7 @@ protected:
 
     // The six inputs typed and Submit pressed.
     void submit(const std::string& date, const std::string& orders, const std::string& value,
-                const std::string& refunds, const std::string& refundValue,
-                const std::string& visitors);
+                const std::string& refunds, const std::string& refundValue, const std::string& visitors);
     // Save As through the dialog: the name typed into the dialog's name box, its button pressed.
     void saveAsThroughDialog(const QString& folder, const QString& name);
     // Open through the dialog: Open pressed, the folder and the file chosen, the button pressed.
@@ -36,7 +35,7 @@ protected:
     void chooseFolder(const QString& folder);
     void chooseFile(const QString& name);
 
-    std::string cellText(const std::string& address);   // the active sheet's value, as text
+    std::string cellText(const std::string& address);  // the active sheet's value, as text
     double cellNumber(const std::string& address);
 
     QString documentsFolder() const;

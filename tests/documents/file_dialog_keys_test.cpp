@@ -10,8 +10,8 @@
 
 #include "documents/file_list.h"
 #include "documents/unsaved_data_guard.h"
-#include "workbook/stats_sheet.h"
 #include "documents_fixture.h"
+#include "workbook/stats_sheet.h"
 
 namespace tallomer::testing {
 namespace {
@@ -43,8 +43,8 @@ protected:
         FileList* list = docs->form7.File1;
         const QPointF at = list->visualItemRect(list->findItems(name, Qt::MatchExactly).first()).center();
         const QPointF global = list->viewport()->mapToGlobal(at);
-        for (QEvent::Type type : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease,
-                                  QEvent::MouseButtonDblClick, QEvent::MouseButtonRelease}) {
+        for (QEvent::Type type : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease, QEvent::MouseButtonDblClick,
+                                  QEvent::MouseButtonRelease}) {
             const Qt::MouseButtons held = type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::LeftButton;
             QMouseEvent event(type, at, global, Qt::LeftButton, held, Qt::NoModifier);
             QApplication::sendEvent(list->viewport(), &event);

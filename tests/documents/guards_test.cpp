@@ -8,9 +8,7 @@
 namespace tallomer::testing {
 namespace {
 
-QRect px(int left, int top, int width, int height) {
-    return {left / 15, top / 15, width / 15, height / 15};
-}
+QRect px(int left, int top, int width, int height) { return {left / 15, top / 15, width / 15, height / 15}; }
 
 TEST(GuardLayout, CaptionsTextsPlacesAndSizes) {
     struct Expect {
@@ -23,16 +21,33 @@ TEST(GuardLayout, CaptionsTextsPlacesAndSizes) {
     };
     const char* const question = "Do you want to go back and save it first?";
     const Expect all[] = {
-        {newSheetGuardLayout(), {3855 / 15, 1560 / 15}, px(420, 180, 2475, 255),
-         px(420, 480, 2955, 255), px(420, 1080, 1200, 300), px(2100, 1080, 1200, 300), question,
-         "Yes", "No"},
-        {openGuardLayout(), {4035 / 15, 1245 / 15}, px(660, 180, 2475, 255),
-         px(660, 420, 2955, 255), px(660, 840, 1200, 300), px(2340, 840, 1200, 300), question,
-         "Yes", "No"},
-        {quitGuardLayout(), {4395 / 15, 1710 / 15}, px(720, 180, 2475, 255),
-         px(720, 480, 2955, 555), px(660, 1260, 1200, 300), px(2340, 1260, 1200, 300),
+        {newSheetGuardLayout(),
+         {3855 / 15, 1560 / 15},
+         px(420, 180, 2475, 255),
+         px(420, 480, 2955, 255),
+         px(420, 1080, 1200, 300),
+         px(2100, 1080, 1200, 300),
+         question,
+         "Yes",
+         "No"},
+        {openGuardLayout(),
+         {4035 / 15, 1245 / 15},
+         px(660, 180, 2475, 255),
+         px(660, 420, 2955, 255),
+         px(660, 840, 1200, 300),
+         px(2340, 840, 1200, 300),
+         question,
+         "Yes",
+         "No"},
+        {quitGuardLayout(),
+         {4395 / 15, 1710 / 15},
+         px(720, 180, 2475, 255),
+         px(720, 480, 2955, 555),
+         px(660, 1260, 1200, 300),
+         px(2340, 1260, 1200, 300),
          "You can save it by going back to the  opening screen and clicking on the \"Save\" button.",
-         "Go back", "Continue"},
+         "Go back",
+         "Continue"},
     };
     for (const Expect& e : all) {
         UnsavedDataGuard guard(e.layout);
@@ -62,8 +77,8 @@ TEST(GuardLayout, EveryTextIsReadableInFull) {
     for (const auto* layout : {&newSheetGuardLayout(), &openGuardLayout(), &quitGuardLayout()}) {
         UnsavedDataGuard guard(*layout);
         for (QLabel* label : {guard.Label1, guard.Label2}) {
-            const QRect needed = label->fontMetrics().boundingRect(
-                QRect(0, 0, label->width(), 1000), Qt::TextWordWrap * label->wordWrap(), label->text());
+            const QRect needed = label->fontMetrics().boundingRect(QRect(0, 0, label->width(), 1000),
+                                                                   Qt::TextWordWrap * label->wordWrap(), label->text());
             EXPECT_LE(needed.width(), label->width()) << label->text().toStdString();
             EXPECT_LE(needed.height(), label->height()) << label->text().toStdString();
         }
@@ -97,8 +112,8 @@ TEST_F(Commands, StartUpCentresTheGuardsHidden) {
     EXPECT_EQ(docs->form5.pos(), QPoint(qRound(3742.5 / 15), qRound(3442.5 / 15)));
     EXPECT_EQ(docs->form6.pos(), QPoint(qRound(4012.5 / 15), qRound(3517.5 / 15)));
     EXPECT_EQ(docs->form6.size(), QSize(3855 / 15, 1560 / 15));
-    for (QWidget* w : {(QWidget*)&docs->form4, (QWidget*)&docs->form5, (QWidget*)&docs->form6,
-                       (QWidget*)&docs->form7}) {
+    for (QWidget* w :
+         {(QWidget*)&docs->form4, (QWidget*)&docs->form5, (QWidget*)&docs->form6, (QWidget*)&docs->form7}) {
         EXPECT_FALSE(w->isVisible());
     }
 }
@@ -312,15 +327,15 @@ TEST_F(Commands, AnswerActsOnTheStateWhenGiven) {
 
 TEST_F(Commands, OpenGuardThenSaveAsThenNoShowsOpenModeButTheButtonSaves) {
     submit("1/2/2001", "10", "250", "2", "50", "100");
-    Form1_Command5_Click(*docs);               // open guard up, ToDo "Open"
-    Form1_Command6_Click(*docs);               // Save As: ToDo "Save As", dialog in save mode
-    docs->form4.Command2->click();             // No: the dialog in open mode
+    Form1_Command5_Click(*docs);  // open guard up, ToDo "Open"
+    Form1_Command6_Click(*docs);  // Save As: ToDo "Save As", dialog in save mode
+    docs->form4.Command2->click();  // No: the dialog in open mode
     Form7& f = docs->form7;
     EXPECT_EQ(f.windowTitle(), "Open");
     EXPECT_EQ(f.Command1->text(), "Open");
     EXPECT_FALSE(f.Text1->isVisibleTo(&f));
     EXPECT_EQ(state.ToDo, "Save As");
-    f.Text1->setText("typed-before.xls");      // hidden, but its text is still there
+    f.Text1->setText("typed-before.xls");  // hidden, but its text is still there
     chooseFolder(documentsFolder());
     f.Command1->click();
     const QString path = documentsFolder() + "/typed-before.xls";

@@ -21,8 +21,7 @@ protected:
     }
 
     // A hand-made first sheet, written as a file: cells as typed, "A1" style.
-    QString handMade(const QString& name,
-                     std::initializer_list<std::pair<const char*, const char*>> cells) {
+    QString handMade(const QString& name, std::initializer_list<std::pair<const char*, const char*>> cells) {
         auto workbook = host::Workbook::createDefault();
         for (const auto& [address, typed] : cells) {
             workbook->sheet(0).setTyped(*host::parseAddress(address), typed);
@@ -39,8 +38,9 @@ protected:
         std::array<std::string, 27> boxes;
     };
     Scene scene() {
-        return {app.activeWorkbook(), app.activeCell().address(), cellText("B1"), window.title,
-                state.Saved, state.Named, window.boxes};
+        return {
+            app.activeWorkbook(), app.activeCell().address(), cellText("B1"), window.title, state.Saved, state.Named,
+            window.boxes};
     }
     void expectUnchanged(const Scene& s) {
         EXPECT_EQ(app.activeWorkbook(), s.workbook);
@@ -67,10 +67,8 @@ protected:
         docs->form7.Command1->click();
         expectUnchanged(before);
         ASSERT_EQ(window.messages.size(), 1u);
-        EXPECT_EQ(window.messages[0].rfind("The file could not be opened.\n", 0), 0u)
-            << window.messages[0];
-        EXPECT_GT(window.messages[0].size(), std::string("The file could not be opened.\n").size())
-            << "and why";
+        EXPECT_EQ(window.messages[0].rfind("The file could not be opened.\n", 0), 0u) << window.messages[0];
+        EXPECT_GT(window.messages[0].size(), std::string("The file could not be opened.\n").size()) << "and why";
         // The user goes on with the workbook that stayed, the only one in the host.
         submit("9/2/2001", "1", "1", "0", "0", "1");
         const std::string count = cellText("B1");
@@ -189,11 +187,22 @@ TEST_F(Opening, B1ThatIsNotANumberChangesNothing) {
 
 TEST_F(Opening, AnErrorInARoundedCellChangesNothingNotEvenTheBoxesShownSoFar) {
     // One day with 0 unique visitors: I3, J3 and the sums under them are #DIV/0!.
-    handMade("zero-visitors.xls",
-             {{"A1", "Entries"}, {"B1", "1"}, {"A3", "2/1/2001"}, {"B3", "10"}, {"C3", "250"},
-              {"D3", "2"}, {"E3", "50"}, {"F3", "=C3-E3"}, {"G3", "=B3-D3"}, {"H3", "0"},
-              {"I3", "=F3/H3"}, {"J3", "=G3/H3"}, {"K3", "=I3"}, {"A4", "Total"},
-              {"B4", "=sum(B3:B3)"}, {"I4", "=sum(I3:I3)"}});
+    handMade("zero-visitors.xls", {{"A1", "Entries"},
+                                   {"B1", "1"},
+                                   {"A3", "2/1/2001"},
+                                   {"B3", "10"},
+                                   {"C3", "250"},
+                                   {"D3", "2"},
+                                   {"E3", "50"},
+                                   {"F3", "=C3-E3"},
+                                   {"G3", "=B3-D3"},
+                                   {"H3", "0"},
+                                   {"I3", "=F3/H3"},
+                                   {"J3", "=G3/H3"},
+                                   {"K3", "=I3"},
+                                   {"A4", "Total"},
+                                   {"B4", "=sum(B3:B3)"},
+                                   {"I4", "=sum(I3:I3)"}});
     submit("1/2/2001", "10", "250", "2", "50", "100");
     failToOpen("zero-visitors.xls");
 }

@@ -1,8 +1,8 @@
 #include "read_only_folder.h"
 
+#include <unistd.h>
 #include <QFile>
 #include <QProcess>
-#include <unistd.h>
 
 namespace tallomer::testing {
 

@@ -138,8 +138,10 @@ public:
         }
     }
     ~ReadOnlyFile() {
-        if (geteuid() != 0) chmod(path_.c_str(), 0644);
-        else if (held_) setImmutable(false);
+        if (geteuid() != 0)
+            chmod(path_.c_str(), 0644);
+        else if (held_)
+            setImmutable(false);
     }
     bool held() const { return held_; }
 

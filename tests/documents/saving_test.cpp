@@ -4,9 +4,9 @@
 
 #include "documents/directory_list.h"
 #include "documents_fixture.h"
-#include "workbook/stats_sheet.h"
 #include "host/workbook_files.h"
 #include "read_only_folder.h"
+#include "workbook/stats_sheet.h"
 
 namespace tallomer::testing {
 namespace {
@@ -61,7 +61,8 @@ TEST_F(Saving, SavingOverAnotherFileAsksFirst) {
     // Cancel: the file stays byte for byte, the dialog stays up with the name selected.
     replaceAnswer = 1;
     saveAsThroughDialog(documentsFolder(), "old.xls");
-    ASSERT_EQ(replaceQuestions, std::vector<std::string>{"old.xls already exists and is not a statistics workbook. Replace it?"});
+    ASSERT_EQ(replaceQuestions,
+              std::vector<std::string>{"old.xls already exists and is not a statistics workbook. Replace it?"});
     EXPECT_EQ(readBytes(path), "not a workbook at all");
     EXPECT_TRUE(docs->form7.isVisible());
     EXPECT_EQ(docs->form7.Text1->selectedText(), "old.xls");
@@ -127,7 +128,8 @@ TEST_F(Saving, AFailedSaveIntoAReadOnlyFolderLeavesTheOldFileByteForByte) {
         // The direct Save fails too, and says so with the reason.
         Form1_Command3_Click(*docs);
         ASSERT_EQ(window.messages.size(), 2u);
-        EXPECT_EQ(window.messages[1].rfind("Error in saving file.\nCannot save \"" + path.toStdString() + "\": ", 0), 0u)
+        EXPECT_EQ(window.messages[1].rfind("Error in saving file.\nCannot save \"" + path.toStdString() + "\": ", 0),
+                  0u)
             << window.messages[1];
         EXPECT_EQ(state.Saved, "False");
     }

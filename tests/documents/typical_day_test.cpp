@@ -87,8 +87,7 @@ TEST_F(TypicalDay, SubmitSaveQuitAndTheFileHoldsTheWorkedExample) {
 
     // Read back by programs of others: values by xlrd, formulas by Gnumeric.
     QProcess check;
-    check.start("/usr/bin/python3",
-                {TALLOMER_SOURCE_DIR "/tests/blackbox/check_worked_example.py", path});
+    check.start("/usr/bin/python3", {TALLOMER_SOURCE_DIR "/tests/blackbox/check_worked_example.py", path});
     ASSERT_TRUE(check.waitForFinished(60000));
     EXPECT_EQ(check.exitCode(), 0) << check.readAllStandardOutput().toStdString()
                                    << check.readAllStandardError().toStdString();

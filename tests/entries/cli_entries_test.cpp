@@ -63,7 +63,8 @@ protected:
         const std::string file = path(name);
         std::ofstream(dir / "write.py") << "import csv, sys\n"
                                            "with open(sys.argv[1], 'w', newline='', encoding='utf-8-sig') as f:\n"
-                                           "    csv.writer(f, dialect='" << dialect << "').writerows(" << rows << ")\n";
+                                           "    csv.writer(f, dialect='"
+                                        << dialect << "').writerows(" << rows << ")\n";
         EXPECT_EQ(sh("/usr/bin/python3 " + path("write.py") + " " + quote(file)).status, 0);
         return file;
     }
@@ -164,18 +165,20 @@ TEST_F(CliEntries, ImportOfPythonCsvWithEveryKindOfBadRow) {
               "tallomer-cli: line 11: order_value: missing, the line has 2 fields\n"
               "tallomer-cli: line 12: date: not a date (yyyy-mm-dd or dd/mm/yyyy) (\"yesterday\")\n"
               "tallomer-cli: line 13: visitors: not a number (\"a\\r\\nb\")\n"
-              "tallomer-cli: 10 bad rows in " + csv + "; nothing imported\n");
+              "tallomer-cli: 10 bad rows in " +
+                  csv + "; nothing imported\n");
     EXPECT_EQ(slurp(book), before);
 
     run = cli("import --skip-bad " + book + " " + csv);
     EXPECT_EQ(run.status, 0) << run.err;
     EXPECT_EQ(run.out, "imported 2 entries, skipped 10 bad rows\n");
-    EXPECT_EQ(xlrdRows(book),
-              "B1 3.0\n"
-              "2023-12-31 1.0 1.0 0.0 0.0 1.0 1.0 1.0 1.0 1.0 1.0\n"
-              "2024-01-01 12.0 1234.5 1.0 10.0 1224.5 11.0 300.0 4.081666666666667 0.03666666666666667 4.081666666666667\n"
-              "2024-01-02 8.0 99.5 0.0 0.0 99.5 8.0 250.0 0.398 0.032 0.398\n"
-              "Total 21.0 1335.0 1.0 10.0 1325.0 20.0 551.0 5.479666666666667 1.0686666666666667 1.8265555555555555\n");
+    EXPECT_EQ(
+        xlrdRows(book),
+        "B1 3.0\n"
+        "2023-12-31 1.0 1.0 0.0 0.0 1.0 1.0 1.0 1.0 1.0 1.0\n"
+        "2024-01-01 12.0 1234.5 1.0 10.0 1224.5 11.0 300.0 4.081666666666667 0.03666666666666667 4.081666666666667\n"
+        "2024-01-02 8.0 99.5 0.0 0.0 99.5 8.0 250.0 0.398 0.032 0.398\n"
+        "Total 21.0 1335.0 1.0 10.0 1325.0 20.0 551.0 5.479666666666667 1.0686666666666667 1.8265555555555555\n");
 
     // Repeats of what is now in the sheet are let in only when asked for.
     const std::string again = pythonCsv("again.csv", R"([['date','orders','sales','refunds','refunded','sessions'],
@@ -234,11 +237,12 @@ book.save(sys.argv[1])
     const std::string book = path("stats.xls");
     const Ran run = cli("import --new " + book + " " + path("shop.csv"));
     ASSERT_EQ(run.status, 0) << run.err;
-    EXPECT_EQ(xlrdRows(book),
-              "B1 2.0\n"
-              "2024-01-01 3.0 1234.5 1.0 12.25 1222.25 2.0 40.0 30.55625 0.05 30.55625\n"
-              "2024-01-02 5.0 20.0 0.0 0.0 20.0 5.0 50.0 0.4 0.1 0.4\n"
-              "Total 8.0 1254.5 1.0 12.25 1242.25 7.0 90.0 30.956249999999997 0.15000000000000002 15.478124999999999\n");
+    EXPECT_EQ(
+        xlrdRows(book),
+        "B1 2.0\n"
+        "2024-01-01 3.0 1234.5 1.0 12.25 1222.25 2.0 40.0 30.55625 0.05 30.55625\n"
+        "2024-01-02 5.0 20.0 0.0 0.0 20.0 5.0 50.0 0.4 0.1 0.4\n"
+        "Total 8.0 1254.5 1.0 12.25 1242.25 7.0 90.0 30.956249999999997 0.15000000000000002 15.478124999999999\n");
 }
 
 TEST_F(CliEntries, ExportThenImportIntoANewWorkbookGivesTheSameEntries) {

@@ -225,11 +225,25 @@ TEST(Application, EveryOperationPassesTheTestSeamFirst) {
     (void)app.activeCell().value();
     (void)app.activeCell().address();
     (void)app.activeWorkbook();
-    const std::vector<std::string> want = {
-        "Application.Visible=", "Application.DisplayAlerts=", "Workbooks.Add", "Sheets.Select",
-        "Range", "Range.ColumnWidth=", "Range", "Range.Font.Bold=", "Range", "Range.HorizontalAlignment=",
-        "Range", "Range.Select", "ActiveCell", "ActiveCell.Value=", "ActiveCell", "ActiveCell.Value",
-        "ActiveCell", "ActiveCell.Address", "ActiveWorkbook"};
+    const std::vector<std::string> want = {"Application.Visible=",
+                                           "Application.DisplayAlerts=",
+                                           "Workbooks.Add",
+                                           "Sheets.Select",
+                                           "Range",
+                                           "Range.ColumnWidth=",
+                                           "Range",
+                                           "Range.Font.Bold=",
+                                           "Range",
+                                           "Range.HorizontalAlignment=",
+                                           "Range",
+                                           "Range.Select",
+                                           "ActiveCell",
+                                           "ActiveCell.Value=",
+                                           "ActiveCell",
+                                           "ActiveCell.Value",
+                                           "ActiveCell",
+                                           "ActiveCell.Address",
+                                           "ActiveWorkbook"};
     EXPECT_EQ(seen, want);
 }
 

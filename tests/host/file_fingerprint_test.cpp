@@ -33,7 +33,7 @@ TEST(FileFingerprint, ChangesWithTheBytesEvenAtTheSameSizeAndTime) {
     EXPECT_NE(second, first);
 
     EXPECT_FALSE(host::fingerprintFile((dir / "gone.xls").string()).has_value());
-    EXPECT_FALSE(host::fingerprintFile(dir.string()).has_value());   // a folder is no file
+    EXPECT_FALSE(host::fingerprintFile(dir.string()).has_value());  // a folder is no file
     std::filesystem::remove_all(dir);
 }
 

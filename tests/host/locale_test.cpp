@@ -23,9 +23,9 @@ TEST(NumberTest, AcceptsBlanksSignDecimalsGroupsAndExponent) {
 }
 
 TEST(NumberTest, RefusesEverythingElse) {
-    for (const char* bad : {"", " ", "abc", "1a", "a1", "1,2", "1,23", ",123", "1,,234", "1.2.3", "--1", "+-1",
-                            "1e", "1e+", ".", "-", "$5", "5%", "(5)", "0x10", "1 000", "1e999", "inf",
-                            "nan", "1/2", "12:30", "1,234.5,6"}) {
+    for (const char* bad :
+         {"",  " ", "abc", "1a", "a1",  "1,2",  "1,23",  ",123",  "1,,234", "1.2.3", "--1", "+-1",   "1e",       "1e+",
+          ".", "-", "$5",  "5%", "(5)", "0x10", "1 000", "1e999", "inf",    "nan",   "1/2", "12:30", "1,234.5,6"}) {
         EXPECT_FALSE(host::parseNumber(bad).has_value()) << '"' << bad << '"';
     }
 }
@@ -64,7 +64,7 @@ TEST(RoundHalfEven2, AnExactDecimalHalfGoesToTheEvenDigit) {
     EXPECT_EQ(host::roundHalfEven2(-0.125), -0.12);
     EXPECT_EQ(host::roundHalfEven2(0.015), 0.02);
     EXPECT_EQ(host::roundHalfEven2(0.005), 0);
-    EXPECT_EQ(host::roundHalfEven2(2.675), 2.68);   // the decimal 2.675, though stored below it
+    EXPECT_EQ(host::roundHalfEven2(2.675), 2.68);  // the decimal 2.675, though stored below it
     EXPECT_EQ(host::roundHalfEven2(1.005), 1.0);
     EXPECT_EQ(host::roundHalfEven2(0.1251), 0.13);
 }
@@ -128,9 +128,9 @@ TEST(TypedDates, MonthDayYearWithTwoOrFourDigitYears) {
     EXPECT_EQ(host::parseTypedDate("1/1/00"), *host::serialFromDate({2000, 1, 1}));
     EXPECT_EQ(host::parseTypedDate("2/29/2000"), 36585);
     EXPECT_EQ(host::parseTypedDate(" 2/1/2001 "), 36923);
-    for (const char* bad : {"13/31/2001", "2/30/2001", "2/29/2001", "0/1/2001", "1/0/2001", "1/2/001", "1/2/2",
-                            "12/31", "1/2/2001/9", "123/1/2001", "1/123/2001", "a/1/2001", "1-2-2001", "",
-                            "1/1/1899", "1/1/10000", "//"}) {
+    for (const char* bad :
+         {"13/31/2001", "2/30/2001", "2/29/2001", "0/1/2001", "1/0/2001", "1/2/001", "1/2/2", "12/31", "1/2/2001/9",
+          "123/1/2001", "1/123/2001", "a/1/2001", "1-2-2001", "", "1/1/1899", "1/1/10000", "//"}) {
         EXPECT_FALSE(host::parseTypedDate(bad).has_value()) << bad;
     }
 }

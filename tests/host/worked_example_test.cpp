@@ -28,9 +28,16 @@ void newStatsSheet(Application& app) {
     put(app, "A1", "Entries");
     app.range("B1").select();
     app.activeCell().setValue(0.0);
-    const char* headers[] = {"DATE", "# of Orders", "$ of Orders", "# of Refunds", "$ of Refunds",
-                             "$Orders - $Refunds", "# Orders - # Refunds", "Number of Unique Visitors",
-                             "Total $ Dollars / Unique Visitors", "Total # Orders / Unique Visitors",
+    const char* headers[] = {"DATE",
+                             "# of Orders",
+                             "$ of Orders",
+                             "# of Refunds",
+                             "$ of Refunds",
+                             "$Orders - $Refunds",
+                             "# Orders - # Refunds",
+                             "Number of Unique Visitors",
+                             "Total $ Dollars / Unique Visitors",
+                             "Total # Orders / Unique Visitors",
                              "Average = $ / Unique Visitors"};
     for (int c = 0; c < 11; ++c) put(app, std::string(1, static_cast<char>('A' + c)) + "2", headers[c]);
     app.range("A1:K2").setBold(true);
@@ -39,8 +46,8 @@ void newStatsSheet(Application& app) {
     app.range("A1:A1000").setHorizontalAlignment(host::xlLeft);
 }
 
-void submit(Application& app, const std::string& date, const char* b, const char* c, const char* d,
-            const char* e, const char* h) {
+void submit(Application& app, const std::string& date, const char* b, const char* c, const char* d, const char* e,
+            const char* h) {
     const std::string row = app.activeCell().address().substr(3);  // "$A$3" -> "3"
     const int r = std::stoi(row);
     const std::string R = std::to_string(r), T = std::to_string(r + 1);
@@ -56,7 +63,8 @@ void submit(Application& app, const std::string& date, const char* b, const char
     put(app, "J" + R, "=G" + R + "/H" + R);
     put(app, "K" + R, "=I" + R);
     put(app, "A" + T, "Total");
-    for (char col = 'B'; col <= 'J'; ++col) put(app, std::string(1, col) + T, std::string("=sum(") + col + "3:" + col + R + ")");
+    for (char col = 'B'; col <= 'J'; ++col)
+        put(app, std::string(1, col) + T, std::string("=sum(") + col + "3:" + col + R + ")");
     put(app, "K" + T, "=average(K3:K" + R + ")");
     app.range("B1").select();
     const double n = app.activeCell().value().value.number;

@@ -216,8 +216,8 @@ TEST_F(Sheet, StylesOverEmptyCellsMakeStyledBlanksInRowMajorOrder) {
     ASSERT_EQ(seen.size(), 22u + 998u);
     EXPECT_EQ(blanks, static_cast<int>(seen.size()) - 1);
     for (std::size_t i = 1; i < seen.size(); ++i) {
-        const bool ordered = seen[i - 1].row < seen[i].row ||
-                             (seen[i - 1].row == seen[i].row && seen[i - 1].col < seen[i].col);
+        const bool ordered =
+            seen[i - 1].row < seen[i].row || (seen[i - 1].row == seen[i].row && seen[i - 1].col < seen[i].col);
         ASSERT_TRUE(ordered) << i;
     }
     const auto used = s.usedRange();
@@ -233,22 +233,22 @@ TEST_F(Sheet, StylesOverEmptyCellsMakeStyledBlanksInRowMajorOrder) {
 // The row walk the file writer uses must see exactly what the cell walk sees.
 TEST_F(Sheet, TheRowWalkVisitsWhatTheCellWalkVisits) {
     s.setTyped({0, 0}, "text");
-    s.setTyped({0, 1}, "");              // nothing
+    s.setTyped({0, 1}, "");  // nothing
     s.setTyped({0, 2}, "2.5");
     s.setValue({0, 3}, Value::fromBoolean(true));
     s.setValue({0, 4}, Value::fromBoolean(false));
     s.setValue({0, 5}, Value::fromError(host::ErrorCode::NA));
-    s.setTyped({2, 0}, "=A1&\"!\"");     // a text result
-    s.setTyped({2, 1}, "=1/0");          // an error result
+    s.setTyped({2, 0}, "=A1&\"!\"");  // a text result
+    s.setTyped({2, 1}, "=1/0");  // an error result
     s.setTyped({2, 2}, "=C1*2");
-    s.setTyped({2, 3}, "=D1");           // a boolean result
-    s.setTyped({2, 6}, "=\"\"");         // an empty text result
-    s.setValue({5, 200}, Value::fromNumber(-0.0));   // far right, after empty rows
+    s.setTyped({2, 3}, "=D1");  // a boolean result
+    s.setTyped({2, 6}, "=\"\"");  // an empty text result
+    s.setValue({5, 200}, Value::fromNumber(-0.0));  // far right, after empty rows
     s.setValue({7, 1}, Value::fromText(""));
-    s.setBold({{3, 1}, {4, 3}}, true);   // styled blanks, one over a gap row
-    s.setAlignment({{40, 0}, {300, 0}}, host::HAlign::Left);   // a column longer than the rest
+    s.setBold({{3, 1}, {4, 3}}, true);  // styled blanks, one over a gap row
+    s.setAlignment({{40, 0}, {300, 0}}, host::HAlign::Left);  // a column longer than the rest
     s.setTyped({41, 0}, "x");
-    s.clearContents({41, 0});            // styled again, no content
+    s.clearContents({41, 0});  // styled again, no content
 
     struct Seen {
         CellAddress at;
@@ -287,8 +287,8 @@ TEST_F(Sheet, TheRowWalkVisitsWhatTheCellWalkVisits) {
         EXPECT_EQ(a.formula, b.formula) << where;
         EXPECT_EQ(a.style, b.style) << where;
     }
-    EXPECT_EQ(byRow[1].value.number, 2.5);   // B1 was left empty
-    EXPECT_EQ(byRow[3].value, Value::fromBoolean(false));   // stored, not dropped as empty
+    EXPECT_EQ(byRow[1].value.number, 2.5);  // B1 was left empty
+    EXPECT_EQ(byRow[3].value, Value::fromBoolean(false));  // stored, not dropped as empty
 
     host::Worksheet& empty = book->addSheet("Empty");
     int rows = 0;
@@ -334,8 +334,8 @@ TEST(StyleTable, InternsEachStyleOnce) {
 }
 
 TEST(DateFormats, DateCodesMakeADateButTimeCodesAloneDoNot) {
-    for (const char* f : {"m/d/yy", "d-mmm-yy", "yyyy-mm-dd", "mmm-yy", "dd/mm/yyyy h:mm", "[$-409]m/d/yy",
-                          "d", "MMMM D, YYYY", "m/d/yy;@"}) {
+    for (const char* f : {"m/d/yy", "d-mmm-yy", "yyyy-mm-dd", "mmm-yy", "dd/mm/yyyy h:mm", "[$-409]m/d/yy", "d",
+                          "MMMM D, YYYY", "m/d/yy;@"}) {
         EXPECT_TRUE(host::isDateFormat(f)) << f;
     }
     for (const char* f : {"General", "0.00", "#,##0", "h:mm", "h:mm:ss", "mm:ss", "[h]:mm:ss", "0%", "\"day\" 0",

@@ -48,7 +48,8 @@ book = xlwt.Workbook()
 sheet = book.add_sheet('Sheet1')
 date = xlwt.easyxf(num_format_str='m/d/yy')
 sheet.write(0, 0, 'Entries')
-sheet.write(0, 1, )PY" << count << R"PY()
+sheet.write(0, 1, )PY" << count
+                              << R"PY()
 rows = )PY" << rows << R"PY(
 for i, (a, b, c, d, e, h) in enumerate(rows):
     r = i + 2; n = str(r + 1)
@@ -71,7 +72,9 @@ book.save(sys.argv[1])
         EXPECT_EQ(run("/usr/bin/python3 " + script.string() + " " + file.string()).status, 0);
         return file.string();
     }
-    std::string show(const std::string& file) { return std::string(TALLOMER_BINARY_DIR) + "/tools/tallomer-cli show '" + file + "'"; }
+    std::string show(const std::string& file) {
+        return std::string(TALLOMER_BINARY_DIR) + "/tools/tallomer-cli show '" + file + "'";
+    }
 
     fs::path dir;
 };

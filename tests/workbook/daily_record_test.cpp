@@ -18,8 +18,7 @@ protected:
         window.focusInDateBox = false;
     }
     void submit(const std::string& date, const std::string& orders, const std::string& value,
-                const std::string& refunds, const std::string& refundValue,
-                const std::string& visitors) {
+                const std::string& refunds, const std::string& refundValue, const std::string& visitors) {
         window.type(date, orders, value, refunds, refundValue, visitors);
         Form1_Command1_Click(state, window);
     }
@@ -76,9 +75,9 @@ TEST_F(Submit, WorkedExampleWritesRowsThreeAndFour) {
     EXPECT_FALSE(window.processingVisible);
     EXPECT_EQ(window.processingShownCount, 1);
 
-    const char* expected[27] = {"", "", "", "", "", "", "",
-                                "1/2/2001", "10", "250", "2", "50", "100", "200", "8", "2", "0.08",
-                                "10", "250", "2", "50", "200", "8", "100", "2", "0.08", "2"};
+    const char* expected[27] = {"",    "",  "",   "",    "",    "",    "",  "1/2/2001", "10",
+                                "250", "2", "50", "100", "200", "8",   "2", "0.08",     "10",
+                                "250", "2", "50", "200", "8",   "100", "2", "0.08",     "2"};
     for (int box = 1; box <= 26; ++box) EXPECT_EQ(window.boxes[box], expected[box]) << "Text" << box;
 }
 
@@ -147,7 +146,7 @@ TEST_F(Submit, UniqueVisitorsZeroPutsTheSheetBack) {
     EXPECT_EQ(window.boxes[7], "2/2/2001");
     EXPECT_EQ(window.boxes[13], "500");
     EXPECT_EQ(window.boxes[14], "20");
-    EXPECT_EQ(window.boxes[15], "2");   // still the first day's
+    EXPECT_EQ(window.boxes[15], "2");  // still the first day's
     EXPECT_EQ(window.boxes[17], "10");
     // The sheet: the first totals row back in row 4, row 5 empty, B1 and the cursor unchanged.
     EXPECT_EQ(textAt(xl, "A4"), "Total");

@@ -28,9 +28,8 @@ public:
     void showWindow() override { shown = true; }
     void message(const std::string& text) override { messages.push_back(text); }
 
-    void type(const std::string& date, const std::string& orders, const std::string& value,
-              const std::string& refunds, const std::string& refundValue,
-              const std::string& visitors) {
+    void type(const std::string& date, const std::string& orders, const std::string& value, const std::string& refunds,
+              const std::string& refundValue, const std::string& visitors) {
         boxes[1] = date;
         boxes[2] = orders;
         boxes[3] = value;

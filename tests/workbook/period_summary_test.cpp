@@ -61,11 +61,11 @@ private:
 std::int32_t day(int y, int m, int d) { return daysFromCivil(y, m, d); }
 
 TEST(PeriodSummary, WeeksRunMondayToSundayAcrossMonthAndYearEnds) {
-    Sheet sheet({{"1/31/2001", "10", 100, 1, 10, 50},   // Wednesday
-                 {"2/4/2001", "20", 200, 0, 0, 50},     // Sunday, same week
-                 {"2/5/2001", "5", 50, 0, 0, 10},       // Monday, next week
-                 {"12/31/2001", "1", 10, 0, 0, 1},      // Monday
-                 {"1/6/2002", "2", 20, 0, 0, 1}});      // Sunday of that week, a new year
+    Sheet sheet({{"1/31/2001", "10", 100, 1, 10, 50},  // Wednesday
+                 {"2/4/2001", "20", 200, 0, 0, 50},  // Sunday, same week
+                 {"2/5/2001", "5", 50, 0, 0, 10},  // Monday, next week
+                 {"12/31/2001", "1", 10, 0, 0, 1},  // Monday
+                 {"1/6/2002", "2", 20, 0, 0, 1}});  // Sunday of that week, a new year
     const PeriodSummary weeks = summarise(sheet.days(), PeriodKind::Week);
     ASSERT_EQ(weeks.periods.size(), 3u);
     EXPECT_EQ(periodLabel(PeriodKind::Week, weeks.periods[0].totals.firstDay), "2001-01-29");
@@ -94,10 +94,10 @@ TEST(PeriodSummary, WeeksRunMondayToSundayAcrossMonthAndYearEnds) {
 
 TEST(PeriodSummary, LeapDayZeroVisitorsLeftOutRowsAndUnsortedRepeatedDates) {
     Sheet sheet({{"3/1/2004", "4", 40, 0, 0, 0},
-                 {"2/29/2004", "3", 30, 1, 5, 0},      // a week of zero visitors
-                 {"13/31/2001", "9", 90, 0, 0, 9},     // no such date: stays text
-                 {"2/29/2004", "1", 10, 0, 0, 0},      // repeated date
-                 {"3/2/2005", "abc", 10, 0, 0, 5},     // orders not a number
+                 {"2/29/2004", "3", 30, 1, 5, 0},  // a week of zero visitors
+                 {"13/31/2001", "9", 90, 0, 0, 9},  // no such date: stays text
+                 {"2/29/2004", "1", 10, 0, 0, 0},  // repeated date
+                 {"3/2/2005", "abc", 10, 0, 0, 5},  // orders not a number
                  {"3/3/2003", "2", 20, 0, 0, 4}});
     const TradeDays days = sheet.days();
     EXPECT_EQ(days.undated, 1);
@@ -121,7 +121,8 @@ TEST(PeriodSummary, LeapDayZeroVisitorsLeftOutRowsAndUnsortedRepeatedDates) {
 
     const std::string table = summaryTable(months);
     EXPECT_NE(table.find("\n2004-02\t2\t4\t40\t1\t5\t35\t3\t0\t\t\n"), std::string::npos) << table;
-    EXPECT_NE(table.find("\nundated\t1\t\t\t\t\t\t\t\t\t\nnot numbers\t1\t\t\t\t\t\t\t\t\t\n"), std::string::npos) << table;
+    EXPECT_NE(table.find("\nundated\t1\t\t\t\t\t\t\t\t\t\nnot numbers\t1\t\t\t\t\t\t\t\t\t\n"), std::string::npos)
+        << table;
 }
 
 TEST(DaySeries, RepeatedDatesSumAndMeansCoverCalendarDays) {
@@ -133,8 +134,8 @@ TEST(DaySeries, RepeatedDatesSumAndMeansCoverCalendarDays) {
     ASSERT_EQ(daily.size(), 3u);
     const auto orders = daySeries(daily, SeriesKind::Orders, INT32_MIN / 2, INT32_MAX / 2);
     EXPECT_EQ(orders[0].value, 20);
-    EXPECT_EQ(orders[1].mean7, 12);   // 1 and 5 January
-    EXPECT_EQ(orders[2].mean7, 5);    // 5 and 9 January: 1 January is 8 days before
+    EXPECT_EQ(orders[1].mean7, 12);  // 1 and 5 January
+    EXPECT_EQ(orders[2].mean7, 5);  // 5 and 9 January: 1 January is 8 days before
     EXPECT_EQ(orders[2].mean30, 10);
     const auto perVisitor = daySeries(daily, SeriesKind::NetOrdersPerVisitor, day(2001, 1, 9), day(2001, 1, 9));
     ASSERT_EQ(perVisitor.size(), 1u);

@@ -20,8 +20,7 @@ protected:
     }
     void put(const std::string& a1, const std::string& typed) { activeSheet(xl).setTyped(cellAt(a1), typed); }
     // One data row in row r with its formulas.
-    void dataRow(int r, const char* date, const char* b, const char* c, const char* d,
-                 const char* e, const char* h) {
+    void dataRow(int r, const char* date, const char* b, const char* c, const char* d, const char* e, const char* h) {
         const std::string R = std::to_string(r);
         put("A" + R, date);
         put("B" + R, b);

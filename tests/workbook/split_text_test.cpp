@@ -9,7 +9,8 @@ using tallomer::SplitText;
 namespace {
 int filledPieces(const tallomer::Pieces& pieces) {
     int last = -1;
-    for (int i = 0; i < tallomer::kPieceCount; ++i) if (!pieces[i].empty()) last = i;
+    for (int i = 0; i < tallomer::kPieceCount; ++i)
+        if (!pieces[i].empty()) last = i;
     return last + 1;
 }
 }  // namespace
@@ -22,9 +23,7 @@ TEST(SplitText, DateGivesThreePiecesAndEmptyRest) {
     EXPECT_EQ(filledPieces(pieces), 3);
 }
 
-TEST(SplitText, EmptyTextGivesEmptyPieces) {
-    EXPECT_EQ(filledPieces(SplitText("", '/')), 0);
-}
+TEST(SplitText, EmptyTextGivesEmptyPieces) { EXPECT_EQ(filledPieces(SplitText("", '/')), 0); }
 
 TEST(SplitText, DoubledAndTrailingDelimitersGiveEmptyPieces) {
     const auto doubled = SplitText("a//b", '/');

@@ -21,10 +21,17 @@ TEST_F(NewSheet, HoldsExactlyTheTitleAndHeaderValues) {
     NewStatsSheet(xl, window);
     EXPECT_EQ(textAt(xl, "A1"), "Entries");
     EXPECT_EQ(numberAt(xl, "B1"), 0);
-    const char* headers[] = {"DATE", "# of Orders", "$ of Orders", "# of Refunds", "$ of Refunds",
-                             "$Orders - $Refunds", "# Orders - # Refunds",
-                             "Number of Unique Visitors", "Total $ Dollars / Unique Visitors",
-                             "Total # Orders / Unique Visitors", "Average = $ / Unique Visitors"};
+    const char* headers[] = {"DATE",
+                             "# of Orders",
+                             "$ of Orders",
+                             "# of Refunds",
+                             "$ of Refunds",
+                             "$Orders - $Refunds",
+                             "# Orders - # Refunds",
+                             "Number of Unique Visitors",
+                             "Total $ Dollars / Unique Visitors",
+                             "Total # Orders / Unique Visitors",
+                             "Average = $ / Unique Visitors"};
     for (int col = 0; col < 11; ++col) {
         EXPECT_EQ(activeSheet(xl).value({1, col}), host::Value::fromText(headers[col])) << col;
     }

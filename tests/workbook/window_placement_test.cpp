@@ -16,8 +16,7 @@ TEST(WindowPlacement, FileDialogOnA12000By9000Screen) {
 }
 
 TEST(WindowPlacement, OddDifferenceGivesAHalfTwip) {
-    const Placement main = centredPlacement(kMainWindowWidth + 1025, 9000, kMainWindowWidth,
-                                            kMainWindowHeight);
+    const Placement main = centredPlacement(kMainWindowWidth + 1025, 9000, kMainWindowWidth, kMainWindowHeight);
     EXPECT_DOUBLE_EQ(main.left, 512.5);
     EXPECT_DOUBLE_EQ(main.top, 862.5);
 }
@@ -26,8 +25,7 @@ TEST(WindowPlacement, SmallOrEqualScreenGivesZeroNeverNegative) {
     const Placement small = centredPlacement(4000, 1000, kMainWindowWidth, kMainWindowHeight);
     EXPECT_DOUBLE_EQ(small.left, 0);
     EXPECT_DOUBLE_EQ(small.top, 0);
-    const Placement exact = centredPlacement(kMainWindowWidth, kMainWindowHeight,
-                                             kMainWindowWidth, kMainWindowHeight);
+    const Placement exact = centredPlacement(kMainWindowWidth, kMainWindowHeight, kMainWindowWidth, kMainWindowHeight);
     EXPECT_DOUBLE_EQ(exact.left, 0);
     EXPECT_DOUBLE_EQ(exact.top, 0);
     EXPECT_DOUBLE_EQ(fileDialogPlacement(6000, 4000, 4290).left, 0);

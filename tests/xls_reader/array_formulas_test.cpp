@@ -36,9 +36,9 @@ Bytes pointerTo(int row, int col) { return {0x01, std::uint8_t(row), std::uint8_
 // A1:A3 = 1, 2, 3; C1:C3 {=A1:A3*2} stored as 2, 4, 6; D1 {=SUM(A1:A3*A1:A3)} stored as 14.
 // Computed as ordinary formulas they would give other results (#VALUE! for the products).
 Bytes arraysWorkbook() {
-    const Bytes doubled = {0x65, 0, 0, 2, 0, 0, 0xC0, 0, 0xC0, 0x1E, 2, 0, 0x05};   // tAreaA A1:A3, 2, *
-    const Bytes squares = {0x65, 0, 0, 2, 0, 0, 0xC0, 0, 0xC0, 0x65, 0, 0, 2, 0, 0, 0xC0, 0, 0xC0, 0x05,
-                           0x42, 1, 4, 0};   // SUM(A1:A3*A1:A3)
+    const Bytes doubled = {0x65, 0, 0, 2, 0, 0, 0xC0, 0, 0xC0, 0x1E, 2, 0, 0x05};  // tAreaA A1:A3, 2, *
+    const Bytes squares = {0x65, 0, 0, 2,    0, 0,    0xC0, 0,    0xC0, 0x65, 0, 0,
+                           2,    0, 0, 0xC0, 0, 0xC0, 0x05, 0x42, 1,    4,    0};  // SUM(A1:A3*A1:A3)
     return xls_test::workbookStream(nullptr, [&](StreamBuilder& s) {
         for (int r = 0; r < 3; ++r) s.number(r, 0, r + 1);
         s.formula(0, 2, pointerTo(0, 2), 2);
@@ -80,12 +80,14 @@ TEST(ArrayFormulas, KeepTheirResultsAndGoBackAsArrayFormulas) {
     // to the results the file stored.
     ASSERT_EQ(0, std::system(("cd '" + dir.path().string() + "' && HOME='" + dir.path().string() +
                               "' soffice --headless -env:UserInstallation=file://" + (dir / "lo").string() +
-                              " --convert-to fods arrays.xls >/dev/null 2>&1").c_str()))
+                              " --convert-to fods arrays.xls >/dev/null 2>&1")
+                                 .c_str()))
         << "soffice could not convert the saved file (scripts/install-deps installs LibreOffice)";
     const std::string fods = readAll(dir / "arrays.fods");
     const std::regex tripleArray(R"re(table:number-matrix-columns-spanned="1" table:number-matrix-rows-spanned="3")re");
     EXPECT_TRUE(std::regex_search(fods, tripleArray)) << "no array formula over three cells";
-    const std::regex single(R"re(table:number-matrix-columns-spanned="1" table:number-matrix-rows-spanned="1" table:formula="of:=SUM\(\[\.A1:\.A3\]\*\[\.A1:\.A3\]\)"[^>]*office:value="14")re");
+    const std::regex single(
+        R"re(table:number-matrix-columns-spanned="1" table:number-matrix-rows-spanned="1" table:formula="of:=SUM\(\[\.A1:\.A3\]\*\[\.A1:\.A3\]\)"[^>]*office:value="14")re");
     EXPECT_TRUE(std::regex_search(fods, single)) << "no one-cell array formula giving 14";
     for (const char* v : {"office:value=\"2\"", "office:value=\"4\"", "office:value=\"6\""}) {
         EXPECT_NE(fods.find(v), std::string::npos) << v;

@@ -25,16 +25,16 @@ Bytes workbookWithChartSheet() {
     const std::size_t a = s.boundSheet("A");
     const std::size_t chart = s.boundSheet("Chart1", 2);
     const std::size_t b = s.boundSheet("B");
-    s.record(0x01AE, {3, 0, 0x01, 0x04});                        // SUPBOOK: this workbook, 3 sheets
-    s.record(0x0017, {2, 0, 0, 0, 2, 0, 2, 0, 0, 0, 0, 0, 2, 0});   // EXTERNSHEET: B; A:B
+    s.record(0x01AE, {3, 0, 0x01, 0x04});  // SUPBOOK: this workbook, 3 sheets
+    s.record(0x0017, {2, 0, 0, 0, 2, 0, 2, 0, 0, 0, 0, 0, 2, 0});  // EXTERNSHEET: B; A:B
     Bytes name = {0, 0, 0, 5, 7, 0, 0, 0, 3, 0, 0, 0, 0, 0, 0, 'L', 'o', 'c', 'a', 'l'};
-    name.insert(name.end(), {0x3A, 0, 0, 0, 0, 0, 0});           // =B!$A$1
+    name.insert(name.end(), {0x3A, 0, 0, 0, 0, 0, 0});  // =B!$A$1
     s.record(0x0018, name);
     s.eof();
     s.sheetStartsHere(a);
     s.bof(0x0010);
-    s.formula(0, 0, {0x5A, 0, 0, 0, 0, 0, 0xC0, 0x1E, 1, 0, 0x03}, 8);                 // =B!A1+1
-    s.formula(1, 0, {0x3B, 1, 0, 0, 0, 0, 0, 1, 0xC0, 1, 0xC0, 0x42, 1, 4, 0}, 30);      // =SUM('A:B'!B1:B1)
+    s.formula(0, 0, {0x5A, 0, 0, 0, 0, 0, 0xC0, 0x1E, 1, 0, 0x03}, 8);  // =B!A1+1
+    s.formula(1, 0, {0x3B, 1, 0, 0, 0, 0, 0, 1, 0xC0, 1, 0xC0, 0x42, 1, 4, 0}, 30);  // =SUM('A:B'!B1:B1)
     s.number(0, 1, 3);
     s.eof();
     s.sheetStartsHere(chart);
@@ -71,10 +71,11 @@ TEST(ChartSheets, ReferencesToTheSheetsAfterOneStillNameThemWhenSaved) {
 
     // xlrd sees the name local to B, the second sheet now; LibreOffice computes the formulas
     // from the sheets they name.
-    const std::string names = run("/usr/bin/python3 -c 'import sys, xlrd\n"
-                                  "b = xlrd.open_workbook(sys.argv[1])\n"
-                                  "print(b.sheet_names(), [(n.name, n.scope) for n in b.name_obj_list])' '" +
-                                  saved.string() + "' 2>&1");
+    const std::string names =
+        run("/usr/bin/python3 -c 'import sys, xlrd\n"
+            "b = xlrd.open_workbook(sys.argv[1])\n"
+            "print(b.sheet_names(), [(n.name, n.scope) for n in b.name_obj_list])' '" +
+            saved.string() + "' 2>&1");
     EXPECT_EQ("['A', 'B'] [('Local', 1)]\n", names);
     run("cd '" + dir.path().string() + "' && HOME='" + dir.path().string() +
         "' soffice --headless -env:UserInstallation=file://" + (dir / "lo").string() +

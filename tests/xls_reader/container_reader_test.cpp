@@ -1,11 +1,11 @@
 // The workbook stream found in its compound file, from a file in memory and straight from a
 // file on disk: the same bytes libgsf finds, whatever the stream's size, wherever its sectors
 // lie, and clear errors for what cannot be read.
-#include <gtest/gtest.h>
 #include <gsf/gsf-infile-msole.h>
 #include <gsf/gsf-infile.h>
 #include <gsf/gsf-input-memory.h>
 #include <gsf/gsf-utils.h>
+#include <gtest/gtest.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -124,7 +124,7 @@ TEST(ContainerReader, SampleWorkbooksGiveTheStreamLibgsfGives) {
         SCOPED_TRACE(entry.path().filename().string());
         const Bytes file = xls_test::readBytes(entry.path());
         const Bytes expected = gsfWorkbookStream(file);
-        if (expected.empty()) {   // no workbook stream: both ways must say so
+        if (expected.empty()) {  // no workbook stream: both ways must say so
             EXPECT_NE(memoryError(file), "");
             EXPECT_NE(fileError(entry.path().string()), "");
             continue;
@@ -172,16 +172,16 @@ TEST(ContainerReader, FatSectorsAnywhereInTheFileAreReadInTheOrderListed) {
     const auto sectorAt = [](std::uint32_t s) { return (std::size_t{s} + 1) * 512; };
     const std::uint32_t fatCount = u32(good, 44);
     ASSERT_GE(fatCount, 8u);
-    const std::size_t k = fatCount / 2;   // header entry of a FAT sector in the middle
+    const std::size_t k = fatCount / 2;  // header entry of a FAT sector in the middle
 
-    Bytes moved = good;   // its copy at a new sector past the old end; the old place scrambled
+    Bytes moved = good;  // its copy at a new sector past the old end; the old place scrambled
     const auto newSector = static_cast<std::uint32_t>(moved.size() / 512 - 1);
     const std::uint32_t old = u32(good, 76 + 4 * k);
     moved.insert(moved.end(), good.begin() + sectorAt(old), good.begin() + sectorAt(old) + 512);
     std::fill(moved.begin() + sectorAt(old), moved.begin() + sectorAt(old) + 512, 0xAB);
     put32(moved, 76 + 4 * k, newSector);
 
-    Bytes swapped = good;   // two neighbours listed the other way round, their contents too
+    Bytes swapped = good;  // two neighbours listed the other way round, their contents too
     const std::uint32_t a = u32(good, 76 + 4 * k), b = u32(good, 76 + 4 * (k + 1));
     std::copy(good.begin() + sectorAt(a), good.begin() + sectorAt(a) + 512, swapped.begin() + sectorAt(b));
     std::copy(good.begin() + sectorAt(b), good.begin() + sectorAt(b) + 512, swapped.begin() + sectorAt(a));

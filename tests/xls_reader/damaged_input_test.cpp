@@ -6,8 +6,8 @@
 
 #include "biff_builder.h"
 #include "host/host_error.h"
-#include "read_stream.h"
 #include "host/workbook_importer.h"
+#include "read_stream.h"
 #include "xls/load_workbook_bytes.h"
 
 namespace {
@@ -26,9 +26,7 @@ std::string openError(const Bytes& file) {
     return "";
 }
 
-std::string streamError(const Bytes& stream) {
-    return openError(xls_test::compoundFile(stream));
-}
+std::string streamError(const Bytes& stream) { return openError(xls_test::compoundFile(stream)); }
 
 Bytes sstBody(std::uint32_t unique, const std::vector<std::string>& strings) {
     Bytes b;
@@ -83,8 +81,8 @@ TEST(DamagedRecords, RecordLongerThanTheStream) {
 }
 
 TEST(DamagedRecords, CellRecordsTooShortForTheirFields) {
-    for (std::uint16_t id : {0x0203, 0x027E, 0x00BD, 0x00FD, 0x0204, 0x0205, 0x0201, 0x00BE, 0x0006, 0x04BC,
-                             0x0221, 0x007D, 0x001D}) {
+    for (std::uint16_t id :
+         {0x0203, 0x027E, 0x00BD, 0x00FD, 0x0204, 0x0205, 0x0201, 0x00BE, 0x0006, 0x04BC, 0x0221, 0x007D, 0x001D}) {
         const Bytes stream = workbookStream(nullptr, [&](StreamBuilder& s) { s.record(id, {1, 0, 2}); });
         EXPECT_NE(streamError(stream).find("damaged"), std::string::npos) << std::hex << id;
     }
@@ -104,8 +102,11 @@ TEST(DamagedRecords, SharedStringCountThatLiesIsNotBelieved) {
     EXPECT_EQ("only", sink.sheets[0].at("A1")->value.text);
 
     // One string claimed, two stored, and the cells use both.
-    const Bytes fewer = workbookStream([](StreamBuilder& s) { s.record(0x00FC, sstBody(1, {"one", "two"})); },
-                                       [](StreamBuilder& s) { s.labelSst(0, 0, 1); });
+    const Bytes fewer = workbookStream(
+        [](StreamBuilder& s) {
+            s.record(0x00FC, sstBody(1, {"one", "two"}));
+        },
+        [](StreamBuilder& s) { s.labelSst(0, 0, 1); });
     EXPECT_EQ("two", xls_test::readIntoSink(xls_test::compoundFile(fewer)).sheets[0].at("A1")->value.text);
 }
 
@@ -116,8 +117,11 @@ TEST(DamagedRecords, StringLongerThanItsRecords) {
     xls_test::put16(body, 60000);  // characters claimed
     body.push_back(0);
     body.insert(body.end(), 10, 'x');
-    const Bytes stream = workbookStream([&](StreamBuilder& s) { s.record(0x00FC, body).record(0x003C, {0, 'y'}); },
-                                        nullptr);
+    const Bytes stream = workbookStream(
+        [&](StreamBuilder& s) {
+            s.record(0x00FC, body).record(0x003C, {0, 'y'});
+        },
+        nullptr);
     EXPECT_NE(streamError(stream).find("damaged"), std::string::npos);
 }
 
@@ -206,9 +210,8 @@ TEST(HostileFiles, FormulasNestedAsDeepAsARecordAllows) {
     minus.insert(minus.end(), 8000, 0x13);
     Bytes parens = {0x1E, 2, 0};
     parens.insert(parens.end(), 8000, 0x15);
-    const Bytes stream = workbookStream(nullptr, [&](StreamBuilder& s) {
-        s.formula(0, 0, minus).formula(1, 0, parens);
-    });
+    const Bytes stream =
+        workbookStream(nullptr, [&](StreamBuilder& s) { s.formula(0, 0, minus).formula(1, 0, parens); });
     const auto book = host::xls::loadWorkbookBytes(xls_test::compoundFile(stream));
     const host::Worksheet& sheet = book->sheet(0);
     EXPECT_EQ(host::Value::fromNumber(1), sheet.value({0, 0}));
@@ -225,14 +228,13 @@ TEST(HostileFiles, EveryTruncationAndEveryByteFlipOfASmallWorkbook) {
         [](StreamBuilder& s) {
             s.labelSst(0, 0, 0).number(0, 1, 2).number(2, 1, 10).number(3, 1, 20);
             s.formula(4, 1, {0x25, 2, 0, 3, 0, 1, 0xC0, 1, 0xC0, 0x19, 0x10, 0, 0});  // SUM(B3:B4)
-            s.formula(4, 2, {0x44, 4, 0, 1, 0xC0, 0x1E, 2, 0, 0x03});                // B5+2
+            s.formula(4, 2, {0x44, 4, 0, 1, 0xC0, 0x1E, 2, 0, 0x03});  // B5+2
         });
     for (std::size_t n = 0; n <= stream.size(); ++n) {
         try {
             xls_test::RecordingSink sink;
             host::xls::readWorkbook(std::span(stream).first(n), sink);
-        } catch (const host::HostError&) {
-        }
+        } catch (const host::HostError&) {}
     }
     for (std::size_t i = 0; i < stream.size(); ++i) {
         for (std::uint8_t flip : {0x01, 0x80, 0xFF}) {
@@ -242,8 +244,7 @@ TEST(HostileFiles, EveryTruncationAndEveryByteFlipOfASmallWorkbook) {
                 host::Workbook book;
                 host::WorkbookImporter importer(book);
                 host::xls::readWorkbook(damaged, importer);
-            } catch (const host::HostError&) {
-            }
+            } catch (const host::HostError&) {}
         }
     }
     SUCCEED() << "no crash, only HostError";

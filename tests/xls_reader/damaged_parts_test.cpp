@@ -25,8 +25,8 @@ std::string xlrdReads(const Bytes& stream) {
     xls_test::TempDir dir;
     const auto path = dir / "damaged.xls";
     const Bytes file = xls_test::compoundFile(stream);
-    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(file.data()),
-                                                static_cast<std::streamsize>(file.size()));
+    std::ofstream(path, std::ios::binary)
+        .write(reinterpret_cast<const char*>(file.data()), static_cast<std::streamsize>(file.size()));
     return xls_test::xlrdFirstSheet(path);
 }
 
@@ -52,7 +52,9 @@ void damagedFormat(StreamBuilder& s) {
     s.record(0x041E, intact);
 }
 
-void numbers(StreamBuilder& s, int lastXf = 17) { s.number(0, 0, 0.25, 15).number(1, 0, 2, 16).number(2, 0, 3, lastXf); }
+void numbers(StreamBuilder& s, int lastXf = 17) {
+    s.number(0, 0, 0.25, 15).number(1, 0, 2, 16).number(2, 0, 3, lastXf);
+}
 
 void expectNumbersOpen(const host::Worksheet& sheet) {
     EXPECT_EQ(host::Value::fromNumber(0.25), sheet.value({0, 0}));
@@ -90,7 +92,7 @@ TEST(DamagedParts, ASheetWhoseNameIsDamagedOpensUnderANameOfItsOwn) {
     StreamBuilder s;
     s.bof(0x0005);
     const std::size_t first = s.bytes.size() + 4;
-    s.record(0x0085, {0, 0, 0, 0, 0, 0, 200, 0, 'S', 'h'});   // 200 characters claimed, 2 there
+    s.record(0x0085, {0, 0, 0, 0, 0, 0, 200, 0, 'S', 'h'});  // 200 characters claimed, 2 there
     const std::size_t second = s.boundSheet("Data");
     s.eof();
     for (const std::size_t at : {first, second}) {

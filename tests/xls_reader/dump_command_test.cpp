@@ -58,22 +58,23 @@ TEST(DumpCommand, PrintsEveryNonEmptyCellOfTheFirstSheet) {
             s.record(0x0204, label);
             s.number(0, 1, 1.0 / 3);
             s.number(1, 0, 36923, 16);
-            s.record(0x0205, {1, 0, 1, 0, 15, 0, 1, 0});        // B2 TRUE
-            s.record(0x0201, {2, 0, 0, 0, 16, 0});              // A3 styled, empty: not listed
-            s.formula(2, 1, {0x1E, 1, 0, 0x1E, 0, 0, 0x06});   // B3 =1/0
+            s.record(0x0205, {1, 0, 1, 0, 15, 0, 1, 0});  // B2 TRUE
+            s.record(0x0201, {2, 0, 0, 0, 16, 0});  // A3 styled, empty: not listed
+            s.formula(2, 1, {0x1E, 1, 0, 0x1E, 0, 0, 0x06});  // B3 =1/0
             s.formula(2, 2, {0x44, 0, 0, 1, 0xC0, 0x1E, 2, 0, 0x05});  // C3 =B1*2
         });
     writeBytes(dir / "book.xls", xls_test::compoundFile(stream));
     const DumpRun r = dump(dir / "book.xls", dir);
     EXPECT_EQ(0, r.status);
     EXPECT_EQ("", r.err);
-    EXPECT_EQ("A1\tEntries\t\n"
-              "B1\t0.333333333333333\t\n"
-              "A2\t2/1/2001\t\n"
-              "B2\tTRUE\t\n"
-              "B3\t#DIV/0!\t=1/0\n"
-              "C3\t0.666666666666667\t=B1*2\n",
-              r.out);
+    EXPECT_EQ(
+        "A1\tEntries\t\n"
+        "B1\t0.333333333333333\t\n"
+        "A2\t2/1/2001\t\n"
+        "B2\tTRUE\t\n"
+        "B3\t#DIV/0!\t=1/0\n"
+        "C3\t0.666666666666667\t=B1*2\n",
+        r.out);
 }
 
 TEST(DumpCommand, UnreadableFilesExitWithStatusTwoAndOneLineSayingWhy) {

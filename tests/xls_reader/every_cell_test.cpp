@@ -52,8 +52,8 @@ TEST(OlderRecordNumbers, FormulasUnderTheirBiff3AndBiff4NumbersAreRead) {
         s.formula(0, 0, kOnePlusTwo, 3);
         s.formula(1, 0, kA1TimesTwo, 6, -1, 0, 0x0206);
         s.formula(2, 0, kRept, 0, 0, 0, 0x0406);
-        s.record(0x0007, stringBody("abab"));   // the text result, under BIFF2's STRING number
-        s.formula(3, 0, kA1TimesTwo, 0, 1, 1, 0x0406);   // a truth value stored; A3*2 gives #VALUE!
+        s.record(0x0007, stringBody("abab"));  // the text result, under BIFF2's STRING number
+        s.formula(3, 0, kA1TimesTwo, 0, 1, 1, 0x0406);  // a truth value stored; A3*2 gives #VALUE!
     });
     const auto book = open(stream);
     const host::Worksheet& sheet = book->sheet(0);
@@ -77,7 +77,7 @@ TEST(OlderRecordNumbers, FormulasUnderTheirBiff3AndBiff4NumbersAreRead) {
 TEST(DamagedCells, AFormulaWithoutTokensKeepsTheResultItStored) {
     const Bytes stream = workbookStream(nullptr, [](StreamBuilder& s) {
         s.formula(0, 0, {}, 7.5);
-        s.formula(1, 0, {}, 0, 2, 0x07);   // #DIV/0!
+        s.formula(1, 0, {}, 0, 2, 0x07);  // #DIV/0!
         s.formula(2, 0, {}, 0, 0);
         s.record(0x0207, stringBody("kept"));
     });
@@ -93,14 +93,14 @@ TEST(DamagedCells, InfinitiesAndNaNsAreNumErrors) {
     const double inf = std::numeric_limits<double>::infinity();
     const Bytes stream = workbookStream(nullptr, [&](StreamBuilder& s) {
         s.number(0, 0, inf).number(0, 1, -inf).number(0, 2, std::numeric_limits<double>::quiet_NaN());
-        Bytes rk;   // the top 30 bits of a double: all exponent bits set
+        Bytes rk;  // the top 30 bits of a double: all exponent bits set
         xls_test::put16(rk, 1);
         xls_test::put16(rk, 0);
         xls_test::put16(rk, 15);
         xls_test::put32(rk, 0x7FF00000u);
         s.record(0x027E, rk);
-        s.formula(2, 0, kRept, inf);   // a formula the engine keeps, with an infinite result
-        s.formula(3, 0, {0x44, 0, 0, 0, 0xC0}, inf);   // =A1, computed: #NUM!
+        s.formula(2, 0, kRept, inf);  // a formula the engine keeps, with an infinite result
+        s.formula(3, 0, {0x44, 0, 0, 0, 0xC0}, inf);  // =A1, computed: #NUM!
     });
     const auto book = open(stream);
     const host::Worksheet& sheet = book->sheet(0);
@@ -170,9 +170,10 @@ TEST(LongText, SavingKeepsTextWholeOrRefusesSayingWhy) {
             host::saveWorkbookFile(*open(more), path);
             ADD_FAILURE() << "saved";
         } catch (const host::HostError& e) {
-            EXPECT_EQ("The text in B3 is too long to save as an Excel 97-2003 workbook: it has 40000 characters, "
-                      "and a cell holds at most 32767.",
-                      std::string(e.what()));
+            EXPECT_EQ(
+                "The text in B3 is too long to save as an Excel 97-2003 workbook: it has 40000 characters, "
+                "and a cell holds at most 32767.",
+                std::string(e.what()));
         }
         EXPECT_EQ(before, std::filesystem::file_size(path));
         EXPECT_EQ(32767u * (wide ? 2 : 1), host::loadWorkbookFile(path)->sheet(0).value({0, 0}).text.size());
@@ -196,8 +197,9 @@ TEST(LongText, ASheetNameLongerThanTheFormatHoldsIsRefusedOnSaveNotCut) {
         host::saveWorkbookFile(*book, (dir / "long.xls").string());
         ADD_FAILURE() << "saved";
     } catch (const host::HostError& e) {
-        EXPECT_EQ("The sheet name \"" + name + "\" is too long to save as an Excel 97-2003 workbook: it has 40 "
-                  "characters, and a sheet name holds at most 31.",
+        EXPECT_EQ("The sheet name \"" + name +
+                      "\" is too long to save as an Excel 97-2003 workbook: it has 40 "
+                      "characters, and a sheet name holds at most 31.",
                   std::string(e.what()));
     }
     EXPECT_FALSE(std::filesystem::exists(dir / "long.xls"));

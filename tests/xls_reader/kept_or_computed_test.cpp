@@ -2,9 +2,9 @@
 // records made here, as Excel and xlwt write them, read, saved and read again.
 #include <gtest/gtest.h>
 
+#include <unistd.h>
 #include <cstdlib>
 #include <filesystem>
-#include <unistd.h>
 
 #include "biff_builder.h"
 #include "host/workbook_files.h"
@@ -39,11 +39,11 @@ Bytes arrayRecord(int row, int col, const Bytes& tokens) {
     return b;
 }
 
-const Bytes kUpperA1 = {0x44, 0, 0, 0, 0xC0, 0x41, 113, 0};               // UPPER(A1)
-const Bytes kA1Plus1 = {0x44, 0, 0, 0, 0xC0, 0x1E, 1, 0, 0x03};          // A1+1
-Bytes vlookup(bool approximate) {                                         // VLOOKUP(5,A1:B2,2,x)
-    return {0x1E, 5, 0, 0x25, 0, 0, 1, 0, 0, 0xC0, 1, 0xC0, 0x1E, 2, 0,
-            0x1D, static_cast<std::uint8_t>(approximate), 0x42, 4, 102, 0};
+const Bytes kUpperA1 = {0x44, 0, 0, 0, 0xC0, 0x41, 113, 0};  // UPPER(A1)
+const Bytes kA1Plus1 = {0x44, 0, 0, 0, 0xC0, 0x1E, 1, 0, 0x03};  // A1+1
+Bytes vlookup(bool approximate) {  // VLOOKUP(5,A1:B2,2,x)
+    return {0x1E, 5, 0,   0x25, 0, 0, 1, 0, 0, 0xC0, 1, 0xC0, 0x1E, 2, 0, 0x1D, static_cast<std::uint8_t>(approximate),
+            0x42, 4, 102, 0};
 }
 // TEXT(A1,"code") and TEXT(A1,B1)
 Bytes textOf(const std::string& code) {
@@ -54,7 +54,8 @@ Bytes textOf(const std::string& code) {
 }
 const Bytes kTextA1B1 = {0x44, 0, 0, 0, 0xC0, 0x44, 0, 0, 1, 0xC0, 0x41, 48, 0};
 // {=SUM(A1:A2*B1:B2)}
-const Bytes kSumOfProducts = {0x65, 0, 0, 1, 0, 0, 0xC0, 0, 0xC0, 0x65, 0, 0, 1, 0, 1, 0xC0, 1, 0xC0, 0x05, 0x42, 1, 4, 0};
+const Bytes kSumOfProducts = {0x65, 0, 0, 1,    0, 0,    0xC0, 0,    0xC0, 0x65, 0, 0,
+                              1,    0, 1, 0xC0, 1, 0xC0, 0x05, 0x42, 1,    4,    0};
 
 Bytes workbook() {
     return xls_test::compoundFile(xls_test::workbookStream(nullptr, [](StreamBuilder& s) {

@@ -19,8 +19,8 @@ Bytes whole(std::uint16_t id, const Bytes& body) {
 TEST(LinkRecords, SupbookExternsheetNamesAndTheirContinuesAreKeptInOrder) {
     const Bytes supBook = {3, 0, 0x01, 0x04};
     const Bytes externSheet = {1, 0, 0, 0, 0, 0, 0, 0};
-    const Bytes name = {0, 0, 0, 6, 7, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 'A', 'n', 's', 'w', 'e', 'r',
-                        0x3A, 0, 0, 0, 0, 0, 0};
+    const Bytes name = {0, 0,   0,   6,   7,   0,   0,   0,    0, 0, 0, 0, 0, 0,
+                        0, 'A', 'n', 's', 'w', 'e', 'r', 0x3A, 0, 0, 0, 0, 0, 0};
     const Bytes continued = {0x01, 0x02};
     const Bytes stream = xls_test::workbookStream(
         [&](StreamBuilder& s) {
@@ -28,7 +28,9 @@ TEST(LinkRecords, SupbookExternsheetNamesAndTheirContinuesAreKeptInOrder) {
             s.record(0x0042, {0xE4, 0x04});  // CODEPAGE: not a link record
             s.record(0x0018, name);
         },
-        [](StreamBuilder& s) { s.formula(0, 0, {0x5A, 0, 0, 0, 0, 0, 0xC0}, 42); });
+        [](StreamBuilder& s) {
+            s.formula(0, 0, {0x5A, 0, 0, 0, 0, 0, 0xC0}, 42);
+        });
     const auto book = host::xls::loadWorkbookBytes(xls_test::compoundFile(stream));
     Bytes externWithContinue = whole(0x0017, externSheet);
     const Bytes cont = whole(0x003C, continued);

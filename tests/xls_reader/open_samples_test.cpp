@@ -7,9 +7,9 @@
 #include <cmath>
 #include <regex>
 
+#include "formula_text.h"
 #include "host/host_error.h"
 #include "host/workbook_files.h"
-#include "formula_text.h"
 #include "mini_json.h"
 #include "sample_files.h"
 
@@ -87,7 +87,9 @@ TEST(OpenSamples, EveryCellHasTheExpectedValueFormulaAndDateForm) {
             if (e.has("formula")) {
                 ASSERT_EQ(view.kind, host::CellView::Kind::Formula) << ref;
                 if (e["formula"].kind == Json::Kind::String) {
-                    EXPECT_EQ(xls_test::normalizedFormula(e["formula"].string), xls_test::normalizedFormula(sheet.formulaText(at))) << ref;
+                    EXPECT_EQ(xls_test::normalizedFormula(e["formula"].string),
+                              xls_test::normalizedFormula(sheet.formulaText(at)))
+                        << ref;
                 } else {
                     EXPECT_EQ(sheet.formulaText(at).rfind('=', 0), 0u) << ref << " shows no formula";
                 }

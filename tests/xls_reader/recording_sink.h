@@ -11,10 +11,10 @@ namespace xls_test {
 
 struct RecordedCell {
     enum class Kind { Blank, Number, Text, Boolean, Error, Formula } kind = Kind::Blank;
-    host::Value value;         // the constant, or a formula's cached result
+    host::Value value;  // the constant, or a formula's cached result
     std::uint16_t xf = 0;
     host::FormulaPtr code;
-    int sharedIndex = -1;         // the shared formula it was passed as, -1 for a formula of its own
+    int sharedIndex = -1;  // the shared formula it was passed as, -1 for a formula of its own
     std::string renderedFormula;  // "=...", as the code reads back in its cell
 };
 

@@ -6,8 +6,8 @@
 #include <cmath>
 #include <regex>
 
-#include "host/host_error.h"
 #include "formula_text.h"
+#include "host/host_error.h"
 #include "mini_json.h"
 #include "read_stream.h"
 #include "sample_files.h"
@@ -48,7 +48,8 @@ void compareCell(const Json& e, const xls_test::RecordingSink& sink, const xls_t
     if (e.has("formula")) {
         ASSERT_EQ(c->kind, RecordedCell::Kind::Formula) << where;
         if (e["formula"].kind == Json::Kind::String) {
-            EXPECT_EQ(xls_test::normalizedFormula(e["formula"].string), xls_test::normalizedFormula(c->renderedFormula)) << where;
+            EXPECT_EQ(xls_test::normalizedFormula(e["formula"].string), xls_test::normalizedFormula(c->renderedFormula))
+                << where;
         }
     } else {
         EXPECT_NE(c->kind, RecordedCell::Kind::Formula) << where;

@@ -66,7 +66,7 @@ TEST(CellRecords, RkNumbersInAllFourForms) {
     EXPECT_EQ(5.0, host::xls::decodeRk((5u << 2) | 0x02));
     EXPECT_EQ(-3.0, host::xls::decodeRk(static_cast<std::uint32_t>(-3 << 2) | 0x02));
     EXPECT_EQ(1.23, host::xls::decodeRk((123u << 2) | 0x03));
-    EXPECT_EQ(2.5, host::xls::decodeRk(0x40040000u));          // the top bits of the double 2.5
+    EXPECT_EQ(2.5, host::xls::decodeRk(0x40040000u));  // the top bits of the double 2.5
     EXPECT_EQ(0.025, host::xls::decodeRk(0x40040000u | 0x01));  // and divided by 100
 }
 
@@ -110,7 +110,10 @@ TEST(CellRecords, StringResultSplitAcrossContinue) {
         putWide(more, u"d\u00e9f");
         s.record(0x0207, str).record(0x003C, more);
     });
-    EXPECT_EQ("abcd\xC3\xA9" "f", open(stream)->sheet(0).value(cellAt("A1")).text);
+    EXPECT_EQ(
+        "abcd\xC3\xA9"
+        "f",
+        open(stream)->sheet(0).value(cellAt("A1")).text);
 }
 
 TEST(Formulas, SharedFormulaWithNegativeOffsetsIsComputedInEveryCell) {
@@ -145,9 +148,9 @@ TEST(Formulas, SumAsAttrSumOrFunctionAndIfWithItsJumpTokens) {
     Bytes funcVar = area;
     funcVar.insert(funcVar.end(), {0x22, 1, 4, 0});
     // IF(A1>1,"big","small") with tAttrIf and tAttrGoto, and spaces.
-    const Bytes ifTokens = {0x24, 0, 0, 0, 0xC0, 0x1E, 1, 0, 0x0D, 0x19, 0x02, 9, 0, 0x17, 3, 0, 'b', 'i', 'g',
-                            0x19, 0x08, 11, 0, 0x19, 0x40, 0, 1, 0x17, 5, 0, 's', 'm', 'a', 'l', 'l',
-                            0x19, 0x08, 3, 0, 0x42, 3, 1, 0};
+    const Bytes ifTokens = {0x24, 0,   0,   0,   0xC0, 0x1E, 1,    0, 0x0D, 0x19, 0x02, 9, 0,    0x17, 3,
+                            0,    'b', 'i', 'g', 0x19, 0x08, 11,   0, 0x19, 0x40, 0,    1, 0x17, 5,    0,
+                            's',  'm', 'a', 'l', 'l',  0x19, 0x08, 3, 0,    0x42, 3,    1, 0};
     const Bytes stream = workbookStream(nullptr, [&](StreamBuilder& s) {
         s.number(0, 0, 3).number(1, 0, 4);
         s.formula(0, 1, attrSum).formula(1, 1, funcVar).formula(2, 1, ifTokens, 0, 3);
@@ -244,9 +247,9 @@ TEST(Formulas, RepeatedShapesDownAColumnReadBackCellByCell) {
     const Bytes stream = workbookStream(nullptr, [](StreamBuilder& s) {
         s.number(0, 2, 1000).number(1, 2, 2000);
         for (int r = 2; r < 8; ++r) s.number(r, 2, 10 * r).number(r, 4, r);
-        s.formula(2, 5, binary(ref(2, 2), ref(2, 4), 0x04));   // F3 =C3-E3
-        s.formula(3, 5, binary(ref(3, 2), ref(3, 4), 0x04));   // F4 =C4-E4
-        s.formula(4, 5, binary(ref(3, 2), ref(4, 4), 0x04));   // F5 =C4-E5
+        s.formula(2, 5, binary(ref(2, 2), ref(2, 4), 0x04));  // F3 =C3-E3
+        s.formula(3, 5, binary(ref(3, 2), ref(3, 4), 0x04));  // F4 =C4-E4
+        s.formula(4, 5, binary(ref(3, 2), ref(4, 4), 0x04));  // F5 =C4-E5
         s.formula(5, 5, binary(ref(0, 2, true), ref(5, 2), 0x03));  // F6 =$C$1+C6
         s.formula(6, 5, binary(ref(0, 2, true), ref(6, 2), 0x03));  // F7 =$C$1+C7
         s.formula(7, 5, binary(ref(1, 2, true), ref(7, 2), 0x03));  // F8 =$C$2+C8
@@ -269,20 +272,20 @@ namespace {
 
 TEST(CellRecords, RunsOfNumbersAndBlanksRichTextAndBooleans) {
     const Bytes stream = workbookStream(nullptr, [](StreamBuilder& s) {
-        Bytes mulRk = {1, 0, 1, 0};                    // row 2, from column B
+        Bytes mulRk = {1, 0, 1, 0};  // row 2, from column B
         for (std::uint32_t v : {(7u << 2) | 2u, (250u << 2) | 3u, 0x40040000u}) {
             xls_test::put16(mulRk, 15);
             xls_test::put32(mulRk, v);
         }
         xls_test::put16(mulRk, 3);
         s.record(0x00BD, mulRk);
-        Bytes rstring = {2, 0, 0, 0, 15, 0};          // A3, rich text with one run
+        Bytes rstring = {2, 0, 0, 0, 15, 0};  // A3, rich text with one run
         xls_test::putString16(rstring, "bold start");
         rstring.insert(rstring.end(), {1, 0, 0, 0, 4, 0, 1, 0});
         s.record(0x00D6, rstring);
         s.record(0x00BE, {3, 0, 0, 0, 15, 0, 15, 0, 15, 0, 2, 0});  // A4:C4 blank
-        s.record(0x0205, {4, 0, 0, 0, 15, 0, 0, 0});                // A5 FALSE
-        s.record(0x0205, {4, 0, 1, 0, 15, 0, 0x2A, 1});             // B5 #N/A
+        s.record(0x0205, {4, 0, 0, 0, 15, 0, 0, 0});  // A5 FALSE
+        s.record(0x0205, {4, 0, 1, 0, 15, 0, 0x2A, 1});  // B5 #N/A
     });
     const auto sink = xls_test::readIntoSink(xls_test::compoundFile(stream));
     const auto& sheet = sink.sheets.at(0);
@@ -325,7 +328,7 @@ TEST(Formulas, TheReaderPassesDecodedCodeAndEachSharedFormulaOnce) {
         s.formula(3, 5, f3, 0).formula(4, 5, f3, 0);
         s.formula(2, 6, g3, 7).record(0x04BC, sharedFormulaRecord(2, 3, 6, ref3d));
         s.formula(3, 6, g3, 8);
-        s.formula(2, 7, {0x24, 2, 0, 2, 0xC0, 0x1E, 1, 0, 0x03}, 251);   // =C3+1
+        s.formula(2, 7, {0x24, 2, 0, 2, 0xC0, 0x1E, 1, 0, 0x03}, 251);  // =C3+1
     });
     const xls_test::RecordingSink sink = xls_test::readIntoSink(xls_test::compoundFile(stream));
     const xls_test::RecordedSheet& sheet = sink.sheets.at(0);

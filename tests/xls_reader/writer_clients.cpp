@@ -37,7 +37,8 @@ std::filesystem::path converted(const std::filesystem::path& input) {
 
 TempDir::TempDir() {
     std::random_device rd;
-    path_ = std::filesystem::temp_directory_path() / ("tallomer-xls-reader-" + std::to_string(rd()) + std::to_string(rd()));
+    path_ =
+        std::filesystem::temp_directory_path() / ("tallomer-xls-reader-" + std::to_string(rd()) + std::to_string(rd()));
     std::filesystem::create_directories(path_);
 }
 
@@ -56,7 +57,8 @@ std::filesystem::path libreOfficeToXls(const std::filesystem::path& input) {
     const auto dir = input.parent_path();
     // Its own profile, so that tests running side by side do not share one.
     const std::string cmd = "soffice --headless -env:UserInstallation=file://" + (dir / "lo-profile").string() +
-                            " --convert-to xls --outdir '" + dir.string() + "' '" + input.string() + "' >/dev/null 2>&1";
+                            " --convert-to xls --outdir '" + dir.string() + "' '" + input.string() +
+                            "' >/dev/null 2>&1";
     if (!run(cmd)) return {};
     return converted(input);
 }

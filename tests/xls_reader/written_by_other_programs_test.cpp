@@ -42,7 +42,9 @@ void expectTheSheet(const std::filesystem::path& file, bool formatted) {
     const host::Worksheet& s = book->sheet(0);
     EXPECT_EQ(host::Value::fromText("Entries"), s.value(at("A1")));
     EXPECT_EQ(host::Value::fromNumber(kDays), s.value(at("B1")));
-    EXPECT_EQ(host::Value::fromText("Gr\xC3\xBC\xC3\x9F" "e \xE2\x82\xAC"), s.value(at("C1")));
+    EXPECT_EQ(host::Value::fromText("Gr\xC3\xBC\xC3\x9F"
+                                    "e \xE2\x82\xAC"),
+              s.value(at("C1")));
     EXPECT_EQ(host::Value::fromText(longText()), s.value(at("G1")));
     for (int i = 0; i < kDays; ++i) {
         const std::string r = std::to_string(i + 3);
@@ -76,7 +78,9 @@ TEST(WrittenByOtherPrograms, LibreOffice) {
     xls_test::TempDir dir;
     std::ostringstream rows;
     auto str = [](const std::string& s) { return fodsCell("office:value-type=\"string\"", s); };
-    auto num = [](double v) { return fodsCell("office:value-type=\"float\" office:value=\"" + std::to_string(v) + "\""); };
+    auto num = [](double v) {
+        return fodsCell("office:value-type=\"float\" office:value=\"" + std::to_string(v) + "\"");
+    };
     auto formula = [](const std::string& f) { return fodsCell("table:formula=\"of:=" + f + "\""); };
     rows << "<table:table-row>" << fodsCell("table:style-name=\"head\" office:value-type=\"string\"", "Entries")
          << num(kDays) << str("Grüße €") << fodsCell("") << fodsCell("") << fodsCell("") << str(longText())

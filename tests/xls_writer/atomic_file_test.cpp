@@ -1,17 +1,17 @@
 // Replacing a file atomically: a failed save leaves the old file byte for byte and no
 // temporary file. The read-only folder and the full disk are real: small tmpfs mounts.
-#include <gtest/gtest.h>
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <sys/file.h>
 #include <sys/mount.h>
-#include <sys/wait.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <csignal>
-#include <ctime>
 #include <cstring>
+#include <ctime>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -82,7 +82,7 @@ protected:
 }  // namespace
 
 TEST_F(AtomicFile, WritesANewFileUnderExactlyTheGivenName) {
-    const fs::path target = dir / "book";   // no extension added
+    const fs::path target = dir / "book";  // no extension added
     writeFileAtomically(target.string(), writer("hello"));
     EXPECT_EQ(readAll(target), "hello");
     EXPECT_EQ(entries(dir), std::set<std::string>{"book"});
@@ -193,8 +193,7 @@ TEST_F(AtomicFile, AKilledSaveLeavesTheOldFileAndNothingElse) {
                 raise(SIGKILL);
                 return true;
             });
-        } catch (...) {
-        }
+        } catch (...) {}
         _exit(4);
     }
     int status = 0;
@@ -215,7 +214,7 @@ TEST_F(AtomicFile, StaleTemporaryFilesAreRemovedBeforeASave) {
     make(".tallomer-save-Old123", 2);
     make(".tallomer-save-Fresh1", 0);
     make(".tallomer-save-Locked", 2);
-    make(".tallomer-saved-Done12", 0);   // complete and unlocked: its save was killed before the rename
+    make(".tallomer-saved-Done12", 0);  // complete and unlocked: its save was killed before the rename
     make(".tallomer-saved-Held12", 0);
     make(".tallomer-save-longer-name", 2);
     make("notes.txt", 2);
@@ -230,8 +229,7 @@ TEST_F(AtomicFile, StaleTemporaryFilesAreRemovedBeforeASave) {
     close(held);
     close(finishing);
     EXPECT_EQ(entries(dir), (std::set<std::string>{"book.xls", ".tallomer-save-Fresh1", ".tallomer-save-Locked",
-                                                   ".tallomer-saved-Held12",
-                                                   ".tallomer-save-longer-name", "notes.txt",
+                                                   ".tallomer-saved-Held12", ".tallomer-save-longer-name", "notes.txt",
                                                    ".tallomer-save-Link12"}));
 }
 

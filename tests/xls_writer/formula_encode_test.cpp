@@ -9,8 +9,8 @@
 #include "host/formula_code.h"
 #include "host/function_table.h"
 #include "host/host_error.h"
-#include "xls/formula_decode.h"
 #include "xls/biff_function_map.h"
+#include "xls/formula_decode.h"
 #include "xls/formula_encode.h"
 
 using host::CellAddress;
@@ -47,8 +47,7 @@ TEST(FormulaEncode, TheTotalsRowFunctions) {
 
 TEST(FormulaEncode, AbsoluteAndMixedReferencesKeepTheirFlags) {
     // $A$1: no relative bits; B$2 from C5: column relative (0x4000), row absolute.
-    EXPECT_EQ(encode("=$A$1+B$2", "C5"),
-              (Bytes{0x44, 0x00, 0x00, 0x00, 0x00, 0x44, 0x01, 0x00, 0x01, 0x40, 0x03}));
+    EXPECT_EQ(encode("=$A$1+B$2", "C5"), (Bytes{0x44, 0x00, 0x00, 0x00, 0x00, 0x44, 0x01, 0x00, 0x01, 0x40, 0x03}));
 }
 
 TEST(FormulaEncode, FixedAndVariableArgumentFunctions) {
@@ -62,13 +61,12 @@ TEST(FormulaEncode, FixedAndVariableArgumentFunctions) {
 }
 
 TEST(FormulaEncode, ConstantsOperatorsAndParentheses) {
-    EXPECT_EQ(encode("=\"ab\"&\"cd\"", "A1"),
-              (Bytes{0x17, 0x02, 0x00, 'a', 'b', 0x17, 0x02, 0x00, 'c', 'd', 0x08}));
+    EXPECT_EQ(encode("=\"ab\"&\"cd\"", "A1"), (Bytes{0x17, 0x02, 0x00, 'a', 'b', 0x17, 0x02, 0x00, 'c', 'd', 0x08}));
     EXPECT_EQ(encode("=(1+2)*3", "A1"),
               (Bytes{0x1E, 0x01, 0x00, 0x1E, 0x02, 0x00, 0x03, 0x15, 0x1E, 0x03, 0x00, 0x05}));
     const Bytes half = encode("=0.5", "A1");
     ASSERT_EQ(half.size(), 9u);
-    EXPECT_EQ(half[0], 0x1F);   // tNum: not a whole number
+    EXPECT_EQ(half[0], 0x1F);  // tNum: not a whole number
 }
 
 TEST(FormulaEncode, ACodeSharedByManyCellsIsPlacedInEach) {
@@ -79,15 +77,15 @@ TEST(FormulaEncode, ACodeSharedByManyCellsIsPlacedInEach) {
     FormulaEncoder fresh;
     EXPECT_EQ(later, fresh.encode(*code, at("F9000")));
     EXPECT_NE(first, later);
-    EXPECT_EQ(later[1] | later[2] << 8, 8999);   // row 9000, zero-based
+    EXPECT_EQ(later[1] | later[2] << 8, 8999);  // row 9000, zero-based
 }
 
 // One encoder reuses a shape's bytes from cell to cell; wherever the shape lands, near the
 // sheet's edges too, it must give what encoding it afresh for that cell gives.
 TEST(FormulaEncode, AReusedShapeMatchesAFreshEncodingEverywhere) {
     const char* const shapes[][2] = {
-        {"=C3-E3", "F3"},  {"=SUM(A1:B2)", "C3"},    {"=$A1+B$2", "C5"},
-        {"=A1", "B2"},     {"=SUM(D4:E9)*C2", "B2"}, {"=IV65536+A1", "B2"},
+        {"=C3-E3", "F3"}, {"=SUM(A1:B2)", "C3"},    {"=$A1+B$2", "C5"},
+        {"=A1", "B2"},    {"=SUM(D4:E9)*C2", "B2"}, {"=IV65536+A1", "B2"},
     };
     // Every cell near the corners, and cells well inside, in and out of reach of the edges.
     std::vector<CellAddress> places = {{2, 5}, {9000, 5}, {300, 100}};
@@ -110,11 +108,11 @@ TEST(FormulaEncode, AReferenceOffTheSheetBecomesRefError) {
     const auto code = parseFormula("=A1", at("B2"));
     FormulaEncoder encoder;
     EXPECT_EQ(encoder.encode(*code, at("B2")), (Bytes{0x44, 0x00, 0x00, 0x00, 0xC0}));
-    EXPECT_EQ(encoder.encode(*code, at("A1")), (Bytes{0x4A, 0, 0, 0, 0}));   // tRefErrV
+    EXPECT_EQ(encoder.encode(*code, at("A1")), (Bytes{0x4A, 0, 0, 0, 0}));  // tRefErrV
     EXPECT_EQ(encoder.encode(*code, at("C3")), (Bytes{0x44, 0x01, 0x00, 0x01, 0xC0}));
     const auto area = parseFormula("=SUM(A1:A2)", at("B3"));
     const Bytes off = FormulaEncoder().encode(*area, at("A3"));
-    EXPECT_EQ(off[0], 0x2B);   // tAreaErrR
+    EXPECT_EQ(off[0], 0x2B);  // tAreaErrR
 }
 
 TEST(FormulaEncode, EveryEngineFunctionIsWrittenAndReadBackAsTheSameCall) {

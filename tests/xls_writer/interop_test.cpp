@@ -34,9 +34,16 @@ using namespace writer_test;
 
 namespace {
 
-const char* const kHeaders[] = {"DATE", "# of Orders", "$ of Orders", "# of Refunds", "$ of Refunds",
-                                "$Orders - $Refunds", "# Orders - # Refunds", "Number of Unique Visitors",
-                                "Total $ Dollars / Unique Visitors", "Total # Orders / Unique Visitors",
+const char* const kHeaders[] = {"DATE",
+                                "# of Orders",
+                                "$ of Orders",
+                                "# of Refunds",
+                                "$ of Refunds",
+                                "$Orders - $Refunds",
+                                "# Orders - # Refunds",
+                                "Number of Unique Visitors",
+                                "Total $ Dollars / Unique Visitors",
+                                "Total # Orders / Unique Visitors",
                                 "Average = $ / Unique Visitors"};
 
 void put(host::Application& app, const std::string& address, const std::string& typed) {
@@ -80,7 +87,8 @@ void buildStatsSheet(host::Application& app) {
         put(app, "J" + r, "=G" + r + "/H" + r);
         put(app, "K" + r, "=I" + r);
         put(app, "A" + t, "Total");
-        for (char c = 'B'; c <= 'J'; ++c) put(app, std::string(1, c) + t, std::string("=sum(") + c + "3:" + c + r + ")");
+        for (char c = 'B'; c <= 'J'; ++c)
+            put(app, std::string(1, c) + t, std::string("=sum(") + c + "3:" + c + r + ")");
         put(app, "K" + t, "=average(K3:K" + r + ")");
         app.range("B1").select();
         app.activeCell().setValue(double(d + 1));
@@ -100,7 +108,9 @@ void fillMixedSheet(host::Application& app) {
     app.selectSheet(2);
     host::Worksheet& sheet = app.activeWorkbook()->activeSheet();
     put(app, "A1", "plain text");
-    put(app, "A2", "Gr\xC3\xBC\xC3\x9F" "e \xE2\x82\xAC \xE6\x97\xA5\xE6\x9C\xAC \xF0\x9F\x98\x80");
+    put(app, "A2",
+        "Gr\xC3\xBC\xC3\x9F"
+        "e \xE2\x82\xAC \xE6\x97\xA5\xE6\x9C\xAC \xF0\x9F\x98\x80");
     sheet.setValue({2, 0}, host::Value::fromBoolean(true));
     sheet.setValue({3, 0}, host::Value::fromBoolean(false));
     sheet.setValue({4, 0}, host::Value::fromError(host::ErrorCode::NA));
@@ -143,13 +153,24 @@ public:
     static std::string str(const std::string& s) {
         std::string o = "\"";
         for (char16_t u : host::xls::toBiffText(s, 1 << 20).units) {
-            if (u == '"' || u == '\\') { o += '\\'; o += char(u); }
-            else if (u >= 0x20 && u < 0x7F) o += char(u);
-            else { char b[8]; std::snprintf(b, sizeof b, "\\u%04x", unsigned(u)); o += b; }
+            if (u == '"' || u == '\\') {
+                o += '\\';
+                o += char(u);
+            } else if (u >= 0x20 && u < 0x7F)
+                o += char(u);
+            else {
+                char b[8];
+                std::snprintf(b, sizeof b, "\\u%04x", unsigned(u));
+                o += b;
+            }
         }
         return o + "\"";
     }
-    static std::string num(double v) { char b[40]; std::snprintf(b, sizeof b, "%.17g", v); return b; }
+    static std::string num(double v) {
+        char b[40];
+        std::snprintf(b, sizeof b, "%.17g", v);
+        return b;
+    }
     void cell(const std::string& ref, const std::string& type, const std::string& value, bool formula,
               const std::string& extra = "") {
         line("{\"cell\": " + str(ref) + ", \"type\": " + str(type) + ", \"value\": " + value +
@@ -167,7 +188,7 @@ protected:
         char tmpl[] = "/tmp/tallomer-writer-XXXXXX";
         dir = mkdtemp(tmpl);
         statsPath = dir + "/stats.xls";
-        mixedPath = dir + "/mixed";   // saved under exactly this name, no extension
+        mixedPath = dir + "/mixed";  // saved under exactly this name, no extension
         host::Application app;
         app.setVisible(false);
         app.setDisplayAlerts(false);
@@ -215,8 +236,8 @@ void expectStatsRows(const Csv& csv, const std::vector<std::string>& dates, cons
         for (int c = 0; c < 11; ++c) {
             std::string want = kStatsValues[r][c];
             if (c == 0 && (r == 2 || r == 3)) want = dates[r - 2];
-            EXPECT_TRUE(sameField(csv[r].at(c), want)) << reader << " row " << r + 1 << " col " << c << ": "
-                                                       << csv[r].at(c) << " != " << want;
+            EXPECT_TRUE(sameField(csv[r].at(c), want))
+                << reader << " row " << r + 1 << " col " << c << ": " << csv[r].at(c) << " != " << want;
         }
     }
     for (std::size_t r = 5; r < csv.size(); ++r)
@@ -252,7 +273,8 @@ void saveLargeStatsWorkbook(const std::string& path) {
     s.setValue({0, 1}, host::Value::fromNumber(kLargeEntries));
     for (int c = 0; c < 11; ++c) s.setTyped({1, c}, kHeaders[c]);
     const auto at = [](int col) { return host::CellAddress{2, col}; };
-    const std::pair<int, const char*> formulas[] = {{5, "=C3-E3"}, {6, "=B3-D3"}, {8, "=F3/H3"}, {9, "=G3/H3"}, {10, "=I3"}};
+    const std::pair<int, const char*> formulas[] = {
+        {5, "=C3-E3"}, {6, "=B3-D3"}, {8, "=F3/H3"}, {9, "=G3/H3"}, {10, "=I3"}};
     std::vector<std::pair<int, host::FormulaPtr>> codes;
     for (const auto& [col, text] : formulas) codes.emplace_back(col, host::parseFormula(text, at(col)));
     for (int n = 0; n < kLargeEntries; ++n) {
@@ -294,7 +316,8 @@ TEST_F(WriterInterop, XlrdReadsTheStatsSheetWithItsFormats) {
     e.line("{\"active_cell\": \"Sheet2!A1\"}");
     const double widths[] = {15, 15, 15, 18, 18, 24, 24, 30, 36, 36, 36};
     for (int c = 0; c < 11; ++c)
-        e.line("{\"width\": \"Sheet1!" + std::string(1, char('A' + c)) + "\", \"value\": " + Expectations::num(widths[c] * 256) + "}");
+        e.line("{\"width\": \"Sheet1!" + std::string(1, char('A' + c)) +
+               "\", \"value\": " + Expectations::num(widths[c] * 256) + "}");
     e.line("{\"width\": \"Sheet1!L\", \"value\": null}");
     e.cell("Sheet1!A1", "text", "\"Entries\"", false, ", \"bold\": true, \"align\": \"left\"");
     e.cell("Sheet1!B1", "number", "2", false, ", \"bold\": true, \"align\": \"right\"");
@@ -330,7 +353,10 @@ TEST_F(WriterInterop, XlrdReadsEveryKindOfValueAndLongStrings) {
     e.line("{\"active_cell\": \"Sheet1!A5\"}");
     e.line("{\"active_cell\": \"Sheet2!C3\"}");
     e.cell("Sheet2!A1", "text", "\"plain text\"", false);
-    e.cell("Sheet2!A2", "text", Expectations::str("Gr\xC3\xBC\xC3\x9F" "e \xE2\x82\xAC \xE6\x97\xA5\xE6\x9C\xAC \xF0\x9F\x98\x80"), false);
+    e.cell("Sheet2!A2", "text",
+           Expectations::str("Gr\xC3\xBC\xC3\x9F"
+                             "e \xE2\x82\xAC \xE6\x97\xA5\xE6\x9C\xAC \xF0\x9F\x98\x80"),
+           false);
     e.cell("Sheet2!A3", "bool", "true", false);
     e.cell("Sheet2!A4", "bool", "false", false);
     e.cell("Sheet2!A5", "error", "\"#N/A\"", false);
@@ -338,7 +364,9 @@ TEST_F(WriterInterop, XlrdReadsEveryKindOfValueAndLongStrings) {
     e.cell("Sheet2!A7", "text", "\"abcd\"", true);
     e.cell("Sheet2!A8", "bool", "true", true);
     e.line("{\"text_length\": \"Sheet2!A9\", \"value\": 10000, \"ends\": \"xyz\"}");
-    e.line("{\"text_length\": \"Sheet2!A10\", \"value\": " + std::to_string(host::xls::toBiffText(longText(6000, "\xE2\x82\xAC", "end")).units.size()) + ", \"ends\": \"end\"}");
+    e.line("{\"text_length\": \"Sheet2!A10\", \"value\": " +
+           std::to_string(host::xls::toBiffText(longText(6000, "\xE2\x82\xAC", "end")).units.size()) +
+           ", \"ends\": \"end\"}");
     e.cell("Sheet2!A11", "number", Expectations::num(0.1 + 0.2), false);
     e.cell("Sheet2!A12", "number", Expectations::num(-123456789.25), false);
     e.cell("Sheet2!A13", "number", Expectations::num(1e300), false);
@@ -383,7 +411,9 @@ TEST_F(WriterInterop, LibreOfficeRecomputesTheSameValues) {
     const auto isFalse = [](const std::string& f) { return f == "FALSE" || f == "0"; };
     ASSERT_GE(csv.size(), 16u);
     EXPECT_EQ(csv[0][0], "plain text");
-    EXPECT_EQ(csv[1][0], "Gr\xC3\xBC\xC3\x9F" "e \xE2\x82\xAC \xE6\x97\xA5\xE6\x9C\xAC \xF0\x9F\x98\x80");
+    EXPECT_EQ(csv[1][0],
+              "Gr\xC3\xBC\xC3\x9F"
+              "e \xE2\x82\xAC \xE6\x97\xA5\xE6\x9C\xAC \xF0\x9F\x98\x80");
     EXPECT_TRUE(isTrue(csv[2][0])) << csv[2][0];
     EXPECT_TRUE(isFalse(csv[3][0])) << csv[3][0];
     EXPECT_EQ(csv[4][0], "#N/A");
@@ -420,13 +450,16 @@ TEST_F(WriterInterop, AWorkbookWhoseFatNeedsDifatSectorsReadsBackWhole) {
     entries.push_back(kLargeEntries - 1);
     for (int n : entries) {
         const std::string row = std::to_string(3 + n);
-        for (int c : {0, 2, 7}) e.cell("Sheet1!" + std::string(1, char('A' + c)) + row, "number", Expectations::num(largeValue(n, c)), false);
+        for (int c : {0, 2, 7})
+            e.cell("Sheet1!" + std::string(1, char('A' + c)) + row, "number", Expectations::num(largeValue(n, c)),
+                   false);
         e.cell("Sheet1!F" + row, "number", Expectations::num(largeValue(n, 5)), true);
         e.cell("Sheet1!J" + row, "number", Expectations::num(largeValue(n, 9)), true);
     }
     const std::string totals = std::to_string(3 + kLargeEntries);
     e.cell("Sheet1!A" + totals, "text", "\"Total\"", false);
-    for (int c : {1, 2, 5, 8}) e.cell("Sheet1!" + std::string(1, char('A' + c)) + totals, "number", Expectations::num(largeTotal(c)), true);
+    for (int c : {1, 2, 5, 8})
+        e.cell("Sheet1!" + std::string(1, char('A' + c)) + totals, "number", Expectations::num(largeTotal(c)), true);
     EXPECT_EQ(checkWithXlrd(path, e, "large"), "");
 
     const auto sheets = libreOfficeSheets({path}, largeDir);
@@ -446,7 +479,7 @@ TEST_F(WriterInterop, GnumericShowsTheCachedResults) {
     std::string messages;
     const auto sheets = gnumericSheets(statsPath, dir, &messages);
     ASSERT_EQ(sheets.size(), 3u) << "Gnumeric wrote nothing (is ssconvert installed?) " << messages;
-    EXPECT_EQ(messages, "");   // no complaint about the file
+    EXPECT_EQ(messages, "");  // no complaint about the file
     expectStatsRows(sheets[0], {"2001/02/01", "2001/02/02"}, "Gnumeric");
 
     const auto mixed = gnumericSheets(mixedPath, dir, &messages);
@@ -472,7 +505,7 @@ TEST_F(WriterInterop, AFailedSaveChangesNothing) {
     EXPECT_THROW(app.saveActiveWorkbookAs(dir + "/no such folder/book.xls"), host::HostError);
     EXPECT_THROW(app.saveActiveWorkbookAs(dir + "/"), host::HostError);
     EXPECT_THROW(app.saveActiveWorkbookAs(""), host::HostError);
-    EXPECT_THROW(app.saveActiveWorkbook(), host::HostError);   // it has no file yet
+    EXPECT_THROW(app.saveActiveWorkbook(), host::HostError);  // it has no file yet
     std::ifstream in(statsPath, std::ios::binary);
     EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), before);
 }
@@ -528,7 +561,7 @@ bool someProcessHolds(dev_t dev, ino_t ino) {
     for (const auto& process : fs::directory_iterator("/proc", ec)) {
         const std::string pid = process.path().filename().string();
         if (pid.find_first_not_of("0123456789") != std::string::npos) continue;
-        std::error_code gone;   // processes come and go meanwhile
+        std::error_code gone;  // processes come and go meanwhile
         for (const auto& fd : fs::directory_iterator(process.path() / "fd", gone)) {
             struct stat st {};
             if (stat(fd.path().c_str(), &st) == 0 && st.st_dev == dev && st.st_ino == ino) return true;
@@ -562,8 +595,10 @@ std::optional<std::string> outputOf(const std::vector<std::string>& argv, std::c
         if (poll(&p, 1, 100) <= 0) continue;
         char buffer[4096];
         const ssize_t n = read(out[0], buffer, sizeof buffer);
-        if (n > 0) output.append(buffer, std::size_t(n));
-        else ended = true;
+        if (n > 0)
+            output.append(buffer, std::size_t(n));
+        else
+            ended = true;
     }
     close(out[0]);
     int raw = 0;

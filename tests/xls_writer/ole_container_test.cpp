@@ -1,11 +1,11 @@
 // The compound file around the workbook stream: read back with libgsf's own reader, and
 // walked sector by sector the way a strict reader would, for sizes where the FAT and the
 // DIFAT grow by a sector.
-#include <gtest/gtest.h>
 #include <fcntl.h>
 #include <gsf/gsf-infile-msole.h>
 #include <gsf/gsf-infile.h>
 #include <gsf/gsf-input-stdio.h>
+#include <gtest/gtest.h>
 #include <pthread.h>
 #include <signal.h>
 #include <sys/mount.h>
@@ -46,7 +46,8 @@ std::vector<std::uint8_t> patterned(std::size_t size) {
 // Handed over in three parts, as the workbook writer does.
 std::vector<ByteSpan> inThreeParts(const std::vector<std::uint8_t>& stream) {
     const std::size_t third = stream.size() / 3;
-    return {{stream.data(), third}, {stream.data() + third, third}, {stream.data() + 2 * third, stream.size() - 2 * third}};
+    return {
+        {stream.data(), third}, {stream.data() + third, third}, {stream.data() + 2 * third, stream.size() - 2 * third}};
 }
 
 std::vector<std::uint8_t> readFile(const std::string& name) {
@@ -134,8 +135,10 @@ void expectWellFormed(const std::vector<std::uint8_t>& file, std::uint64_t strea
     std::vector<std::uint32_t> fatSectors;
     for (std::uint32_t i = 0; i < 109; ++i) {
         const std::uint32_t s = u32(h + 76 + 4 * i);
-        if (i < fatCount) fatSectors.push_back(s);
-        else EXPECT_EQ(s, kFree) << "header DIFAT place " << i;
+        if (i < fatCount)
+            fatSectors.push_back(s);
+        else
+            EXPECT_EQ(s, kFree) << "header DIFAT place " << i;
     }
     std::vector<std::uint32_t> difatSectors;
     std::uint32_t next = u32(h + 68);
@@ -147,8 +150,10 @@ void expectWellFormed(const std::vector<std::uint8_t>& file, std::uint64_t strea
         difatSectors.push_back(next);
         const std::uint8_t* p = sector(next);
         for (std::uint32_t i = 0; i < 127; ++i) {
-            if (fatSectors.size() < fatCount) fatSectors.push_back(u32(p + 4 * i));
-            else EXPECT_EQ(u32(p + 4 * i), kFree) << "DIFAT sector " << d << " place " << i;
+            if (fatSectors.size() < fatCount)
+                fatSectors.push_back(u32(p + 4 * i));
+            else
+                EXPECT_EQ(u32(p + 4 * i), kFree) << "DIFAT sector " << d << " place " << i;
         }
         next = u32(p + 508);
     }
@@ -238,8 +243,9 @@ TEST(OleContainer, ASmallStreamIsPaddedOutOfTheMiniStream) {
 // FAT places full, and one over that needs a DIFAT sector; a second DIFAT sector; a stream
 // of no whole number of sectors, as large as the largest workbooks.
 TEST(OleContainer, StreamsAroundEachBoundaryComeBackByteForByte) {
-    const std::size_t sizes[] = {4096,        4097,         126 * 512,   126 * 512 + 1, 127 * 512,
-                                 13842 * 512, 13842 * 512 + 1, 13843 * 512, 29971 * 512,  9'000'001};
+    const std::size_t sizes[] = {4096,        4097,        126 * 512,       126 * 512 + 1,
+                                 127 * 512,   13842 * 512, 13842 * 512 + 1, 13843 * 512,
+                                 29971 * 512, 9'000'001};
     for (const std::size_t size : sizes) {
         SCOPED_TRACE("stream of " + std::to_string(size) + " bytes");
         const auto stream = patterned(size);
@@ -263,7 +269,8 @@ TEST(OleContainer, TheSameStreamGivesTheSameFile) {
 // A pipe drained slowly, with signals (no SA_RESTART) landing while the writer waits: its
 // writes come back short or interrupted, and the file must still come out whole.
 TEST(OleContainer, ShortAndInterruptedWritesLoseNothing) {
-    struct sigaction quiet {}, previous {};
+    struct sigaction quiet {
+    }, previous{};
     quiet.sa_handler = [](int) {};
     sigemptyset(&quiet.sa_mask);
     ASSERT_EQ(sigaction(SIGUSR1, &quiet, &previous), 0);

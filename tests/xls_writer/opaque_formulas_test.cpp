@@ -35,8 +35,8 @@ TEST(OpaqueFormulas, GoBackAsTheyCameUntilTheCellChanges) {
     auto book = host::Workbook::createDefault();
     host::Worksheet& sheet = book->sheet(0);
     auto kept = std::make_shared<host::xls::OpaqueFormulas>();
-    const Bytes ref3d = {0x3A, 0x00, 0x00, 0x01, 0x00, 0x00, 0xC0};   // tRef3d as another writer stored it
-    const Bytes arrayTokens = {0x60, 0, 0, 0, 0, 0, 0, 0, 0x42, 0x01, 0x04, 0x00};   // SUM({1,2})
+    const Bytes ref3d = {0x3A, 0x00, 0x00, 0x01, 0x00, 0x00, 0xC0};  // tRef3d as another writer stored it
+    const Bytes arrayTokens = {0x60, 0, 0, 0, 0, 0, 0, 0, 0x42, 0x01, 0x04, 0x00};  // SUM({1,2})
     const Bytes arrayData = {1, 0, 0, 0x01, 0, 0, 0, 0, 0, 0, 0xF0, 0x3F, 0x01, 0, 0, 0, 0, 0, 0, 0, 0x40};
     const auto put = [&](host::CellAddress at, const Bytes& tokens, const Bytes& extra, const char* text) {
         const auto code = opaqueCode(text);
@@ -47,8 +47,8 @@ TEST(OpaqueFormulas, GoBackAsTheyCameUntilTheCellChanges) {
     put({1, 0}, arrayTokens, arrayData, "=SUM({1,2})");
     put({2, 0}, ref3d, {}, "=Sheet2!A2");
     put({3, 0}, ref3d, {}, "=Sheet2!A2");
-    sheet.setValue({2, 0}, host::Value::fromNumber(5));   // a new value drops A3's bytes
-    sheet.setTyped({3, 0}, "=1+1");                       // and a new formula A4's
+    sheet.setValue({2, 0}, host::Value::fromNumber(5));  // a new value drops A3's bytes
+    sheet.setTyped({3, 0}, "=1+1");  // and a new formula A4's
     book->xlsFilterData = kept;
 
     const auto records = writer_test::records(host::xls::buildWorkbookStream(*book).joined());
@@ -59,7 +59,7 @@ TEST(OpaqueFormulas, GoBackAsTheyCameUntilTheCellChanges) {
 
     const RawRecord* a2 = formulaRecord(records, 1, 0);
     ASSERT_TRUE(a2);
-    EXPECT_EQ(a2->u16(20), arrayTokens.size());   // cce counts the tokens; the rgcb follows
+    EXPECT_EQ(a2->u16(20), arrayTokens.size());  // cce counts the tokens; the rgcb follows
     Bytes both = arrayTokens;
     both.insert(both.end(), arrayData.begin(), arrayData.end());
     EXPECT_EQ(Bytes(a2->data.begin() + 22, a2->data.end()), both);

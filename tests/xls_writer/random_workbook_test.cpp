@@ -19,10 +19,21 @@ namespace {
 
 std::string utf8(char32_t c) {
     std::string s;
-    if (c < 0x80) s += char(c);
-    else if (c < 0x800) { s += char(0xC0 | c >> 6); s += char(0x80 | (c & 0x3F)); }
-    else if (c < 0x10000) { s += char(0xE0 | c >> 12); s += char(0x80 | (c >> 6 & 0x3F)); s += char(0x80 | (c & 0x3F)); }
-    else { s += char(0xF0 | c >> 18); s += char(0x80 | (c >> 12 & 0x3F)); s += char(0x80 | (c >> 6 & 0x3F)); s += char(0x80 | (c & 0x3F)); }
+    if (c < 0x80)
+        s += char(c);
+    else if (c < 0x800) {
+        s += char(0xC0 | c >> 6);
+        s += char(0x80 | (c & 0x3F));
+    } else if (c < 0x10000) {
+        s += char(0xE0 | c >> 12);
+        s += char(0x80 | (c >> 6 & 0x3F));
+        s += char(0x80 | (c & 0x3F));
+    } else {
+        s += char(0xF0 | c >> 18);
+        s += char(0x80 | (c >> 12 & 0x3F));
+        s += char(0x80 | (c >> 6 & 0x3F));
+        s += char(0x80 | (c & 0x3F));
+    }
     return s;
 }
 
@@ -33,10 +44,19 @@ std::string jsonText(const std::string& s) {
         const unsigned char b = s[i];
         char32_t c;
         int n;
-        if (b < 0x80) { c = b; n = 1; }
-        else if (b < 0xE0) { c = b & 0x1F; n = 2; }
-        else if (b < 0xF0) { c = b & 0x0F; n = 3; }
-        else { c = b & 0x07; n = 4; }
+        if (b < 0x80) {
+            c = b;
+            n = 1;
+        } else if (b < 0xE0) {
+            c = b & 0x1F;
+            n = 2;
+        } else if (b < 0xF0) {
+            c = b & 0x0F;
+            n = 3;
+        } else {
+            c = b & 0x07;
+            n = 4;
+        }
         for (int k = 1; k < n; ++k) c = c << 6 | (static_cast<unsigned char>(s[i + k]) & 0x3F);
         i += n;
         char buf[16];
@@ -63,12 +83,12 @@ public:
 
     double number() {
         switch (pick(8)) {
-            case 0: return double(int(pick(1u << 30)) - (1 << 29));            // around the RK integer range
-            case 1: return double((1 << 29) + int(pick(5)) - 2);                // just inside and outside it
+            case 0: return double(int(pick(1u << 30)) - (1 << 29));  // around the RK integer range
+            case 1: return double((1 << 29) + int(pick(5)) - 2);  // just inside and outside it
             case 2: return double(-(1 << 29) + int(pick(5)) - 2);
-            case 3: return (int(pick(2000000)) - 1000000) / 100.0;              // cents
+            case 3: return (int(pick(2000000)) - 1000000) / 100.0;  // cents
             case 4: return std::uniform_real_distribution<double>(-1e6, 1e6)(rng_);
-            case 5: return std::ldexp(1.0, int(pick(600)) - 300);               // tiny to huge powers of two
+            case 5: return std::ldexp(1.0, int(pick(600)) - 300);  // tiny to huge powers of two
             case 6: return pick(2) ? -0.0 : 0.0;
             default: return std::uniform_real_distribution<double>(0, 1)(rng_) * 1e15;
         }
@@ -81,7 +101,7 @@ public:
         for (std::size_t i = 0; i < length; ++i) {
             char32_t c = wide ? char32_t(0x20 + pick(0xD7FF - 0x20)) : char32_t(0x20 + pick(0xDF));
             if (c == 0x7F) c = 'x';
-            if (wide && pick(50) == 0) c = 0x1F600 + pick(40);   // beyond the basic plane
+            if (wide && pick(50) == 0) c = 0x1F600 + pick(40);  // beyond the basic plane
             s += utf8(c);
         }
         return s;
@@ -124,14 +144,18 @@ TEST(RandomWorkbooks, EveryValueReadsBackExactly) {
                 const host::CellAddress at{int(random.pick(rows)), int(random.pick(40))};
                 const std::string ref = "\"" + name + "!" + host::formatAddress(at, false) + "\"";
                 switch (random.pick(6)) {
-                    case 0: case 1: case 2: {
+                    case 0:
+                    case 1:
+                    case 2: {
                         const double v = random.number();
                         sheet.setValue(at, host::Value::fromNumber(v));
-                        expect += "{\"cell\": " + ref + ", \"type\": \"number\", \"exact\": true, \"value\": " + num(v) + "}\n";
+                        expect += "{\"cell\": " + ref +
+                                  ", \"type\": \"number\", \"exact\": true, \"value\": " + num(v) + "}\n";
                         break;
                     }
                     case 3: {
-                        const std::string t = random.pick(4) == 0 ? "repeated " + std::to_string(random.pick(5)) : random.text();
+                        const std::string t =
+                            random.pick(4) == 0 ? "repeated " + std::to_string(random.pick(5)) : random.text();
                         sheet.setValue(at, host::Value::fromText(t));
                         expect += "{\"cell\": " + ref + ", \"type\": \"text\", \"value\": " + jsonText(t) + "}\n";
                         break;
@@ -139,7 +163,8 @@ TEST(RandomWorkbooks, EveryValueReadsBackExactly) {
                     case 4: {
                         const bool b = random.pick(2);
                         sheet.setValue(at, host::Value::fromBoolean(b));
-                        expect += "{\"cell\": " + ref + ", \"type\": \"bool\", \"value\": " + (b ? "true" : "false") + "}\n";
+                        expect +=
+                            "{\"cell\": " + ref + ", \"type\": \"bool\", \"value\": " + (b ? "true" : "false") + "}\n";
                         break;
                     }
                     default: {
@@ -159,7 +184,8 @@ TEST(RandomWorkbooks, EveryValueReadsBackExactly) {
         std::fclose(f);
         files += " " + quote(path) + " " + quote(path + ".expect");
     }
-    const auto r = runCommand("cd " + quote(scriptPath("")) + " && " + systemPython() + " xlrd_expect.py --last-wins" + files);
+    const auto r =
+        runCommand("cd " + quote(scriptPath("")) + " && " + systemPython() + " xlrd_expect.py --last-wins" + files);
     EXPECT_EQ(r.status, 0) << r.output.substr(0, 3000);
     fs::remove_all(dir);
 }

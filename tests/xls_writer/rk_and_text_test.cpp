@@ -10,18 +10,18 @@
 using namespace host::xls;
 
 TEST(RkNumber, ValuesItHoldsComeBackBitForBit) {
-    for (double v : {0.0, 1.0, -1.0, 10.0, 250.0, 36923.0, 536870911.0, -536870912.0, 12.5, 337.5,
-                     0.08, 0.25, 1.23, -45.67, 1e300, 0.5, 32767.0}) {
+    for (double v : {0.0, 1.0, -1.0, 10.0, 250.0, 36923.0, 536870911.0, -536870912.0, 12.5, 337.5, 0.08, 0.25, 1.23,
+                     -45.67, 1e300, 0.5, 32767.0}) {
         const auto rk = encodeRk(v);
-        if (!rk) continue;   // not every value has an RK form; those that do must be exact
+        if (!rk) continue;  // not every value has an RK form; those that do must be exact
         EXPECT_EQ(decodeRk(*rk), v) << v;
     }
 }
 
 TEST(RkNumber, CommonSheetNumbersUseTheShortForm) {
     EXPECT_TRUE(encodeRk(10).has_value());
-    EXPECT_TRUE(encodeRk(36923).has_value());   // a date serial
-    EXPECT_TRUE(encodeRk(1.23).has_value());    // cents: the x100 integer form
+    EXPECT_TRUE(encodeRk(36923).has_value());  // a date serial
+    EXPECT_TRUE(encodeRk(1.23).has_value());  // cents: the x100 integer form
     EXPECT_TRUE(encodeRk(12.5).has_value());
     EXPECT_EQ(*encodeRk(10), (10u << 2) | 2u);
 }
@@ -41,7 +41,7 @@ TEST(RkNumber, NegativeZeroKeepsItsSign) {
 }
 
 TEST(BiffText, LatinTextIsCompressedOtherTextWide) {
-    const BiffText latin = toBiffText("Caf\xC3\xA9");   // é fits in one byte
+    const BiffText latin = toBiffText("Caf\xC3\xA9");  // é fits in one byte
     EXPECT_FALSE(latin.wide);
     EXPECT_EQ(latin.units, u"Caf\u00E9");
     const BiffText euro = toBiffText("\xE2\x82\xAC 5");
@@ -50,16 +50,19 @@ TEST(BiffText, LatinTextIsCompressedOtherTextWide) {
 }
 
 TEST(BiffText, CharactersBeyondTheBasicPlaneBecomeSurrogatePairs) {
-    const BiffText t = toBiffText("\xF0\x9F\x98\x80");   // U+1F600
+    const BiffText t = toBiffText("\xF0\x9F\x98\x80");  // U+1F600
     ASSERT_EQ(t.units.size(), 2u);
     EXPECT_EQ(t.units[0], 0xD83D);
     EXPECT_EQ(t.units[1], 0xDE00);
 }
 
 TEST(BiffText, MalformedUtf8BecomesReplacementCharacters) {
-    EXPECT_EQ(toBiffText("a\xFF" "b").units, u"a\uFFFDb");
-    EXPECT_EQ(toBiffText("a\xC3").units, u"a\uFFFD");               // cut short
-    EXPECT_EQ(toBiffText("\xC0\xAF").units, u"\uFFFD\uFFFD");       // overlong "/"
+    EXPECT_EQ(toBiffText("a\xFF"
+                         "b")
+                  .units,
+              u"a\uFFFDb");
+    EXPECT_EQ(toBiffText("a\xC3").units, u"a\uFFFD");  // cut short
+    EXPECT_EQ(toBiffText("\xC0\xAF").units, u"\uFFFD\uFFFD");  // overlong "/"
     EXPECT_EQ(toBiffText("\xED\xA0\x80").units, u"\uFFFD\uFFFD\uFFFD");  // encoded surrogate
 }
 

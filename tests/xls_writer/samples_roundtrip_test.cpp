@@ -82,7 +82,8 @@ TEST(SamplesRoundTrip, LibreOfficeComputesTheSameFromEveryCopy) {
     for (const auto& sample : samples()) {
         if (olderBiff(sample)) continue;
         const std::string original = dir + "/" + sample.filename().string();
-        const std::string copy = dir + "/copy-" + sample.filename().string();   // LibreOffice names its csv files after the stem
+        const std::string copy =
+            dir + "/copy-" + sample.filename().string();  // LibreOffice names its csv files after the stem
         fs::copy_file(sample, original);
         try {
             host::saveWorkbookFile(*host::loadWorkbookFile(original), copy);
@@ -94,7 +95,7 @@ TEST(SamplesRoundTrip, LibreOfficeComputesTheSameFromEveryCopy) {
         files.push_back(copy);
         pairs.emplace_back(original, copy);
     }
-    const auto sheets = libreOfficeSheets(files, dir);   // one LibreOffice run for all of them
+    const auto sheets = libreOfficeSheets(files, dir);  // one LibreOffice run for all of them
     for (const auto& [original, copy] : pairs) {
         ASSERT_EQ(sheets.count(original), 1u) << "LibreOffice wrote nothing for " << original;
         ASSERT_EQ(sheets.count(copy), 1u) << "LibreOffice wrote nothing for " << copy;

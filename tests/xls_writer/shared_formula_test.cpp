@@ -24,7 +24,7 @@ using namespace writer_test;
 
 namespace {
 
-constexpr int kRows = 6000;   // tall enough for two writers; their split falls inside a group
+constexpr int kRows = 6000;  // tall enough for two writers; their split falls inside a group
 constexpr std::uint16_t kShrFmla = 0x04BC;
 
 std::string r1(int row) { return std::to_string(row + 1); }
@@ -41,14 +41,14 @@ Formulas fillSheet(host::Worksheet& s) {
     s.beginLoad();
     for (int row = 0; row < kRows; ++row) {
         s.setValue({row, 0}, host::Value::fromNumber(row * 0.5 + 1));
-        formula(row, 1, "=A" + r1(row) + "*2");                     // one run down the whole sheet
-        if (row < 1500 && row != 1000) formula(row, 2, "=SUM(A$1:A" + r1(row) + ")");   // broken by a constant
+        formula(row, 1, "=A" + r1(row) + "*2");  // one run down the whole sheet
+        if (row < 1500 && row != 1000) formula(row, 2, "=SUM(A$1:A" + r1(row) + ")");  // broken by a constant
         if (row == 1000) s.setValue({row, 2}, host::Value::fromNumber(7));
-        if (row < 300) formula(row, 3, "=$A$1+A" + r1(row));        // absolute and relative together
-        if (row >= 1 && row < 300) formula(row, 4, "=D" + r1(row - 1) + "-A" + r1(row - 1));   // the row above
-        formula(row, 5, row % 3 == 2 ? "=B" + r1(row) : "=A" + r1(row));   // runs of two, and single cells
-        if (row < 600) formula(row, 6, "=IF(A" + r1(row) + ">10,\"big\",\"small\")");   // text results
-        formula(row, 7, "=A" + r1(row) + "+B" + r1(row));           // columns to the left
+        if (row < 300) formula(row, 3, "=$A$1+A" + r1(row));  // absolute and relative together
+        if (row >= 1 && row < 300) formula(row, 4, "=D" + r1(row - 1) + "-A" + r1(row - 1));  // the row above
+        formula(row, 5, row % 3 == 2 ? "=B" + r1(row) : "=A" + r1(row));  // runs of two, and single cells
+        if (row < 600) formula(row, 6, "=IF(A" + r1(row) + ">10,\"big\",\"small\")");  // text results
+        formula(row, 7, "=A" + r1(row) + "+B" + r1(row));  // columns to the left
     }
     s.endLoad();
     return f;
@@ -64,7 +64,7 @@ TEST(SharedFormulas, EachRunIsSharedInGroupsTheFormatAllows) {
     struct Group {
         int first, last, col, cells = 0;
     };
-    std::map<std::pair<int, int>, Group> groups;   // by their first cell
+    std::map<std::pair<int, int>, Group> groups;  // by their first cell
     std::map<int, int> groupsInColumn;
     std::size_t formulaRecords = 0, shared = 0;
     for (std::size_t i = 0; i < recs.size(); ++i) {
@@ -80,7 +80,7 @@ TEST(SharedFormulas, EachRunIsSharedInGroupsTheFormatAllows) {
         ASSERT_EQ(r.data.at(22), 0x01);
         const int anchorRow = r.u16(23), anchorCol = r.u16(25);
         EXPECT_EQ(anchorCol, col);
-        if (anchorRow == row) {   // the group's first cell: its shared tokens come next
+        if (anchorRow == row) {  // the group's first cell: its shared tokens come next
             ASSERT_LT(i + 1, recs.size());
             const RawRecord& s = recs[++i];
             ASSERT_EQ(s.type, kShrFmla) << "at row " << row;
@@ -102,7 +102,7 @@ TEST(SharedFormulas, EachRunIsSharedInGroupsTheFormatAllows) {
     for (const auto& [at, g] : groups) EXPECT_EQ(g.cells, g.last - g.first + 1) << at.first << "," << at.second;
     EXPECT_EQ(formulaRecords, formulas.size());
     EXPECT_EQ(groupsInColumn[1], (kRows + 254) / 255);
-    EXPECT_EQ(groupsInColumn[2], 4 + 2);   // 1000 rows, then 499
+    EXPECT_EQ(groupsInColumn[2], 4 + 2);  // 1000 rows, then 499
     EXPECT_EQ(groupsInColumn[5], kRows / 3);
     // Only the single cells of column F (every third row) are plain.
     EXPECT_EQ(formulaRecords - shared, std::size_t(kRows / 3));

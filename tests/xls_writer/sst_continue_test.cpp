@@ -16,7 +16,7 @@ namespace {
 
 struct Record {
     std::uint16_t type;
-    std::size_t start;   // stream position of the record header
+    std::size_t start;  // stream position of the record header
     std::vector<std::uint8_t> data;
 };
 
@@ -47,7 +47,10 @@ std::vector<std::u16string> readSst(const std::vector<Record>& recs, std::uint32
     const std::uint32_t unique = first[4] | first[5] << 8 | first[6] << 16 | first[7] << 24;
     std::vector<std::u16string> strings;
     for (std::uint32_t i = 0; i < unique; ++i) {
-        if (at == parts[part].size()) { ++part; at = 0; }
+        if (at == parts[part].size()) {
+            ++part;
+            at = 0;
+        }
         const auto* p = parts[part].data();
         EXPECT_LE(at + 3, parts[part].size()) << "string header split";
         std::size_t count = p[at] | p[at + 1] << 8;
@@ -61,8 +64,13 @@ std::vector<std::u16string> readSst(const std::vector<Record>& recs, std::uint32
                 wide = parts[part][at++] & 1;
             }
             const auto* q = parts[part].data();
-            if (wide) { s.push_back(char16_t(q[at] | q[at + 1] << 8)); at += 2; }
-            else { s.push_back(char16_t(q[at])); at += 1; }
+            if (wide) {
+                s.push_back(char16_t(q[at] | q[at + 1] << 8));
+                at += 2;
+            } else {
+                s.push_back(char16_t(q[at]));
+                at += 1;
+            }
         }
         strings.push_back(s);
     }
@@ -86,8 +94,8 @@ TEST(SstWriter, LongTableSplitsOverContinueRecordsAndReadsBack) {
     SstWriter sst;
     std::vector<std::string> texts;
     for (int i = 0; i < 3000; ++i) texts.push_back("string number " + std::to_string(i));
-    texts.push_back(std::string(20000, 'L'));                      // longer than a record
-    texts.push_back("wide \xE2\x82\xAC " + std::string(9000, 'w'));   // wide and split
+    texts.push_back(std::string(20000, 'L'));  // longer than a record
+    texts.push_back("wide \xE2\x82\xAC " + std::string(9000, 'w'));  // wide and split
     texts.push_back("");
     for (int i = 0; i < 500; ++i) texts.push_back("after " + std::to_string(i));
     for (const auto& t : texts) sst.add(t);
@@ -118,7 +126,7 @@ TEST(SstWriter, ExtSstPointsAtTheStartOfEveryBucketsFirstString) {
     for (int i = 0; i < 2000; ++i) texts.push_back("s" + std::to_string(i) + std::string(i % 50, 'x'));
     for (const auto& t : texts) sst.add(t);
     BiffRecordWriter out;
-    out.zeros(100);   // the table sits somewhere inside the stream
+    out.zeros(100);  // the table sits somewhere inside the stream
     sst.write(out);
     const auto bytes = out.copy();
     std::vector<std::uint8_t> stream(bytes.begin() + 100, bytes.end());

@@ -10,9 +10,16 @@
 
 namespace {
 
-const char* const kHeaders[] = {"DATE", "# of Orders", "$ of Orders", "# of Refunds", "$ of Refunds",
-                                "$Orders - $Refunds", "# Orders - # Refunds", "Number of Unique Visitors",
-                                "Total $ Dollars / Unique Visitors", "Total # Orders / Unique Visitors",
+const char* const kHeaders[] = {"DATE",
+                                "# of Orders",
+                                "$ of Orders",
+                                "# of Refunds",
+                                "$ of Refunds",
+                                "$Orders - $Refunds",
+                                "# Orders - # Refunds",
+                                "Number of Unique Visitors",
+                                "Total $ Dollars / Unique Visitors",
+                                "Total # Orders / Unique Visitors",
                                 "Average = $ / Unique Visitors"};
 
 void writeStats(int entries, const std::string& path) {
@@ -32,7 +39,7 @@ void writeStats(int entries, const std::string& path) {
         s.setTyped({row, 2}, std::to_string(250 + n % 13) + ".25");
         s.setTyped({row, 3}, std::to_string(n % 3));
         s.setTyped({row, 4}, std::to_string((n % 3) * 12.5));
-        s.setTyped({row, 7}, std::to_string(n % 17 == 0 ? 0 : 100 + n % 11));   // a zero gives #DIV/0!
+        s.setTyped({row, 7}, std::to_string(n % 17 == 0 ? 0 : 100 + n % 11));  // a zero gives #DIV/0!
         s.setTyped({row, 5}, "=C" + r + "-E" + r);
         s.setTyped({row, 6}, "=B" + r + "-D" + r);
         s.setTyped({row, 8}, "=F" + r + "/H" + r);

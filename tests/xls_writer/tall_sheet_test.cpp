@@ -10,9 +10,9 @@
 
 #include "host/host_error.h"
 #include "host/workbook.h"
-#include "xls/biff_constants.h"
 #include "raw_records.h"
 #include "too_long_formula.h"
+#include "xls/biff_constants.h"
 #include "xls/workbook_writer.h"
 
 using namespace host::xls;
@@ -49,7 +49,7 @@ TEST(TallSheet, TwoWritersWriteWhatOneWould) {
         if (row % 1000 == 999) text(row, 3, "rare " + std::to_string(row));
         sheet.setValue({row, 1}, host::Value::fromNumber(row * 0.5));
         if (row % 3 == 0) sheet.setTyped({row, 2}, "=B" + std::to_string(row + 1) + "&\"!\"");
-        if (row % 11 == 0) sheet.setBold({{row, 4}, {row, 4}}, true);   // a styled blank
+        if (row % 11 == 0) sheet.setBold({{row, 4}, {row, 4}}, true);  // a styled blank
     }
     text(8999, 0, "Total");
     sheet.endLoad();
@@ -116,7 +116,7 @@ TEST(TallSheet, TwoWritersWriteWhatOneWould) {
 
 TEST(TallSheet, AFormulaTooLongInEitherHalfFailsTheWholeStream) {
     const host::FormulaPtr tooLong = writer_test::formulaTooLongToSave();
-    for (int badRow : {100, 8500}) {   // one row for each writer
+    for (int badRow : {100, 8500}) {  // one row for each writer
         auto book = host::Workbook::createDefault();
         host::Worksheet& sheet = book->sheet(0);
         sheet.beginLoad();

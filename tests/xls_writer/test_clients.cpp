@@ -28,8 +28,10 @@ CommandResult runCommand(const std::string& command) {
 std::string quote(const std::string& s) {
     std::string out = "'";
     for (char c : s) {
-        if (c == '\'') out += "'\\''";
-        else out += c;
+        if (c == '\'')
+            out += "'\\''";
+        else
+            out += c;
     }
     return out + "'";
 }
@@ -50,9 +52,13 @@ Csv readCsv(const std::string& path) {
     for (std::size_t i = 0; i < text.size(); ++i) {
         const char c = text[i];
         if (quoted) {
-            if (c == '"' && i + 1 < text.size() && text[i + 1] == '"') { field += '"'; ++i; }
-            else if (c == '"') quoted = false;
-            else field += c;
+            if (c == '"' && i + 1 < text.size() && text[i + 1] == '"') {
+                field += '"';
+                ++i;
+            } else if (c == '"')
+                quoted = false;
+            else
+                field += c;
         } else if (c == '"') {
             quoted = true;
         } else if (c == ',') {
@@ -76,13 +82,12 @@ Csv readCsv(const std::string& path) {
 }
 
 std::map<std::string, std::map<std::string, Csv>> libreOfficeSheets(const std::vector<std::string>& files,
-                                                                     const std::string& workDir) {
+                                                                    const std::string& workDir) {
     const std::string out = workDir + "/lo-csv";
     fs::create_directories(out);
     // Field separator, text quote, UTF-8, from line 1, values rather than formatted text,
     // every sheet to its own file.
-    std::string command = "soffice --headless -env:UserInstallation=file://" + workDir +
-                          "/lo-profile --convert-to " +
+    std::string command = "soffice --headless -env:UserInstallation=file://" + workDir + "/lo-profile --convert-to " +
                           quote("csv:Text - txt - csv (StarCalc):44,34,76,1,,1033,false,true,false,false,false,-1") +
                           " --outdir " + quote(out);
     for (const auto& f : files) command += " " + quote(f);
@@ -103,7 +108,8 @@ std::vector<Csv> gnumericSheets(const std::string& file, const std::string& work
     const auto r = runCommand("ssconvert -S " + quote(file) + " " + quote(out));
     if (messages) *messages = r.output;
     std::vector<Csv> sheets;
-    for (int i = 0; fs::exists(out + "." + std::to_string(i)); ++i) sheets.push_back(readCsv(out + "." + std::to_string(i)));
+    for (int i = 0; fs::exists(out + "." + std::to_string(i)); ++i)
+        sheets.push_back(readCsv(out + "." + std::to_string(i)));
     return sheets;
 }
 

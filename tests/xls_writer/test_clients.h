@@ -9,7 +9,7 @@ namespace writer_test {
 
 struct CommandResult {
     int status = -1;
-    std::string output;   // stdout and stderr together
+    std::string output;  // stdout and stderr together
 };
 
 CommandResult runCommand(const std::string& command);
@@ -26,11 +26,10 @@ Csv readCsv(const std::string& path);
 // Every sheet of every file as csv, in one LibreOffice run: result[file][sheet name].
 // LibreOffice recomputes every formula of an .xls as it loads it.
 std::map<std::string, std::map<std::string, Csv>> libreOfficeSheets(const std::vector<std::string>& files,
-                                                                     const std::string& workDir);
+                                                                    const std::string& workDir);
 // Every sheet of a file as csv by Gnumeric, which shows the cached formula results.
 // `messages` gets whatever ssconvert said (warnings about the file, if any).
-std::vector<Csv> gnumericSheets(const std::string& file, const std::string& workDir,
-                                std::string* messages = nullptr);
+std::vector<Csv> gnumericSheets(const std::string& file, const std::string& workDir, std::string* messages = nullptr);
 
 // Two fields the same: numbers within a relative 1e-9 (readers print them differently),
 // anything else as text.

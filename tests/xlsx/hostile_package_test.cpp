@@ -56,22 +56,30 @@ TEST(HostileXlsx, SoundPackageOpensAndEachHostileOneIsRefusedSayingWhy) {
                   .find("thousandfold"),
               std::string::npos);
     // Entities: the billion laughs never get a chance.
-    EXPECT_NE(errorOpening(f, "{'xl/sharedStrings.xml': '<?xml version=\"1.0\"?><!DOCTYPE l [<!ENTITY a \"aaaaaaaaaa\">"
-                              "<!ENTITY b \"&a;&a;&a;&a;&a;&a;&a;&a;&a;&a;\">]><sst><si><t>&b;</t></si></sst>'}")
+    EXPECT_NE(errorOpening(f,
+                           "{'xl/sharedStrings.xml': '<?xml version=\"1.0\"?><!DOCTYPE l [<!ENTITY a \"aaaaaaaaaa\">"
+                           "<!ENTITY b \"&a;&a;&a;&a;&a;&a;&a;&a;&a;&a;\">]><sst><si><t>&b;</t></si></sst>'}")
                   .find("document type"),
               std::string::npos);
-    EXPECT_NE(errorOpening(f, "{'xl/worksheets/sheet1.xml': '<worksheet>' + '<x>' * 100000 + '</x>' * 100000 + '</worksheet>'}")
+    EXPECT_NE(errorOpening(
+                  f, "{'xl/worksheets/sheet1.xml': '<worksheet>' + '<x>' * 100000 + '</x>' * 100000 + '</worksheet>'}")
                   .find("nested too deeply"),
               std::string::npos);
     EXPECT_NE(errorOpening(f, sheet("<row r=\"1\"><c r=\"XFE1\"><v>1</v></c></row>")).find("XFD"), std::string::npos);
-    EXPECT_NE(errorOpening(f, sheet("<row r=\"1\"><c r=\"A1048577\"><v>1</v></c></row>")).find("1048576"), std::string::npos);
-    EXPECT_NE(errorOpening(f, sheet("<row r=\"1\"><c r=\"IW1\"><v>1</v></c></row>")).find("IV65536"), std::string::npos);
+    EXPECT_NE(errorOpening(f, sheet("<row r=\"1\"><c r=\"A1048577\"><v>1</v></c></row>")).find("1048576"),
+              std::string::npos);
+    EXPECT_NE(errorOpening(f, sheet("<row r=\"1\"><c r=\"IW1\"><v>1</v></c></row>")).find("IV65536"),
+              std::string::npos);
     EXPECT_NE(errorOpening(f, sheet("<row r=\"1\"><c r=\"A1\" t=\"s\"><v>7</v></c></row>")).find("shared string"),
               std::string::npos);
-    EXPECT_NE(errorOpening(f, sheet("<row r=\"1\"><c r=\"A1\"><v>12abc</v></c></row>")).find("no number"), std::string::npos);
+    EXPECT_NE(errorOpening(f, sheet("<row r=\"1\"><c r=\"A1\"><v>12abc</v></c></row>")).find("no number"),
+              std::string::npos);
     // A claimed count of strings reserves nothing; a real flood of them is refused.
-    EXPECT_EQ(errorOpening(f, "{'xl/sharedStrings.xml': '<sst count=\"4000000000\" uniqueCount=\"4000000000\"><si><t>a</t></si></sst>'}"),
-              "(opened)");
+    EXPECT_EQ(
+        errorOpening(
+            f,
+            "{'xl/sharedStrings.xml': '<sst count=\"4000000000\" uniqueCount=\"4000000000\"><si><t>a</t></si></sst>'}"),
+        "(opened)");
     EXPECT_NE(errorOpening(f, "{'xl/sharedStrings.xml': '<sst>' + '<si><t>ab</t></si>' * 5000000 + '</sst>'}"),
               "(opened)");
     EXPECT_NE(errorOpening(f, "{'xl/workbook.xml': '<workbook><sheets></sheets></workbook>'}").find("no worksheet"),
@@ -98,6 +106,5 @@ TEST(HostileXlsx, TruncatedOrDamagedContainerIsRefused) {
     std::ofstream(bad, std::ios::binary).write(flipped.data(), static_cast<std::streamsize>(flipped.size()));
     try {
         host::loadWorkbookFile(bad);
-    } catch (const host::HostError&) {
-    }
+    } catch (const host::HostError&) {}
 }

@@ -48,7 +48,7 @@ void expectStatsValues(const host::Workbook& wb, const std::string& who) {
     EXPECT_EQ(ws.value({0, 1}), host::Value::fromNumber(2));
     const host::CellValue date = ws.read({2, 0});
     EXPECT_TRUE(date.isDate);
-    EXPECT_EQ(date.value, host::Value::fromNumber(36923));   // 1 February 2001
+    EXPECT_EQ(date.value, host::Value::fromNumber(36923));  // 1 February 2001
     EXPECT_EQ(ws.value({2, 1}), host::Value::fromNumber(10));
     EXPECT_EQ(ws.value({2, 2}), host::Value::fromNumber(250.5));
     EXPECT_EQ(ws.value({2, 3}), host::Value::fromBoolean(true));
@@ -116,20 +116,21 @@ for r, t in texts.items():
 ws['C12'] = '=$A$1-B12'
 ws['C13'] = '=SUM(C1:C12)'
 wb.save(sys.argv[1])
-)PY", quote(book));
+)PY",
+           quote(book));
     const auto wb = host::loadWorkbookFile(book);
     const host::Worksheet& ws = wb->sheet(0);
     const std::vector<std::pair<int, std::string>> expected = {
-        {1, "=A1-B1"}, {2, "=A2-B2"}, {3, "=A3-B3"}, {4, "=A4*4"}, {5, "=A5*5"}, {6, "=A6-B6"},
-        {8, "=A8-B8"}, {10, "=A10-B10"}, {11, "=$A$1-B11"}, {12, "=$A$1-B12"}};
+        {1, "=A1-B1"}, {2, "=A2-B2"}, {3, "=A3-B3"},    {4, "=A4*4"},      {5, "=A5*5"},
+        {6, "=A6-B6"}, {8, "=A8-B8"}, {10, "=A10-B10"}, {11, "=$A$1-B11"}, {12, "=$A$1-B12"}};
     for (const auto& [row, text] : expected) {
         EXPECT_EQ(ws.formulaText({row - 1, 2}), text) << row;
     }
-    EXPECT_EQ(ws.value({3, 2}), host::Value::fromNumber(160));   // A4*4, not A4-B4
+    EXPECT_EQ(ws.value({3, 2}), host::Value::fromNumber(160));  // A4*4, not A4-B4
     EXPECT_EQ(ws.value({4, 2}), host::Value::fromNumber(250));
     EXPECT_EQ(ws.value({5, 2}), host::Value::fromNumber(54));
     EXPECT_EQ(ws.value({6, 2}), host::Value::fromNumber(63));
-    EXPECT_EQ(ws.value({10, 2}), host::Value::fromNumber(-1));   // $A$1 stays A1
+    EXPECT_EQ(ws.value({10, 2}), host::Value::fromNumber(-1));  // $A$1 stays A1
     EXPECT_EQ(ws.value({11, 2}), host::Value::fromNumber(-2));
 }
 
@@ -150,7 +151,7 @@ TEST(XlsxInterop, WhatWeWriteReadsInOpenpyxlLibreOfficeAndGnumeric) {
     ws.setValue({2, 6}, host::Value::fromBoolean(false));
     ws.setColumnWidth(2, 15);
     ws.selectCell({3, 0});
-    const std::string ours = f.file("ours.XLSX");   // the ending in any case gives the format
+    const std::string ours = f.file("ours.XLSX");  // the ending in any case gives the format
     host::saveWorkbookFile(*wb, ours);
     ASSERT_EQ(bytesOf(ours).at(0), 'P');
 
@@ -162,7 +163,8 @@ for a in ['A1', 'B1', 'A3', 'B3', 'C3', 'D3', 'E3', 'F3', 'G3']:
     c = ws[a]
     print(a, repr(c.value), c.number_format, c.font.b, c.alignment.horizontal)
 print('width', round(ws.column_dimensions['C'].width, 2), ws.sheet_view.selection[0].activeCell)
-)PY", quote(ours));
+)PY",
+                                    quote(ours));
     EXPECT_NE(seen.find("A1 'Entries' General True None"), std::string::npos) << seen;
     EXPECT_NE(seen.find("B1 1 General False right"), std::string::npos) << seen;
     EXPECT_NE(seen.find("A3 datetime.datetime(2001, 2, 1, 0, 0)"), std::string::npos) << seen;
@@ -189,7 +191,7 @@ TEST(XlsxInterop, StatsWorkbookSubmittedInOneFormatAndSavedInTheOtherKeepsEveryC
     python(kOpenpyxlBook, quote(book));
     auto app = std::make_unique<host::Application>();
     host::Workbook& wb = app->openWorkbook(sofficeConvert(f, book, "xlsx"));
-    wb.sheet(0).setTyped({5, 1}, "=B3*2");   // a change after opening, as Submit makes
+    wb.sheet(0).setTyped({5, 1}, "=B3*2");  // a change after opening, as Submit makes
     app->saveActiveWorkbookAs(f.file("as.xls"));
     EXPECT_EQ(wb.fileFormat, host::Workbook::FileFormat::Xls);
     const auto back = host::loadWorkbookFile(f.file("as.xls"));
@@ -211,7 +213,7 @@ TEST(XlsxInterop, StatsWorkbookSubmittedInOneFormatAndSavedInTheOtherKeepsEveryC
     compare(fromXls, *host::loadWorkbookFile(f.file("again.xlsx")));
     std::filesystem::rename(f.file("again.xlsx"), f.file("noext"));
     host::Workbook& noExt = app->openWorkbook(f.file("noext"));
-    EXPECT_EQ(noExt.fileFormat, host::Workbook::FileFormat::Xlsx);   // told by its bytes
+    EXPECT_EQ(noExt.fileFormat, host::Workbook::FileFormat::Xlsx);  // told by its bytes
     noExt.sheet(0).setTyped({6, 1}, "7");
     app->saveActiveWorkbook();
     EXPECT_EQ(bytesOf(f.file("noext"))[0], 'P');
@@ -222,11 +224,16 @@ TEST(XlsxInterop, TextsWithControlCharactersAndUnderscoresComeBackAsTyped) {
     // XML carries no control characters: writers spell them "_x0001_". LibreOffice spells a
     // typed "_x0041_" "_x005F_x0041_"; libxlsxwriter leaves it as typed.
     Folder f;
-    const std::vector<std::string> texts = {"a\x01" "b\x1f" "c", "tab\tline\nbreak", "typed _x0041_ and _x005F_", "_x", "x_"};
+    const std::vector<std::string> texts = {
+        "a\x01"
+        "b\x1f"
+        "c",
+        "tab\tline\nbreak", "typed _x0041_ and _x005F_", "_x", "x_"};
     auto wb = host::Workbook::createDefault();
     for (std::size_t i = 0; i < texts.size(); ++i) {
         wb->sheet(0).setValue({static_cast<int>(i), 0}, host::Value::fromText(texts[i]));
-        wb->sheet(0).setTyped({static_cast<int>(i), 1}, "=A" + std::to_string(i + 1) + "&\"\"");   // the same as a result
+        wb->sheet(0).setTyped({static_cast<int>(i), 1},
+                              "=A" + std::to_string(i + 1) + "&\"\"");  // the same as a result
     }
     host::saveWorkbookFile(*wb, f.file("ours.xls"));
     host::saveWorkbookFile(*wb, f.file("ours.xlsx"));
@@ -244,13 +251,14 @@ TEST(XlsxInterop, ControlCharactersWhereXmlHasNoSpellingForThemNeverMakeAnUnread
     auto wb = host::Workbook::createDefault();
     host::Worksheet& ws = wb->sheet(0);
     ws.setTyped({0, 0}, "2");
-    ws.setNumberFormat({{0, 0}, {0, 0}}, "0.00\"\x02 units\"");   // the character is left out
-    ws.setTyped({1, 0}, "=\"a\x01\"&A1");                        // saved as its result
+    ws.setNumberFormat({{0, 0}, {0, 0}}, "0.00\"\x02 units\"");  // the character is left out
+    ws.setTyped({1, 0}, "=\"a\x01\"&A1");  // saved as its result
     const std::string path = f.file("ctl.xlsx");
     host::saveWorkbookFile(*wb, path);
     const auto back = host::loadWorkbookFile(path);
     EXPECT_EQ(back->sheet(0).style({0, 0}).numberFormat, "0.00\" units\"");
-    EXPECT_EQ(back->sheet(0).value({1, 0}), host::Value::fromText("a\x01" "2"));
+    EXPECT_EQ(back->sheet(0).value({1, 0}), host::Value::fromText("a\x01"
+                                                                  "2"));
     // A sheet name no .xlsx workbook can hold is refused, saying why, and the file stays.
     wb->addSheet("a\x01name");
     try {
@@ -276,7 +284,8 @@ ws['A2'] = datetime.datetime(2001, 2, 1, 12, 0, 0)
 ws['A3'] = datetime.date(1900, 2, 28)
 ws['A4'] = datetime.date(1900, 3, 1)
 wb.save(sys.argv[1])
-)PY", quote(book));
+)PY",
+           quote(book));
     const auto wb = host::loadWorkbookFile(book);
     const host::Worksheet& ws = wb->sheet(0);
     EXPECT_EQ(ws.value({0, 0}), host::Value::fromNumber(36923));

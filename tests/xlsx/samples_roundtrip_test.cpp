@@ -57,7 +57,7 @@ struct SeenCell {
     char kind;
     std::string text;
 };
-using SeenCells = std::map<std::string, std::map<std::string, SeenCell>>;   // file -> "sheet!A1" -> cell
+using SeenCells = std::map<std::string, std::map<std::string, SeenCell>>;  // file -> "sheet!A1" -> cell
 
 SeenCells parseSeen(const std::string& out) {
     SeenCells seen;
@@ -89,7 +89,9 @@ SeenCells parseSeen(const std::string& out) {
 
 // The numbers libxlsxwriter writes carry 16 significant digits: a result that needs the
 // 17th comes back a unit of the last place away.
-bool closeEnough(double a, double b) { return a == b || std::fabs(a - b) <= 1e-15 * std::max(std::fabs(a), std::fabs(b)); }
+bool closeEnough(double a, double b) {
+    return a == b || std::fabs(a - b) <= 1e-15 * std::max(std::fabs(a), std::fabs(b));
+}
 
 // openpyxl turns a date into a date and time to the microsecond and has no 29 February 1900,
 // so the serials it gives back are that close, and a day short before 1 March 1900.
@@ -146,7 +148,8 @@ void expectOpenpyxlSees(const host::Workbook& opened, const std::map<std::string
     for (int s = 0; s < opened.sheetCount(); ++s) {
         const host::Worksheet& ws = opened.sheet(s);
         ws.forEachCell([&](const host::CellView& c) {
-            if (c.value.kind == host::Value::Kind::Empty || (c.value.kind == host::Value::Kind::Text && c.value.text.empty()))
+            if (c.value.kind == host::Value::Kind::Empty ||
+                (c.value.kind == host::Value::Kind::Text && c.value.text.empty()))
                 return;
             ++valued;
             const std::string key = std::to_string(s) + "!" + host::formatAddress(c.at, false);
@@ -255,7 +258,8 @@ ws['A1'] = datetime.date(2017, 2, 27); ws['A1'].number_format = 'm/d/yyyy'
 ws['A2'] = '=A1+1'; ws['A2'].number_format = 'm/d/yyyy'
 ws['A3'] = '=A2-A1'
 wb.save(sys.argv[1])
-)PY", quote(book));
+)PY",
+           quote(book));
     auto wb = host::loadWorkbookFile(book);
     ASSERT_TRUE(wb->date1904);
     const std::string copy = f.file("copy.xlsx");
@@ -265,7 +269,8 @@ wb.save(sys.argv[1])
 import sys, openpyxl
 ws = openpyxl.load_workbook(sys.argv[1], data_only=True).active
 print(ws['A1'].value.date(), ws['A2'].value.date(), ws['A3'].value)
-)PY", quote(copy));
+)PY",
+                                    quote(copy));
     EXPECT_EQ(seen, "2017-02-27 2017-02-28 1\n");
 }
 
@@ -285,7 +290,8 @@ for path in sys.argv[1:]:
         if xlrd.open_workbook(path, on_demand=True).name_obj_list: print(path)
     except Exception:
         pass
-)PY", names);
+)PY",
+                                     names);
     int saved = 0;
     for (const auto& file : files) {
         SCOPED_TRACE(file.string());
@@ -293,7 +299,7 @@ for path in sys.argv[1:]:
         try {
             wb = host::loadWorkbookFile(file.string());
         } catch (const host::HostError&) {
-            continue;   // the older BIFF versions the program refuses, saying so
+            continue;  // the older BIFF versions the program refuses, saying so
         }
         const std::string copy = f.file(file.stem().string() + ".xlsx");
         host::saveWorkbookFile(*wb, copy);

@@ -45,7 +45,7 @@ TEST(XlsxStatsAcrossFormats, DaysSubmittedInEachFormatByTurnsKeepEveryCell) {
     cmd("add --new " + quote(kept) + " " + days[0]);
     for (int i = 1; i < 4; ++i) cmd("add " + quote(kept) + " " + days[i]);
 
-    EXPECT_EQ(firstBytes(a, 4), std::string("PK\3\4", 4));   // add saves in the file's own format
+    EXPECT_EQ(firstBytes(a, 4), std::string("PK\3\4", 4));  // add saves in the file's own format
     EXPECT_EQ(firstBytes(b, 4), "\xD0\xCF\x11\xE0");
     EXPECT_EQ(firstBytes(c, 4), std::string("PK\3\4", 4));
     EXPECT_EQ(cmd("dump " + quote(c)), cmd("dump " + quote(kept)));
@@ -66,7 +66,8 @@ TEST(XlsxStatsAcrossFormats, DaysSubmittedInEachFormatByTurnsKeepEveryCell) {
         int other = 0;
         viaXlsx->sheet(s).forEachCell([&](const host::CellView&) { ++other; });
         EXPECT_EQ(other, cells) << s;
-        for (int col = 0; col < 11; ++col) EXPECT_EQ(viaXlsx->sheet(s).columnWidth(col), inXls->sheet(s).columnWidth(col));
+        for (int col = 0; col < 11; ++col)
+            EXPECT_EQ(viaXlsx->sheet(s).columnWidth(col), inXls->sheet(s).columnWidth(col));
     }
 
     const std::string seen = python(R"PY(
@@ -74,8 +75,10 @@ import sys, openpyxl
 ws = openpyxl.load_workbook(sys.argv[1], data_only=True).worksheets[0]
 for r in range(3, 8):
     print([ws.cell(r, c).value for c in range(1, 12)][:8])
-)PY", quote(c));
-    EXPECT_NE(seen.find("[datetime.datetime(2001, 2, 4, 0, 0), 15, 420.75, 2, 35.5, 385.25, 13, 130]"), std::string::npos)
+)PY",
+                                    quote(c));
+    EXPECT_NE(seen.find("[datetime.datetime(2001, 2, 4, 0, 0), 15, 420.75, 2, 35.5, 385.25, 13, 130]"),
+              std::string::npos)
         << seen;
     EXPECT_NE(seen.find("['Total', 46, 1071.25, 3, 55.5, 1015.75, 43, 430]"), std::string::npos) << seen;
 }

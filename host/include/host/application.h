@@ -17,10 +17,10 @@ class Application;
 class Range {
 public:
     Range(Application& app, Worksheet& sheet, CellRange cells) : app_(&app), sheet_(&sheet), cells_(cells) {}
-    void select();                              // its top-left cell becomes the active cell
-    double columnWidth() const;                 // of its first column
-    void setColumnWidth(double width);          // every column it spans
-    void setBold(bool bold);                    // Font.Bold
+    void select();  // its top-left cell becomes the active cell
+    double columnWidth() const;  // of its first column
+    void setColumnWidth(double width);  // every column it spans
+    void setBold(bool bold);  // Font.Bold
     void setHorizontalAlignment(int xlConstant);  // xlRight -4152, xlLeft -4131, xlCenter, xlGeneral
     const CellRange& cells() const { return cells_; }
 
@@ -34,10 +34,10 @@ private:
 class ActiveCell {
 public:
     ActiveCell(Application& app, Worksheet& sheet) : app_(&app), sheet_(&sheet) {}
-    CellValue value() const;                    // a formula's current result
-    void setValue(std::string_view typed);      // taken as if typed
+    CellValue value() const;  // a formula's current result
+    void setValue(std::string_view typed);  // taken as if typed
     void setValue(double number);
-    std::string address() const;                // absolute form, "$B$7"
+    std::string address() const;  // absolute form, "$B$7"
     CellAddress position() const;
 
 private:
@@ -58,16 +58,16 @@ public:
 
     // Workbooks.Add and Workbooks.Open: the new workbook becomes the active one.
     Workbook& addWorkbook();
-    Workbook& openWorkbook(const std::string& path);   // HostError saying why it cannot be read
+    Workbook& openWorkbook(const std::string& path);  // HostError saying why it cannot be read
 
     // ActiveWorkbook; nullptr when no workbook is open.
     Workbook* activeWorkbook();
-    void closeActiveWorkbook();                         // drops unsaved changes, no prompt
+    void closeActiveWorkbook();  // drops unsaved changes, no prompt
     // Workbooks(n).Activate: makes an open workbook the active one (HostError when it is not
     // one of the open workbooks).
     void activateWorkbook(Workbook& workbook);
-    void saveActiveWorkbook();                          // to its own path; HostError when it has none
-    void saveActiveWorkbookAs(const std::string& path); // replaces a file without a prompt
+    void saveActiveWorkbook();  // to its own path; HostError when it has none
+    void saveActiveWorkbookAs(const std::string& path);  // replaces a file without a prompt
 
     // Sheets(n).Select on the active workbook, n counted from 1 as the object model does.
     void selectSheet(int oneBased);
@@ -89,7 +89,7 @@ public:
     //   "ActiveCell" (taking ActiveCell), "ActiveCell.Value", "ActiveCell.Value=",
     //   "ActiveCell.Address", "ActiveCell.Position".
     std::function<void(std::string_view operation)> beforeOperation;
-    void check(std::string_view operation);             // calls beforeOperation; throws after quit
+    void check(std::string_view operation);  // calls beforeOperation; throws after quit
     // Throws HostError when `sheet` belongs to no open workbook (a Range or ActiveCell kept
     // past the Close of its workbook).
     void requireOpenSheet(const Worksheet* sheet) const;

@@ -11,8 +11,8 @@ namespace host {
 // system's time resolution; the checksum alone would mean reading every file twice to compare.
 struct FileFingerprint {
     std::uint64_t size = 0;
-    std::int64_t modifiedNs = 0;   // st_mtim, nanoseconds since the epoch
-    std::uint64_t checksum = 0;    // fingerprintChecksum of the whole file
+    std::int64_t modifiedNs = 0;  // st_mtim, nanoseconds since the epoch
+    std::uint64_t checksum = 0;  // fingerprintChecksum of the whole file
 
     bool operator==(const FileFingerprint&) const = default;
 };
@@ -22,7 +22,6 @@ struct FileFingerprint {
 std::optional<FileFingerprint> fingerprintFile(const std::string& path);
 
 // The checksum fingerprintFile uses, over bytes already in memory.
-std::uint64_t fingerprintChecksum(const void* data, std::size_t size,
-                                  std::uint64_t seed = 0xcbf29ce484222325ULL);
+std::uint64_t fingerprintChecksum(const void* data, std::size_t size, std::uint64_t seed = 0xcbf29ce484222325ULL);
 
 }  // namespace host

@@ -22,19 +22,36 @@ namespace host {
 
 enum class TokenKind : std::uint8_t {
     // operands
-    Number, String, Boolean, Error, Missing,  // Missing: an omitted argument, IF(A1,,2)
-    Ref, Area,
+    Number,
+    String,
+    Boolean,
+    Error,
+    Missing,  // Missing: an omitted argument, IF(A1,,2)
+    Ref,
+    Area,
     // operators
-    Add, Sub, Mul, Div, Pow, Concat,
-    Lt, Le, Eq, Ge, Gt, Ne,
-    Plus, Minus, Percent,  // unary + and -, postfix %
-    Paren,                 // parentheses as written, kept so the text reads back the same
-    Func,                  // function call: func, with argc arguments
+    Add,
+    Sub,
+    Mul,
+    Div,
+    Pow,
+    Concat,
+    Lt,
+    Le,
+    Eq,
+    Ge,
+    Gt,
+    Ne,
+    Plus,
+    Minus,
+    Percent,  // unary + and -, postfix %
+    Paren,  // parentheses as written, kept so the text reads back the same
+    Func,  // function call: func, with argc arguments
 };
 
 struct RefPart {
-    int row = 0;          // offset when rowRelative, else zero-based row
-    int col = 0;          // offset when colRelative, else zero-based column
+    int row = 0;  // offset when rowRelative, else zero-based row
+    int col = 0;  // offset when colRelative, else zero-based column
     bool rowRelative = true;
     bool colRelative = true;
     friend bool operator==(const RefPart&, const RefPart&) = default;
@@ -46,14 +63,14 @@ struct RefPart {
 
 struct Token {
     TokenKind kind = TokenKind::Number;
-    std::uint8_t argc = 0;    // Func
+    std::uint8_t argc = 0;  // Func
     FunctionId func = FunctionId::Count;  // Func
-    double number = 0;        // Number
-    std::uint32_t string = 0; // String: index into FormulaCode::strings
-    bool boolean = false;     // Boolean
+    double number = 0;  // Number
+    std::uint32_t string = 0;  // String: index into FormulaCode::strings
+    bool boolean = false;  // Boolean
     ErrorCode error = ErrorCode::Value;  // Error
-    RefPart a;                // Ref, Area (first corner)
-    RefPart b;                // Area (second corner)
+    RefPart a;  // Ref, Area (first corner)
+    RefPart b;  // Area (second corner)
     friend bool operator==(const Token&, const Token&) = default;
 };
 

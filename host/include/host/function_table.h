@@ -7,15 +7,65 @@ namespace host {
 // The functions the formula engine computes, by the engine's own codes. File formats map these
 // codes to theirs on their own side (the .xls filter's BIFF function map).
 enum class FunctionId : std::uint16_t {
-    Count, If, IsNa, IsError, Sum, Average, Min, Max, Na, Pi, Sqrt, Exp, Ln, Log10, Abs, Int,
-    Sign, Round, Len, Value, And, Or, Not, Mod, Date, Day, Month, Year, Choose, Lower, Upper,
-    IsErr, IsText, IsNumber, IsBlank, CountA, Product, IsNonText, Trunc, IsLogical, RoundUp,
-    RoundDown, Concatenate, Power, SumIf, CountIf, AverageIf, SumProduct, VLookup, Match, Index,
-    IfError, Weekday, Today, Text,
+    Count,
+    If,
+    IsNa,
+    IsError,
+    Sum,
+    Average,
+    Min,
+    Max,
+    Na,
+    Pi,
+    Sqrt,
+    Exp,
+    Ln,
+    Log10,
+    Abs,
+    Int,
+    Sign,
+    Round,
+    Len,
+    Value,
+    And,
+    Or,
+    Not,
+    Mod,
+    Date,
+    Day,
+    Month,
+    Year,
+    Choose,
+    Lower,
+    Upper,
+    IsErr,
+    IsText,
+    IsNumber,
+    IsBlank,
+    CountA,
+    Product,
+    IsNonText,
+    Trunc,
+    IsLogical,
+    RoundUp,
+    RoundDown,
+    Concatenate,
+    Power,
+    SumIf,
+    CountIf,
+    AverageIf,
+    SumProduct,
+    VLookup,
+    Match,
+    Index,
+    IfError,
+    Weekday,
+    Today,
+    Text,
 };
 
 struct FunctionInfo {
-    std::string_view name;   // upper case, as formulas read back
+    std::string_view name;  // upper case, as formulas read back
     FunctionId id;
     int minArgs;
     int maxArgs;
@@ -28,7 +78,7 @@ struct FunctionInfo {
     bool exactWhenMatchingExactly = false;
 };
 
-const FunctionInfo* functionByName(std::string_view name);   // any case; nullptr if unknown
-const FunctionInfo* functionById(FunctionId id);              // nullptr only for a damaged code
+const FunctionInfo* functionByName(std::string_view name);  // any case; nullptr if unknown
+const FunctionInfo* functionById(FunctionId id);  // nullptr only for a damaged code
 
 }  // namespace host

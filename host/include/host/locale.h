@@ -28,8 +28,8 @@ struct Date {
     int month = 0;
     int day = 0;
 };
-std::optional<double> serialFromDate(Date date);   // nullopt for an invalid date
-std::optional<Date> dateFromSerial(double serial); // nullopt below 1 or past 9999
+std::optional<double> serialFromDate(Date date);  // nullopt for an invalid date
+std::optional<Date> dateFromSerial(double serial);  // nullopt below 1 or past 9999
 
 // The short date form m/d/yy: 2/1/01.
 std::string shortDate(double serial);

@@ -31,11 +31,11 @@ public:
 
     Worksheet& addSheet(const std::string& name);
     int sheetCount() const { return static_cast<int>(sheets_.size()); }
-    Worksheet& sheet(int index) { return *sheets_.at(index); }    // zero-based
+    Worksheet& sheet(int index) { return *sheets_.at(index); }  // zero-based
     const Worksheet& sheet(int index) const { return *sheets_.at(index); }
 
     int activeSheetIndex() const { return activeSheet_; }
-    void selectSheet(int index);               // zero-based; HostError when out of range
+    void selectSheet(int index);  // zero-based; HostError when out of range
     Worksheet& activeSheet() { return sheet(activeSheet_); }
 
     StyleTable& styles() { return styles_; }

@@ -35,7 +35,10 @@ public:
     virtual void endSheet() {}
     // How many rows and columns the sheet's cells span, as the file states it ahead of them:
     // a hint to take room at once, never a limit (a damaged file may say anything).
-    virtual void sheetExtent(int rows, int cols) { (void)rows; (void)cols; }
+    virtual void sheetExtent(int rows, int cols) {
+        (void)rows;
+        (void)cols;
+    }
 
     virtual void number(CellAddress at, std::uint16_t style, double value) = 0;
     virtual void text(CellAddress at, std::uint16_t style, std::string_view value) = 0;

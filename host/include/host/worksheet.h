@@ -20,9 +20,9 @@ inline constexpr double kDefaultColumnWidth = 8.43;
 struct CellView {
     CellAddress at;
     enum class Kind : std::uint8_t { Blank, Constant, Formula } kind = Kind::Blank;  // Blank: styled, no content
-    Value value;                  // the constant, or the formula's current (or cached) result
+    Value value;  // the constant, or the formula's current (or cached) result
     const FormulaCode* formula = nullptr;  // Formula only
-    std::uint16_t style = 0;      // index into the workbook's StyleTable
+    std::uint16_t style = 0;  // index into the workbook's StyleTable
 };
 
 // One cell's fields as the sheet stores them, for a walk over a large sheet that builds no
@@ -30,11 +30,11 @@ struct CellView {
 struct CellFields {
     int col = 0;
     CellView::Kind kind = CellView::Kind::Blank;
-    Value::Kind valueKind = Value::Kind::Empty;   // of the constant or the formula's result
+    Value::Kind valueKind = Value::Kind::Empty;  // of the constant or the formula's result
     std::uint16_t style = 0;
-    double number = 0;            // Number; Boolean 1 or 0; Error its code
-    std::string_view text;        // Text; valid until the sheet changes
-    const FormulaCode* formula = nullptr;   // Formula only
+    double number = 0;  // Number; Boolean 1 or 0; Error its code
+    std::string_view text;  // Text; valid until the sheet changes
+    const FormulaCode* formula = nullptr;  // Formula only
 
     bool boolean() const { return number != 0; }
     ErrorCode error() const { return static_cast<ErrorCode>(static_cast<int>(number)); }
@@ -58,16 +58,16 @@ public:
     // parsed, nothing stored), a number, a month/day/year date (stored as its serial with a
     // short-date format), else text. The empty text clears the cell's content.
     void setTyped(CellAddress at, std::string_view text);
-    void setValue(CellAddress at, const Value& value);   // a constant (Empty clears)
-    void setNumber(CellAddress at, double number);       // setValue for the commonest constant
+    void setValue(CellAddress at, const Value& value);  // a constant (Empty clears)
+    void setNumber(CellAddress at, double number);  // setValue for the commonest constant
     // A formula. `cached` is what the file said the result was: kept only while the formula
     // cannot be computed (an opaque formula), otherwise the engine's result replaces it.
     void setFormula(CellAddress at, const FormulaPtr& code, const Value& cached = Value::empty());
-    void clearContents(CellAddress at);                  // keeps the cell's style
+    void clearContents(CellAddress at);  // keeps the cell's style
 
     CellView cell(CellAddress at) const;
-    Value value(CellAddress at) const;         // current value; a formula's result
-    CellValue read(CellAddress at) const;      // value plus whether its format makes it a date
+    Value value(CellAddress at) const;  // current value; a formula's result
+    CellValue read(CellAddress at) const;  // value plus whether its format makes it a date
     std::string formulaText(CellAddress at) const;  // "=..." for a formula cell, else ""
     // The formula's code in the cell, null when it holds none. Cells of one shape (the same
     // formula moved down or across) share one code. Safe alongside the row walks below.
@@ -99,7 +99,7 @@ public:
     void setAlignment(const CellRange& range, HAlign align);
     void setNumberFormat(const CellRange& range, const std::string& format);
 
-    double columnWidth(int col) const;         // in characters of the standard font
+    double columnWidth(int col) const;  // in characters of the standard font
     void setColumnWidth(int col, double width);
 
     // --- the active cell --------------------------------------------------------------

@@ -78,7 +78,9 @@ std::string described(const host::Worksheet& sheet, const host::CellView& c) {
             out += text;
             break;
         }
-        case host::Value::Kind::Text: out += " \"" + v.text.substr(0, 80) + "\" (" + std::to_string(v.text.size()) + " bytes)"; break;
+        case host::Value::Kind::Text:
+            out += " \"" + v.text.substr(0, 80) + "\" (" + std::to_string(v.text.size()) + " bytes)";
+            break;
         case host::Value::Kind::Boolean: out += v.boolean ? " TRUE" : " FALSE"; break;
         case host::Value::Kind::Error: out += " " + std::string(host::errorText(v.error)); break;
     }

@@ -10,7 +10,6 @@
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     try {
         host::xlsx::loadXlsxBytes(std::span<const std::uint8_t>(data, size));
-    } catch (const host::HostError&) {
-    }
+    } catch (const host::HostError&) {}
     return 0;
 }

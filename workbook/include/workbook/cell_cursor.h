@@ -2,7 +2,9 @@
 #include <cstdint>
 #include <string>
 
-namespace host { class Application; }
+namespace host {
+class Application;
+}
 
 namespace tallomer {
 

@@ -1,7 +1,9 @@
 #pragma once
 #include <string>
 
-namespace host { class Worksheet; }
+namespace host {
+class Worksheet;
+}
 
 namespace tallomer {
 

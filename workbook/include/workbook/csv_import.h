@@ -34,7 +34,7 @@ std::string describe(const BadRow& bad);  // "line 7: visitors: not a number ("a
 
 struct ImportPlan {
     std::array<int, kEntryFieldCount> columns{};  // the CSV column of each field
-    std::vector<ImportRow> rows;                  // to add, in file order
+    std::vector<ImportRow> rows;  // to add, in file order
     std::vector<BadRow> bad;
 };
 
@@ -48,7 +48,6 @@ public:
 void ParseColumnMap(std::string_view text, ImportOptions& options);
 
 // `datesInSheet`: the serial days already entered, for the repeat check.
-ImportPlan PlanImport(const CsvTable& csv, const ImportOptions& options,
-                      const std::vector<double>& datesInSheet);
+ImportPlan PlanImport(const CsvTable& csv, const ImportOptions& options, const std::vector<double>& datesInSheet);
 
 }  // namespace tallomer

@@ -16,9 +16,9 @@ const char* seriesName(SeriesKind kind);
 std::optional<SeriesKind> seriesKindFromName(const std::string& name);
 // "Net value ($)" and so on, for the chart's title and the window's choice.
 const char* seriesTitle(SeriesKind kind);
-inline constexpr SeriesKind kAllSeries[] = {SeriesKind::NetValue,  SeriesKind::NetOrders,
-                                            SeriesKind::Visitors,  SeriesKind::Orders,
-                                            SeriesKind::NetOrdersPerVisitor, SeriesKind::NetValuePerVisitor};
+inline constexpr SeriesKind kAllSeries[] = {
+    SeriesKind::NetValue, SeriesKind::NetOrders,           SeriesKind::Visitors,
+    SeriesKind::Orders,   SeriesKind::NetOrdersPerVisitor, SeriesKind::NetValuePerVisitor};
 
 // One entry per calendar day that has any, in date order: the figures of entries with the same
 // date summed (`row` is the first of their rows).

@@ -12,7 +12,6 @@ namespace tallomer {
 class MainWindow;
 struct SharedState;
 
-
 // What changed the sheet, as the journal records it.
 enum class EntryStep { Submit, Undo, Redo };
 
@@ -55,10 +54,10 @@ public:
 private:
     struct Undone {
         EntryTexts texts;
-        bool typed = false;       // typed in this run: Redo runs Submit with the texts again
-        SheetSnapshot rows;       // the data and totals rows as they were, for an entry from a file
+        bool typed = false;  // typed in this run: Redo runs Submit with the texts again
+        SheetSnapshot rows;  // the data and totals rows as they were, for an entry from a file
     };
-    int entriesOnSheet() const;   // B1; -1 when it cannot be read
+    int entriesOnSheet() const;  // B1; -1 when it cannot be read
     EntryTexts textsOfRow(int row) const;
 
     SharedState& state_;

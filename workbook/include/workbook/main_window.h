@@ -2,7 +2,9 @@
 #include <cstdint>
 #include <string>
 
-namespace host { class Application; }
+namespace host {
+class Application;
+}
 
 namespace tallomer {
 
@@ -15,11 +17,11 @@ public:
     // Text1 .. Text26 by number.
     virtual std::string boxText(int box) const = 0;
     virtual void setBoxText(int box, const std::string& text) = 0;
-    virtual void focusDateBox() = 0;                 // Text1 gets the keyboard focus
+    virtual void focusDateBox() = 0;  // Text1 gets the keyboard focus
     virtual void setProcessingVisible(bool shown) = 0;  // Label13, "Processing ..."
     virtual void setCaption(const std::string& caption) = 0;
     virtual std::string caption() const = 0;
-    virtual void showWindow() = 0;                   // make the main window visible
+    virtual void showWindow() = 0;  // make the main window visible
     // A modal message box: OK only, no icon, title "Tallomer".
     virtual void message(const std::string& text) = 0;
 };

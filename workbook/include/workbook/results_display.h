@@ -1,6 +1,8 @@
 #pragma once
 
-namespace host { class Application; }
+namespace host {
+class Application;
+}
 
 namespace tallomer {
 

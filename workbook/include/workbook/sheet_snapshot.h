@@ -5,7 +5,9 @@
 #include "host/address.h"
 #include "host/value.h"
 
-namespace host { class Application; }
+namespace host {
+class Application;
+}
 
 namespace tallomer {
 

@@ -3,7 +3,9 @@
 #include <string>
 #include <vector>
 
-namespace host { class Worksheet; }
+namespace host {
+class Worksheet;
+}
 
 namespace tallomer {
 

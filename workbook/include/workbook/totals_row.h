@@ -1,7 +1,9 @@
 #pragma once
 #include <string>
 
-namespace host { class Application; }
+namespace host {
+class Application;
+}
 
 namespace tallomer {
 

@@ -2,7 +2,9 @@
 #include <cstdint>
 #include <vector>
 
-namespace host { class Workbook; }
+namespace host {
+class Workbook;
+}
 
 namespace tallomer {
 
@@ -10,13 +12,13 @@ namespace tallomer {
 struct DayFigures {
     std::int32_t day = 0;  // days since 1970-01-01 (the calendar day of column A)
     std::int32_t row = 0;  // one-based sheet row it came from
-    double orders = 0;       // B
-    double orderValue = 0;   // C
-    double refunds = 0;      // D
+    double orders = 0;  // B
+    double orderValue = 0;  // C
+    double refunds = 0;  // D
     double refundValue = 0;  // E
-    double netValue = 0;     // F
-    double netOrders = 0;    // G
-    double visitors = 0;     // H
+    double netValue = 0;  // F
+    double netOrders = 0;  // G
+    double visitors = 0;  // H
 };
 
 // The data rows of a statistics sheet, in date order (rows of one date in sheet order), and

@@ -10,7 +10,7 @@ namespace tallomer {
 enum class BoxGroup { InputData, LastRecord, CumulativeLeft, CumulativeRight };
 
 struct BoxSpec {
-    int box;            // Text<box>
+    int box;  // Text<box>
     const char* label;  // the field label beside it
     int left;
     int top;
@@ -26,9 +26,9 @@ struct ButtonSpec {
     int tabIndex;
 };
 
-inline constexpr int kClientWidth = 8040;   // twips
+inline constexpr int kClientWidth = 8040;  // twips
 inline constexpr int kClientHeight = 6795;
-inline constexpr int kMainWindowWidth = 8205;   // outer size, as start-up places it
+inline constexpr int kMainWindowWidth = 8205;  // outer size, as start-up places it
 inline constexpr int kMainWindowHeight = 7275;
 inline constexpr int kBoxWidth = 1000;
 inline constexpr int kBoxHeight = 285;

@@ -14,12 +14,11 @@ struct Placement {
 
 // Centres a window of outer size width x height on the screen; a window larger than the
 // screen goes to 0, never to a negative position.
-Placement centredPlacement(std::int32_t screenWidth, std::int32_t screenHeight,
-                           std::int32_t width, std::int32_t height);
+Placement centredPlacement(std::int32_t screenWidth, std::int32_t screenHeight, std::int32_t width,
+                           std::int32_t height);
 
 // PlaceFileDialog: the file dialog, 6030 twips wide, centred for the given height.
-Placement fileDialogPlacement(std::int32_t screenWidth, std::int32_t screenHeight,
-                              std::int16_t height);
+Placement fileDialogPlacement(std::int32_t screenWidth, std::int32_t screenHeight, std::int16_t height);
 
 inline constexpr double kTwipsPerPixel = 15.0;
 
