@@ -8,6 +8,7 @@
 
 #include "host/formula_code.h"
 #include "host/host_error.h"
+#include "xlsx/shared_formula_text.h"
 #include "xlsx/xml_stream.h"
 
 namespace host::xlsx {
@@ -218,13 +219,24 @@ private:
             // result the file stored; without one (a writer that computes nothing) it is computed.
             if (!code->opaque && (arrayFormula_ || !computedAsExcel(*code)) && (!value_.empty() || type_ == 'i'))
                 code = kept();
-            if (sharedIndex_ >= 0) shared_[sharedIndex_] = code;
+            if (sharedIndex_ >= 0) shared_[sharedIndex_] = {code, at_, formula_};
             return code;
         }
         if (sharedIndex_ < 0) return nullptr;
-        const auto master = shared_.find(sharedIndex_);
-        if (master == shared_.end() || master->second->opaque || !fitsAt(*master->second, at_)) return nullptr;
-        return master->second;  // references are offsets from the cell: the same code serves it
+        const auto found = shared_.find(sharedIndex_);
+        if (found == shared_.end()) return nullptr;
+        const SharedFormula& master = found->second;
+        if (!master.code->opaque) {
+            // References are offsets from the cell: the same code serves it.
+            return fitsAt(*master.code, at_) ? master.code : nullptr;
+        }
+        // Kept as text: the text moves to this cell, as the file means it to.
+        const auto moved = moveFormulaText(master.text, at_.row - master.at.row, at_.col - master.at.col);
+        if (!moved) return nullptr;
+        auto opaque = std::make_shared<FormulaCode>();
+        opaque->opaque = true;
+        opaque->text = "=" + *moved;
+        return opaque;
     }
 
     // Writers that keep no shared formulas (LibreOffice) spell a run of one formula down a
@@ -320,7 +332,13 @@ private:
     const SharedStrings& strings_;
     WorkbookImport& sink_;
     const bool date1904_;
-    std::unordered_map<int, FormulaPtr> shared_;
+    // The first cell of each shared formula: its code, where it is, and its text.
+    struct SharedFormula {
+        FormulaPtr code;
+        CellAddress at;
+        std::string text;
+    };
+    std::unordered_map<int, SharedFormula> shared_;
     std::vector<ColumnFormula> columns_;
     std::optional<CellAddress> active_;
     std::string value_, formula_, inlineText_, typed_;
