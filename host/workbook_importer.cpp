@@ -30,6 +30,13 @@ void WorkbookImporter::activeSheet(int index) {
     if (index >= 0 && index < workbook_.sheetCount()) workbook_.selectSheet(index);
 }
 
+void WorkbookImporter::definedName(std::string_view name, int sheet, std::string_view formula) {
+    // A file may name anything; what no program could use (no name, a sheet the workbook does
+    // not have) is left behind rather than written out again.
+    if (name.empty() || sheet < -1 || sheet >= workbook_.sheetCount()) return;
+    workbook_.definedNames.push_back({std::string(name), sheet, std::string(formula)});
+}
+
 void WorkbookImporter::beginSheet(std::string_view name) {
     sheet_ = &workbook_.addSheet(std::string(name));
     sheet_->beginLoad();

@@ -60,10 +60,23 @@ struct WorkbookHandler : XmlHandler {
         std::string relId;
     };
     std::vector<Entry> sheets;
+    struct DefinedName {
+        std::string name;
+        int localSheetId = -1;  // among every sheet listed, chart sheets included
+        std::string formula;
+    };
+    std::vector<DefinedName> names;
+    bool inName = false;
     bool date1904 = false;
     int activeTab = 0;
     void start(std::string_view name, const char** attrs) override {
-        if (name == "sheet") {
+        if (name == "definedName") {
+            const char* n = attribute(attrs, "name");
+            if (names.size() >= 65536)
+                throw HostError("the .xlsx workbook defines more names than a workbook can hold");
+            names.push_back({n ? n : "", toInt(attribute(attrs, "localSheetId"), -1), {}});
+            inName = true;
+        } else if (name == "sheet") {
             const char* n = attribute(attrs, "name");
             const char* id = attribute(attrs, "id");
             if (!n || !id) throw HostError("the .xlsx workbook lists a sheet without a name or a part");
@@ -74,6 +87,15 @@ struct WorkbookHandler : XmlHandler {
         } else if (name == "workbookView") {
             activeTab = toInt(attribute(attrs, "activeTab"), 0);
         }
+    }
+    void end(std::string_view name) override {
+        if (name == "definedName") inName = false;
+    }
+    void text(std::string_view chars) override {
+        if (!inName) return;
+        if (names.back().formula.size() + chars.size() > 65536)
+            throw HostError("the .xlsx workbook defines a name longer than a formula can be");
+        names.back().formula += chars;
     }
 };
 
@@ -249,6 +271,19 @@ WorkbookPart readWorkbookPart(ZipPackage& package) {
         out.sheets.push_back({entry.name, resolvePartName(folder, rel->second.target)});
     }
     if (out.sheets.empty()) throw HostError("the .xlsx workbook has no worksheet");
+    // A name's sheet counts every sheet listed; a name of a chart sheet is left behind.
+    std::vector<int> worksheetOf(workbook.sheets.size(), -2);
+    for (std::size_t i = 0, kept = 0; i < workbook.sheets.size(); ++i) {
+        const auto rel = rels.byId.find(workbook.sheets[i].relId);
+        if (rel->second.type.ends_with("/worksheet")) worksheetOf[i] = static_cast<int>(kept++);
+    }
+    for (auto& n : workbook.names) {
+        const int sheet = n.localSheetId < 0 ? -1
+                          : static_cast<std::size_t>(n.localSheetId) < worksheetOf.size()
+                              ? worksheetOf[static_cast<std::size_t>(n.localSheetId)]
+                              : -2;
+        if (sheet >= -1) out.definedNames.push_back({std::move(n.name), sheet, std::move(n.formula)});
+    }
     if (const auto* s = rels.ofType("/sharedStrings")) out.sharedStringsPart = resolvePartName(folder, s->target);
     if (const auto* s = rels.ofType("/styles")) out.stylesPart = resolvePartName(folder, s->target);
     return out;

@@ -18,6 +18,12 @@ struct SheetPart {
 
 struct WorkbookPart {
     std::vector<SheetPart> sheets;  // in the workbook's order
+    struct Name {
+        std::string name;
+        int sheet = -1;  // among `sheets`; -1 for the whole workbook
+        std::string formula;
+    };
+    std::vector<Name> definedNames;
     std::string sharedStringsPart;  // empty when the package has none
     std::string stylesPart;  // empty when the package has none
     bool date1904 = false;

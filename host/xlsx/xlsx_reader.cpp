@@ -30,6 +30,7 @@ void readXlsx(std::span<const std::uint8_t> bytes, WorkbookImport& sink) {
         sink.endSheet();
     }
     sink.activeSheet(workbook.activeSheet);
+    for (const WorkbookPart::Name& n : workbook.definedNames) sink.definedName(n.name, n.sheet, n.formula);
 }
 
 std::unique_ptr<Workbook> loadXlsxBytes(std::span<const std::uint8_t> bytes) {

@@ -12,6 +12,7 @@
 
 #include "host/host_error.h"
 #include "xls/atomic_file_writer.h"
+#include "xlsx/defined_names.h"
 
 namespace host::xlsx {
 
@@ -74,6 +75,7 @@ public:
         formats_.assign(styles.size(), nullptr);
         for (int i = 0; i < workbook_.sheetCount(); ++i)
             writeSheet(workbook_.sheet(i), i == workbook_.activeSheetIndex());
+        writeDefinedNames(book_, workbook_);
         lxw_workbook* book = book_;
         book_ = nullptr;
         if (const lxw_error e = workbook_close(book); e != LXW_NO_ERROR) fail(target_, lxw_strerror(e));

@@ -82,7 +82,7 @@ print(' '.join(ws.cell(r, 2).value for r in range(1, 4)))
 )PY",
                      quote(copy)),
               "=Other!A1*2 =Other!A2*2 =Other!A3*2\n");
-    const auto computed = host::loadWorkbookFile(sofficeConvert(f, copy, "xlsx"));
+    const auto computed = host::loadWorkbookFile(sofficeConvert(f, copy, "xlsx", true));
     for (int row = 0; row < 3; ++row)
         EXPECT_EQ(computed->sheet(0).value({row, 1}), host::Value::fromNumber(2.0 * (row + 1)));
 }

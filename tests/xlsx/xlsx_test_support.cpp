@@ -43,7 +43,17 @@ std::string python(const std::string& script, const std::string& args) {
     return out;
 }
 
-std::string sofficeConvert(const Folder& folder, const std::string& from, const std::string& filter) {
+std::string sofficeConvert(const Folder& folder, const std::string& from, const std::string& filter, bool recalculate) {
+    if (recalculate) {
+        // LibreOffice trusts the results a file stores unless told to compute every formula on load.
+        std::filesystem::create_directories(folder.path + "/lo/user");
+        std::ofstream(folder.path + "/lo/user/registrymodifications.xcu") << R"(<?xml version="1.0" encoding="UTF-8"?>
+<oor:items xmlns:oor="http://openoffice.org/2001/registry" xmlns:xs="http://www.w3.org/2001/XMLSchema">
+<item oor:path="/org.openoffice.Office.Calc/Formula/Load"><prop oor:name="OOXMLRecalcMode" oor:op="fuse"><value>0</value></prop></item>
+<item oor:path="/org.openoffice.Office.Calc/Formula/Load"><prop oor:name="ODFRecalcMode" oor:op="fuse"><value>0</value></prop></item>
+</oor:items>
+)";
+    }
     std::string out;
     const int rc = run("soffice --headless -env:UserInstallation=file://" + folder.path + "/lo --convert-to " + filter +
                            " --outdir " + quote(folder.path + "/out") + " " + quote(from),

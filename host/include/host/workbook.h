@@ -20,6 +20,16 @@ public:
     virtual ~FilterData() = default;
 };
 
+// A defined name as formula text in the A1 form, without the "=" ("Sheet1!$A$1:$B$5", "0.07"):
+// read from a file that keeps names as text and written back, never computed here. Built-in
+// names keep Excel's "_xlnm." prefix ("_xlnm.Print_Area").
+struct DefinedName {
+    std::string name;
+    int sheet = -1;  // the worksheet the name belongs to, from 0; -1 for the whole workbook
+    std::string formula;
+    friend bool operator==(const DefinedName&, const DefinedName&) = default;
+};
+
 class Workbook {
 public:
     Workbook() = default;
@@ -50,6 +60,8 @@ public:
     // into them (3-D references, defined names), so saving writes them back unchanged.
     // Empty for a workbook made here.
     std::vector<std::vector<std::uint8_t>> xlsLinkRecords;
+    // The defined names of an .xlsx file, in file order; written back to .xlsx.
+    std::vector<DefinedName> definedNames;
     // The .xls filter's own data of that file; null for a workbook made here.
     std::shared_ptr<const FilterData> xlsFilterData;
 

@@ -29,6 +29,12 @@ public:
     virtual void cellStyles(std::span<const Style> styles) { (void)styles; }
     // The sheet the user had active, counted among the worksheets passed, from 0.
     virtual void activeSheet(int index) { (void)index; }
+    // A defined name (its sheet counted among the worksheets passed), after the sheets.
+    virtual void definedName(std::string_view name, int sheet, std::string_view formula) {
+        (void)name;
+        (void)sheet;
+        (void)formula;
+    }
 
     // A worksheet begins; the cells, shared formulas, widths and selection that follow belong to it.
     virtual void beginSheet(std::string_view name) = 0;

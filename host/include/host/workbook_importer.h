@@ -15,6 +15,7 @@ public:
     void dateSystem1904(bool on) override { workbook_.date1904 = on; }
     void cellStyles(std::span<const Style> styles) override;
     void activeSheet(int index) override;
+    void definedName(std::string_view name, int sheet, std::string_view formula) override;
 
     void beginSheet(std::string_view name) override;
     void endSheet() override;
