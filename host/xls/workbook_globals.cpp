@@ -53,23 +53,34 @@ std::string builtinName(std::uint8_t code) {
     return code < std::size(kNames) ? std::string(kNames[code]) : "Name" + std::to_string(code);
 }
 
-std::string readDefinedName(std::span<const std::uint8_t> body) {
+NameRecord readDefinedName(std::span<const std::uint8_t> body) {
     ByteReader r(body, "a defined name is damaged");
     const std::uint16_t flags = r.u16();
     r.skip(1);
     const std::uint8_t length = r.u8();
-    r.skip(10);
+    const std::uint16_t formulaSize = r.u16();
+    r.skip(2);
+    const std::uint16_t itab = r.u16();
+    r.skip(4);
     // The name's characters have a flag byte but no count of their own.
     const std::uint8_t wide = r.u8() & 0x01;
     const auto chars = r.take(std::size_t{length} * (wide ? 2 : 1));
-    std::string name;
+    NameRecord out;
     if (wide) {
-        for (std::size_t i = 0; i < length; ++i) appendUtf8(name, loadU16(chars.data() + 2 * i));
+        for (std::size_t i = 0; i < length; ++i) appendUtf8(out.name, loadU16(chars.data() + 2 * i));
     } else {
-        for (std::uint8_t c : chars) appendUtf8(name, c);
+        for (std::uint8_t c : chars) appendUtf8(out.name, c);
     }
-    if ((flags & 0x0020) && !name.empty()) return builtinName(static_cast<std::uint8_t>(name[0]));
-    return name;
+    out.builtin = (flags & 0x0020) && !out.name.empty();
+    if (out.builtin) out.name = builtinName(static_cast<std::uint8_t>(out.name[0]));
+    out.macro = (flags & 0x000E) != 0;  // fFunc, fOB, fProc
+    out.sheet = itab == 0 ? -1 : itab - 1;
+    try {
+        out.formula = r.take(formulaSize);
+    } catch (const HostError&) {
+        out.formula = {};  // the name is still shown; its formula is not written elsewhere
+    }
+    return out;
 }
 
 // "Sheet" and the sheet's number, or the first number after it that no sheet has: the name
@@ -176,13 +187,15 @@ WorkbookGlobals readGlobals(RecordStream& records) {
                 break;
             }
             case kName: {
-                std::string name;
+                NameRecord name;
                 try {
                     name = readDefinedName(rec.data);
                 } catch (const HostError&) {
-                    name = "#NAME?";  // only ever shown, never computed with
+                    name.name = "#NAME?";  // only ever shown, never computed with
+                    name.macro = true;
                 }
-                g.names.definedNames.push_back(std::move(name));
+                g.names.definedNames.push_back(name.name);
+                g.nameRecords.push_back(std::move(name));
                 break;
             }
             case kWindow1: {

@@ -1,5 +1,7 @@
 #include "xls/workbook_reader.h"
 
+#include <algorithm>
+#include <optional>
 #include <string>
 #include <unordered_set>
 
@@ -7,6 +9,7 @@
 #include "xls/biff_constants.h"
 #include "xls/biff_version.h"
 #include "xls/byte_reader.h"
+#include "xls/formula_render.h"
 #include "xls/record_stream.h"
 #include "xls/sheet_numbering.h"
 #include "xls/sheet_reader.h"
@@ -31,6 +34,26 @@ std::uint16_t readBof(RecordStream& records) {
     if (*version != BiffVersion::Biff8) throw HostError(olderFormatMessage(*version));
     if (rec.data.size() < 4) throwDamaged("a BOF record is too short");
     return loadU16(rec.data.data() + 2);
+}
+
+// The names the file defines, as formula text for the formats that keep names as text. Names
+// of macro sheets and VB, of sheets the host does not keep, and formulas the reader cannot
+// show are left out.
+void passDefinedNames(const WorkbookGlobals& globals, const std::vector<bool>& kept, WorkbookImport& sink) {
+    for (const NameRecord& n : globals.nameRecords) {
+        if (n.macro || n.formula.empty() || n.name.empty()) continue;
+        int sheet = -1;
+        if (n.sheet >= 0) {
+            if (static_cast<std::size_t>(n.sheet) >= kept.size() || !kept[static_cast<std::size_t>(n.sheet)]) continue;
+            sheet = static_cast<int>(std::count(kept.begin(), kept.begin() + n.sheet, true));
+        }
+        std::optional<std::string> text;
+        try {
+            text = renderFormula(n.formula, {0, 0}, false, globals.names);
+        } catch (const HostError&) {}
+        if (!text || text->size() < 2 || text->front() != '=') continue;
+        sink.definedName(n.builtin ? "_xlnm." + n.name : n.name, sheet, std::string_view(*text).substr(1));
+    }
 }
 
 }  // namespace
@@ -88,6 +111,7 @@ void readWorkbook(std::span<const std::uint8_t> stream, WorkbookImport& sink,
     }
     if (read == 0) throw HostError("not an Excel 97-2003 workbook: it has no worksheet");
     sink.activeSheet(active);
+    passDefinedNames(globals, kept, sink);
 }
 
 }  // namespace host::xls

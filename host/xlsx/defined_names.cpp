@@ -41,7 +41,8 @@ bool isR1C1(std::string_view s) {
 }  // namespace
 
 bool isDefinedNameExcelTakes(std::string_view name) {
-    if (name.starts_with("_xlnm.")) return name == "_xlnm.Print_Area" || name == "_xlnm.Print_Titles";
+    // Print titles must be whole rows and columns, which an .xls file spells as ranges.
+    if (name.starts_with("_xlnm.")) return name == "_xlnm.Print_Area";
     if (name.empty() || name.size() > 255) return false;
     const char first = name.front();
     if (!isAsciiLetter(first) && first != '_' && first != '\\' && !isNonAscii(first)) return false;
@@ -54,8 +55,9 @@ bool isDefinedNameExcelTakes(std::string_view name) {
 void writeDefinedNames(lxw_workbook* book, const Workbook& workbook) {
     for (const DefinedName& n : workbook.definedNames) {
         if (!isDefinedNameExcelTakes(n.name) || n.formula.empty()) continue;
+        // No control character, and no other workbook ("[1]!A1"): the package lists none.
         if (std::any_of(n.formula.begin(), n.formula.end(),
-                        [](char c) { return static_cast<unsigned char>(c) < 0x20 || c == 0x7F; }))
+                        [](char c) { return static_cast<unsigned char>(c) < 0x20 || c == 0x7F || c == '['; }))
             continue;
         // Print areas and titles belong to a sheet; so does any name given one.
         if (n.name.starts_with("_xlnm.") && n.sheet < 0) continue;

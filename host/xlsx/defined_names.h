@@ -12,11 +12,11 @@ namespace host::xlsx {
 
 // Whether Excel takes `name` as a defined name: a letter, "_" or "\" first, then letters,
 // digits, "_", "." or "\"; no cell reference ("AB12", "R1C1") and at most 255 characters.
-// Built-in names are "_xlnm." and Print_Area or Print_Titles.
+// Of the built-in names ("_xlnm." and Excel's name) only the print area.
 bool isDefinedNameExcelTakes(std::string_view name);
 
-// Writes the names that Excel takes and whose formula XML can carry; the others are left out
-// (a formula naming one of them shows #NAME? there, as it would have without it).
+// Writes the names that Excel takes and whose formula XML can carry and names no other
+// workbook; the others are left out (a formula naming one shows #NAME? there).
 void writeDefinedNames(lxw_workbook* book, const Workbook& workbook);
 
 }  // namespace host::xlsx

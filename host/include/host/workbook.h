@@ -60,7 +60,8 @@ public:
     // into them (3-D references, defined names), so saving writes them back unchanged.
     // Empty for a workbook made here.
     std::vector<std::vector<std::uint8_t>> xlsLinkRecords;
-    // The defined names of an .xlsx file, in file order; written back to .xlsx.
+    // The defined names of the file the workbook was read from, in file order; the .xlsx
+    // writer writes them (the .xls writer keeps the file's own NAME records instead).
     std::vector<DefinedName> definedNames;
     // The .xls filter's own data of that file; null for a workbook made here.
     std::shared_ptr<const FilterData> xlsFilterData;
