@@ -54,8 +54,30 @@ std::string cellText(const RefField& f) {
     return s;
 }
 
+// Whether a sheet name would read as a cell ("A1", "XFD99") or a row/column in the R1C1 form
+// ("R1C1", "R2", "C"): other programs read such a name unquoted as the reference.
+bool readsAsReference(const std::string& name) {
+    std::size_t i = 0;
+    while (i < name.size() && std::isalpha(static_cast<unsigned char>(name[i]))) ++i;
+    const std::size_t letters = i;
+    while (i < name.size() && std::isdigit(static_cast<unsigned char>(name[i]))) ++i;
+    if (i == name.size() && letters >= 1 && letters <= 3 && i > letters) return true;
+    std::string upper;
+    for (char c : name) upper += static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    std::size_t j = 0;
+    const auto part = [&](char letter) {
+        if (j >= upper.size() || upper[j] != letter) return false;
+        ++j;
+        while (j < upper.size() && std::isdigit(static_cast<unsigned char>(upper[j]))) ++j;
+        return true;
+    };
+    const bool r = part('R');
+    const bool c = part('C');
+    return (r || c) && j == upper.size();
+}
+
 std::string quotedSheet(const std::string& name) {
-    bool plain = !name.empty();
+    bool plain = !name.empty() && !std::isdigit(static_cast<unsigned char>(name.front())) && !readsAsReference(name);
     for (char c : name) {
         if (!(std::isalnum(static_cast<unsigned char>(c)) || c == '_' || c == '.')) plain = false;
     }

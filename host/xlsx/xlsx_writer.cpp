@@ -57,6 +57,23 @@ bool hasControlCharacter(std::string_view text) {
                        [](char c) { return static_cast<unsigned char>(c) < 0x20 || c == 0x7F; });
 }
 
+// "[1]Prices!A1" (another workbook) or "Table1[Amount]" (a table): the package this writer
+// makes lists neither, and Excel would repair a formula naming one. Quoted texts and sheet
+// names may hold brackets of their own.
+bool namesWhatThePackageLacks(std::string_view formula) {
+    char quote = 0;
+    for (char c : formula) {
+        if (quote) {
+            if (c == quote) quote = 0;  // a doubled quote closes and opens again: the same
+        } else if (c == '"' || c == '\'') {
+            quote = c;
+        } else if (c == '[') {
+            return true;
+        }
+    }
+    return false;
+}
+
 class PackageWriter {
 public:
     PackageWriter(const Workbook& workbook, const std::string& target, const std::string& file)
@@ -135,10 +152,11 @@ private:
                 lxw_error e = LXW_NO_ERROR;
                 if (cell.kind == CellView::Kind::Formula) text = formulaText(*cell.formula, {row, cell.col});
                 // A formula read from an .xls file that could not be spelt out ("=<unsupported>"),
-                // or whose text holds a control character, is no formula Excel reads (it would
-                // repair the file): its result is kept.
-                const bool formula =
-                    cell.kind == CellView::Kind::Formula && text.rfind("=<", 0) != 0 && !hasControlCharacter(text);
+                // whose text holds a control character, or that names another workbook or a
+                // table, is no formula Excel reads here (it would repair the file): its result
+                // is kept.
+                const bool formula = cell.kind == CellView::Kind::Formula && text.rfind("=<", 0) != 0 &&
+                                     !hasControlCharacter(text) && !namesWhatThePackageLacks(text);
                 if (formula) {
                     switch (cell.valueKind) {
                         case Value::Kind::Text:

@@ -210,6 +210,22 @@ TEST(Formulas, TokensTheEngineLacksStayOpaqueWithCellValidBytesAndARendering) {
     }
 }
 
+TEST(Formulas, SheetNamesThatWouldReadAsSomethingElseAreQuoted) {
+    // A name other programs would read unquoted as a cell, an R1C1 reference or a number.
+    host::xls::FormulaNames names;
+    names.sheetNames = {"A1", "R2C3", "2024", "C", "Plain_1", "ABCD1"};
+    names.supBookIsOwnWorkbook = {true};
+    for (int i = 0; i < 6; ++i) names.externSheets.push_back({0, i, i});
+    const std::vector<std::string> expected = {"='A1'!B2", "='R2C3'!B2",  "='2024'!B2",
+                                               "='C'!B2",  "=Plain_1!B2", "=ABCD1!B2"};
+    for (std::uint8_t i = 0; i < 6; ++i) {
+        const Bytes ref3d = {0x3A, i, 0, 1, 0, 1, 0xC0};
+        host::xls::FormulaTokens f;
+        f.tokens = ref3d;
+        EXPECT_EQ(host::xls::decodeFormula(f, cellAt("A1"), names)->text, expected[i]);
+    }
+}
+
 TEST(Formulas, RelativeOffsetsWrapAroundTheSheetEdgeAsExcelDoes) {
     // In A1, a column offset of -1 is column IV and a row offset of -1 is row 65536.
     host::xls::FormulaTokens f;
