@@ -19,7 +19,8 @@
 // cycle, and the formulas of that cycle get the error #REF!.
 //
 // Recalculation after a change: the formulas reachable from the changed cell through the
-// index are collected (iteratively, no recursion), then computed in dependency order (Kahn's
+// index, and from the volatile formulas (TODAY; the store keeps a short list of their slots),
+// are collected (iteratively, no recursion), then computed in dependency order (Kahn's
 // algorithm). Formulas left over form cycles or hang below one: the strongly connected
 // components among them (Tarjan's algorithm, iterative) that are cycles get the error #REF!
 // (a circular reference, the error Google Sheets gives it), and the formulas below them are
