@@ -53,6 +53,16 @@ TEST_F(Today, TodayAndWhatReadsItFollowTheDayOnAnyChangeAndOnRecalculateAll) {
     EXPECT_EQ(num({2, 0}), serial(2027, 1, 2));
 }
 
+TEST_F(Today, AChangeOnOneSheetComputesTheTodayOfTheOthers) {
+    host::Worksheet& other = book->sheet(2);
+    other.setTyped({0, 0}, "=TODAY()");
+    other.setTyped({1, 0}, "=A1+1");
+    host::setEngineToday(host::Date{2026, 12, 10});
+    s.setTyped({5, 5}, "x");
+    EXPECT_EQ(other.value({0, 0}).number, serial(2026, 12, 10));
+    EXPECT_EQ(other.value({1, 0}).number, serial(2026, 12, 11));
+}
+
 TEST_F(Today, AFormulaNoLongerVolatileIsNoLongerComputedWithEveryChange) {
     s.setTyped({0, 0}, "=TODAY()");
     s.setTyped({1, 0}, "=A1+1");
