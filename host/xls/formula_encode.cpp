@@ -123,10 +123,8 @@ void FormulaEncoder::putFutureNames(std::vector<std::uint8_t>& out, std::uint32_
     // Calls starting at the same token: the outer one (the later call) names itself first.
     for (auto it = futureCalls_.rbegin(); it != futureCalls_.rend(); ++it) {
         if (it->first != token) continue;
-        const FutureFunctionLinks::Name name = futureFunctions_->nameOf(code_->rpn[it->second].func);
-        out.push_back(kPtgNameX | kClassReference);
-        put16(out, name.ixti);
-        put16(out, name.index);
+        out.push_back(kPtgName | kClassReference);  // tName: the NAME's number, 2 bytes unused
+        put16(out, futureFunctions_->nameOf(code_->rpn[it->second].func));
         put16(out, 0);
     }
 }

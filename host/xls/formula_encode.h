@@ -12,13 +12,13 @@ namespace host::xls {
 // The longest token array that still fits one FORMULA record.
 inline constexpr std::size_t kMaxFormulaTokenBytes = 8224 - 22;
 
-class FutureFunctionLinks;
+class FutureFunctionNames;
 
 class FormulaEncoder {
 public:
     // `futureFunctions`, when given, names the functions BIFF8 has no number for (IFERROR,
-    // AVERAGEIF) as Excel 2007 does; without it a formula calling one is refused.
-    explicit FormulaEncoder(FutureFunctionLinks* futureFunctions = nullptr) : futureFunctions_(futureFunctions) {}
+    // AVERAGEIF) by the workbook's "_xlfn." names; without it a formula calling one is refused.
+    explicit FormulaEncoder(FutureFunctionNames* futureFunctions = nullptr) : futureFunctions_(futureFunctions) {}
 
     // The tokens of `code` as stored in the cell at `owner`: references hold absolute rows and
     // columns plus their relative flags; a reference that falls off the sheet becomes #REF!
@@ -74,7 +74,7 @@ private:
     std::vector<std::uint8_t> rgce_;
     std::vector<std::uint32_t> stack_;
     std::vector<bool> functionArgument_;
-    FutureFunctionLinks* futureFunctions_;
+    FutureFunctionNames* futureFunctions_;
     const FormulaCode* code_ = nullptr;  // the code being encoded
     std::vector<std::uint32_t> startOf_;  // by token: where the operand it ends starts
     // Calls of future functions: (the token its first argument starts at, the call's token).

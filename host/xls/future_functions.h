@@ -1,9 +1,10 @@
 #pragma once
 // Functions newer than BIFF8's function table (IFERROR, AVERAGEIF): an .xls file stores a call
-// of one as a call of a user-defined function through a name, "_xlfn." and the function's name:
-// the name's token, the arguments, then tFuncVar with number 255 and one argument more, the
-// name. The name is an EXTERNNAME of the internal add-in SUPBOOK (tNameX), which is how the
-// writer stores it, or a hidden NAME record of the workbook (tName), which the reader takes too.
+// of one as a call of a macro function through a name, "_xlfn." and the function's name: the
+// name's token, the arguments, then tFuncVar with number 255 and one argument more, the name.
+// The name is a hidden NAME record of the workbook (tName), as LibreOffice writes it and as
+// others report Excel writes it, which is how the writer stores it; the reader also takes an
+// EXTERNNAME of the add-in SUPBOOK (tNameX), the form [MS-XLS] gives add-in functions.
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -24,43 +25,28 @@ const FunctionInfo* futureFunction(std::string_view externName);
 // EXTERNSHEET entry, `nameIndex` counting that SUPBOOK's EXTERNNAMEs from 1); nullptr when it
 // names anything else.
 const FunctionInfo* futureFunction(const FormulaNames& names, std::uint16_t ixti, std::uint16_t nameIndex);
-// The same for a tName token, the way LibreOffice (and Excel, by what others report) writes
-// these calls: through a hidden NAME record "_xlfn.IFERROR" of the workbook (`nameIndex` from 1).
+// The same for a tName token: a NAME record "_xlfn.IFERROR" of the workbook (`nameIndex` from 1).
 const FunctionInfo* futureFunctionOfDefinedName(const FormulaNames& names, std::uint16_t nameIndex);
 
-// The link tables of one save: the records kept from the file the workbook came from, and the
-// add-in SUPBOOK with the names of the future functions its formulas call. What the kept tokens
-// point at stays where it is: an add-in SUPBOOK the file has is reused and its new names follow
-// its own; else one is added after the file's SUPBOOKs, and its EXTERNSHEET entry after the
-// file's entries.
-class FutureFunctionLinks {
+// The defined names of one save: the NAME records kept from the file the workbook came from,
+// and after them a hidden NAME "_xlfn.IFERROR" for each future function its formulas call that
+// the file does not name already. Kept tokens count the kept names from 1, and the new ones
+// come after them, so none of those numbers moves.
+class FutureFunctionNames {
 public:
-    FutureFunctionLinks(const std::vector<std::vector<std::uint8_t>>& kept, int sheetCount);
+    explicit FutureFunctionNames(const std::vector<std::vector<std::uint8_t>>& kept);
 
-    struct Name {
-        std::uint16_t ixti = 0;  // the EXTERNSHEET entry of the add-in SUPBOOK
-        std::uint16_t index = 0;  // among its EXTERNNAMEs, from 1
-    };
-    // The name a call of `id` goes through, added on its first use.
-    Name nameOf(FunctionId id);
+    // The number of the NAME a call of `id` goes through (tName counts from 1), added on its
+    // first use.
+    std::uint16_t nameOf(FunctionId id);
 
-    // The link records to write: the kept ones as they are when no future function is called.
+    // The link records to write: the kept ones as they are when no new name is needed.
     std::vector<std::vector<std::uint8_t>> records() const;
 
 private:
     const std::vector<std::vector<std::uint8_t>>& kept_;
-    int sheetCount_;
-    int supBooks_ = 0;  // SUPBOOK records kept
-    int addInSupBook_ = -1;  // the kept add-in SUPBOOK, if any
-    std::size_t addInNamesEnd_ = 0;  // the kept record its new EXTERNNAMEs go before
-    std::size_t supBooksEnd_ = 0;  // the kept record a new SUPBOOK goes before
-    int externSheet_ = -1;  // the last kept EXTERNSHEET record, if any
-    std::vector<std::string> keptNames_;  // the kept add-in SUPBOOK's names, in order
-    std::uint16_t keptEntries_ = 0;  // XTI entries kept, in all EXTERNSHEET records
-    std::uint16_t lastRecordEntries_ = 0;  // ... in the last one
-    int addInEntry_ = -1;  // a kept XTI entry for the add-in SUPBOOK
+    std::vector<std::string> keptNames_;  // the kept NAME records' names, in order
     std::vector<std::string> addedNames_;
-    bool used_ = false;
 };
 
 }  // namespace host::xls

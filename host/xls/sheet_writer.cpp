@@ -75,7 +75,7 @@ void requireCellText(CellAddress at, std::string_view text) {
 class CellRecordWriter {
 public:
     CellRecordWriter(const Worksheet& sheet, SstWriter& sst, const OpaqueFormulas* opaque, int sheetIndex,
-                     FutureFunctionLinks* futureFunctions)
+                     FutureFunctionNames* futureFunctions)
         : sheet_(sheet), sst_(sst), opaque_(opaque), sheetIndex_(sheetIndex), encoder_(futureFunctions) {}
 
     void addRow(int row, std::span<const CellFields> cells);
@@ -473,7 +473,7 @@ std::size_t SheetCells::size() const {
 }
 
 SheetCells writeSheetCells(const Worksheet& sheet, SstWriter& sst, const OpaqueFormulas* opaque, int sheetIndex,
-                           FutureFunctionLinks* futureFunctions) {
+                           FutureFunctionNames* futureFunctions) {
     CellRecordWriter writer(sheet, sst, opaque, sheetIndex, futureFunctions);
     sheet.forEachRowOfCells([&](int row, std::span<const CellFields> cells) { writer.addRow(row, cells); });
     return writer.finish();

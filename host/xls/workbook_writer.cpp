@@ -66,8 +66,8 @@ std::vector<std::size_t> writeBoundSheets(BiffRecordWriter& out, const Workbook&
 }
 
 // The link tables kept from the file the workbook was read from, written back as they came,
-// so the opaque formulas that point into them still do, with what the future functions
-// called need (future_functions.h). A record that is not one of them, or
+// so the opaque formulas that point into them still do, and the names the future functions
+// called need after them (future_functions.h). A record that is not one of them, or
 // not whole, is left out rather than written damaged.
 void writeLinkRecords(BiffRecordWriter& out, const std::vector<std::vector<std::uint8_t>>& records) {
     for (const auto& record : records) {
@@ -117,7 +117,7 @@ WorkbookStream buildWorkbookStream(const Workbook& workbook) {
     std::vector<SheetCells> cells;
     cells.reserve(workbook.sheetCount());
     const OpaqueFormulas* opaque = OpaqueFormulas::of(workbook);
-    FutureFunctionLinks links(workbook.xlsLinkRecords, workbook.sheetCount());
+    FutureFunctionNames links(workbook.xlsLinkRecords);
     for (int i = 0; i < workbook.sheetCount(); ++i)
         cells.push_back(writeSheetCells(workbook.sheet(i), sst, opaque, i, &links));
 

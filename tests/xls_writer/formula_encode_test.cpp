@@ -124,8 +124,8 @@ TEST(FormulaEncode, AReferenceOffTheSheetBecomesRefError) {
 
 namespace {
 
-// A function newer than BIFF8 (IFERROR, AVERAGEIF): refused without the workbook's link tables;
-// with them, a call of the name "_xlfn." and its name, which reads back as the same call.
+// A function newer than BIFF8 (IFERROR, AVERAGEIF): refused without the workbook's names; with
+// them, a call of the name "_xlfn." and its name, which reads back as the same call.
 void expectWrittenAsFutureFunction(const host::FunctionInfo& f) {
     std::string text = "=" + std::string(f.name) + "(";
     for (int a = 0; a < f.minArgs; ++a) text += a ? ",A1" : "A1";
@@ -138,19 +138,16 @@ void expectWrittenAsFutureFunction(const host::FunctionInfo& f) {
         EXPECT_NE(std::string(e.what()).find(f.name), std::string::npos) << e.what();
     }
     const std::vector<Bytes> none;
-    host::xls::FutureFunctionLinks links(none, 1);
+    host::xls::FutureFunctionNames links(none);
     FormulaEncoder encoder(&links);
     const Bytes bytes = encoder.encode(*code, at("B2"));
-    // tNameX through EXTERNSHEET entry 0, name 1; the arguments; tFuncVarV 255 counting the name.
-    ASSERT_GE(bytes.size(), 11u) << text;
-    EXPECT_EQ(Bytes(bytes.begin(), bytes.begin() + 7), (Bytes{0x39, 0, 0, 1, 0, 0, 0})) << text;
+    // tNameR of name 1; the arguments; tFuncVarV 255 counting the name.
+    ASSERT_GE(bytes.size(), 9u) << text;
+    EXPECT_EQ(Bytes(bytes.begin(), bytes.begin() + 5), (Bytes{0x23, 1, 0, 0, 0})) << text;
     EXPECT_EQ(Bytes(bytes.end() - 4, bytes.end()), (Bytes{0x42, std::uint8_t(f.minArgs + 1), 0xFF, 0})) << text;
 
     host::xls::FormulaNames names;
-    names.externSheets = {{1, -2, -2}};
-    names.supBookIsOwnWorkbook = {true, false};
-    names.supBookIsAddIn = {false, true};
-    names.externNames = {{}, {"_xlfn." + std::string(f.name)}};
+    names.definedNames = {"_xlfn." + std::string(f.name)};
     host::xls::FormulaTokens tokens;
     tokens.tokens = bytes;
     const auto back = host::xls::decodeFormula(tokens, at("B2"), names);

@@ -1,7 +1,8 @@
-// Typed IFERROR and AVERAGEIF, which BIFF8's function table lacks, saved as Excel 2007 saves
-// them: calls of the add-in names "_xlfn.IFERROR" and "_xlfn.AVERAGEIF". Read back by xlrd (the
-// stored results), LibreOffice (which computes them from those names), Gnumeric and ourselves;
-// beside formulas kept with their 3-D references and names, which must go on working.
+// Typed IFERROR and AVERAGEIF, which BIFF8's function table lacks, saved as LibreOffice saves
+// them: calls of the hidden names "_xlfn.IFERROR" and "_xlfn.AVERAGEIF". Read back by xlrd (the
+// names and the stored results), LibreOffice (which computes them from those names), Gnumeric
+// and ourselves; beside formulas kept with their 3-D references and names, which must go on
+// working.
 #include <gtest/gtest.h>
 
 #include <unistd.h>
@@ -87,11 +88,11 @@ TEST(FutureFunctionsSaved, TypedIferrorAndAverageifAreReadBackByXlrdLibreOfficeG
         EXPECT_EQ(sheet.value(at), again->sheet(0).value(at)) << t.formula;
     }
 
-    // xlrd: the add-in names, and each formula's stored result.
+    // xlrd: the names (hidden, of macro functions), and each formula's stored result.
     std::string script =
         "import xlrd, sys\nb = xlrd.open_workbook(sys.argv[1], formatting_info=True)\n"
-        "print(b.addin_func_names)\ns = b.sheet_by_index(0)\n";
-    std::string expected = "['_xlfn.IFERROR', '_xlfn.AVERAGEIF']\n";
+        "print([(n.name, n.hidden, n.func, n.macro) for n in b.name_obj_list])\ns = b.sheet_by_index(0)\n";
+    std::string expected = "[('_xlfn.IFERROR', 1, 1, 1), ('_xlfn.AVERAGEIF', 1, 1, 1)]\n";
     for (const Typed& t : kFormulas) {
         const host::CellAddress at = cellAt(t.cell);
         script += "print(repr(s.cell_value(" + std::to_string(at.row) + ", " + std::to_string(at.col) + ")))\n";
@@ -177,68 +178,60 @@ TEST(FutureFunctionsSaved, KeptThreeDReferencesAndNamesWorkBesideATypedIferror) 
 
     const auto r = runCommand(systemPython() + " -c " +
                               quote("import xlrd, sys; b = xlrd.open_workbook(sys.argv[1]); "
-                                    "print(b.name_obj_list[0].name, b.addin_func_names)") +
+                                    "print([n.name for n in b.name_obj_list])") +
                               " " + quote(path));
     EXPECT_EQ(r.status, 0) << r.output;
-    EXPECT_EQ(r.output, "Answer ['_xlfn.IFERROR']\n");
+    EXPECT_EQ(r.output, "['Answer', '_xlfn.IFERROR']\n");
     fs::remove_all(dir);
 }
 
-TEST(FutureFunctionsSaved, TheLinkTablesGrowWithoutMovingWhatKeptTokensPointAt) {
-    using host::xls::FutureFunctionLinks;
+TEST(FutureFunctionsSaved, TheNewNamesFollowTheKeptOnesAndAKeptNameServesAgain) {
+    using host::xls::FutureFunctionNames;
     const Bytes own = {0xAE, 0x01, 0x04, 0x00, 0x02, 0x00, 0x01, 0x04};
-    const Bytes addIn = {0xAE, 0x01, 0x04, 0x00, 0x01, 0x00, 0x01, 0x3A};
-    const auto externName = [](const std::string& name) {
-        Bytes r = {0x23, 0x00, std::uint8_t(12 + name.size()), 0x00, 0, 0, 0, 0, 0, 0, std::uint8_t(name.size()), 0};
+    const Bytes externSheet = {0x17, 0x00, 0x08, 0x00, 0x01, 0x00, 0, 0, 1, 0, 1, 0};
+    // NAME "Answer" = Sheet2!$A$1, and the hidden "_xlfn.STDEV.S" a file from Excel may have
+    const Bytes answer = {0x18, 0x00, 0x1C, 0x00, 0x00, 0x00, 0x00, 0x06, 0x07, 0x00, 0x00,
+                          0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 'A',  'n',  's',
+                          'w',  'e',  'r',  0x3A, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00};
+    const auto hidden = [](const std::string& name) {
+        Bytes r = {0x18,
+                   0x00,
+                   std::uint8_t(17 + name.size()),
+                   0x00,
+                   0x0B,
+                   0x00,
+                   0x00,
+                   std::uint8_t(name.size()),
+                   0x02,
+                   0x00,
+                   0,
+                   0,
+                   0,
+                   0,
+                   0,
+                   0,
+                   0,
+                   0,
+                   0};
         r.insert(r.end(), name.begin(), name.end());
-        r.insert(r.end(), {2, 0, 0x1C, 0x17});
+        r.insert(r.end(), {0x1C, 0x1D});  // #NAME?
         return r;
     };
-    // An external workbook's SUPBOOK with a name of its own: the add-in SUPBOOK goes after both.
-    const Bytes external = {0xAE, 0x01, 0x0A, 0x00, 0x01, 0x00, 0x05, 0x00, 0x00, 'a', '.', 'x', 'l', 's'};
-    const Bytes externalName = externName("Rate");
-    const Bytes externSheet = {0x17, 0x00, 0x0E, 0x00, 0x02, 0x00, 0, 0, 1, 0, 1, 0, 1, 0, 0xFE, 0xFF, 0xFE, 0xFF};
-    const Bytes name = {0x18, 0x00, 0x0F, 0x00, 0, 0, 0, 1, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 'X'};
     {
-        const std::vector<Bytes> kept = {own, external, externalName, externSheet, name};
-        FutureFunctionLinks links(kept, 2);
-        EXPECT_EQ(kept, links.records()) << "nothing called: nothing added";
-        const auto iferror = links.nameOf(host::FunctionId::IfError);
-        const auto averageif = links.nameOf(host::FunctionId::AverageIf);
-        EXPECT_EQ(2, iferror.ixti);  // after the two kept entries
-        EXPECT_EQ(1, iferror.index);
-        EXPECT_EQ(2, averageif.ixti);
-        EXPECT_EQ(2, averageif.index);
-        EXPECT_EQ(1, links.nameOf(host::FunctionId::IfError).index);
-        const Bytes grown = {0x17, 0x00, 0x14, 0x00, 0x03, 0x00, 0, 0, 1,    0,    1,    0,
-                             1,    0,    0xFE, 0xFF, 0xFE, 0xFF, 2, 0, 0xFE, 0xFF, 0xFE, 0xFF};
-        EXPECT_EQ(links.records(), (std::vector<Bytes>{own, external, externalName, addIn, externName("_xlfn.IFERROR"),
-                                                       externName("_xlfn.AVERAGEIF"), grown, name}));
+        const std::vector<Bytes> kept = {own, externSheet, answer, hidden("_xlfn.STDEV.S")};
+        FutureFunctionNames names(kept);
+        EXPECT_EQ(kept, names.records()) << "nothing called: nothing added";
+        EXPECT_EQ(3, names.nameOf(host::FunctionId::IfError));  // after the two kept names
+        EXPECT_EQ(4, names.nameOf(host::FunctionId::AverageIf));
+        EXPECT_EQ(3, names.nameOf(host::FunctionId::IfError));
+        EXPECT_EQ(names.records(), (std::vector<Bytes>{own, externSheet, answer, hidden("_xlfn.STDEV.S"),
+                                                       hidden("_xlfn.IFERROR"), hidden("_xlfn.AVERAGEIF")}));
     }
     {
-        // The file's own add-in SUPBOOK is used: its names keep their numbers, new ones follow.
-        const Bytes entries = {0x17, 0x00, 0x0E, 0x00, 0x02, 0x00, 0, 0, 1, 0, 1, 0, 1, 0, 0xFE, 0xFF, 0xFE, 0xFF};
-        const std::vector<Bytes> kept = {own, addIn, externName("_xlfn.STDEV.S"), externName("_xlfn.AVERAGEIF"),
-                                         entries};
-        FutureFunctionLinks links(kept, 2);
-        EXPECT_EQ(2, links.nameOf(host::FunctionId::AverageIf).index);
-        EXPECT_EQ(kept, links.records()) << "a kept name and entry serve: nothing added";
-        const auto iferror = links.nameOf(host::FunctionId::IfError);
-        EXPECT_EQ(1, iferror.ixti);
-        EXPECT_EQ(3, iferror.index);
-        EXPECT_EQ(links.records(),
-                  (std::vector<Bytes>{own, addIn, externName("_xlfn.STDEV.S"), externName("_xlfn.AVERAGEIF"),
-                                      externName("_xlfn.IFERROR"), entries}));
-    }
-    {
-        // A workbook made here: its own SUPBOOK, the add-in SUPBOOK, the name, one entry.
-        const std::vector<Bytes> kept;
-        FutureFunctionLinks links(kept, 3);
-        EXPECT_EQ(0, links.nameOf(host::FunctionId::IfError).ixti);
-        EXPECT_EQ(links.records(),
-                  (std::vector<Bytes>{{0xAE, 0x01, 0x04, 0x00, 0x03, 0x00, 0x01, 0x04},
-                                      addIn,
-                                      externName("_xlfn.IFERROR"),
-                                      {0x17, 0x00, 0x08, 0x00, 0x01, 0x00, 1, 0, 0xFE, 0xFF, 0xFE, 0xFF}}));
+        // A name the file has already serves: nothing is added.
+        const std::vector<Bytes> kept = {answer, hidden("_xlfn.IFERROR")};
+        FutureFunctionNames names(kept);
+        EXPECT_EQ(2, names.nameOf(host::FunctionId::IfError));
+        EXPECT_EQ(kept, names.records());
     }
 }
