@@ -24,7 +24,9 @@ constexpr std::size_t kNameHeader = 14;  // flags .. reserved7: the NAME record'
 using LinkRecord = std::vector<std::uint8_t>;
 
 // A whole record of one piece, as the writer writes link records back.
-bool whole(const LinkRecord& r) { return r.size() >= 4 && loadU16(r.data() + 2) == r.size() - 4; }
+bool whole(const LinkRecord& r) {
+    return r.size() >= 4 && loadU16(r.data() + 2) == r.size() - 4 && r.size() - 4 <= kMaxRecordData;
+}
 
 void put16(std::vector<std::uint8_t>& out, std::uint16_t v) {
     out.push_back(std::uint8_t(v));
