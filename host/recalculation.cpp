@@ -40,6 +40,7 @@ void Worksheet::Store::recompute(const std::vector<CellAddress>& seeds) {
             index.forEachDependent(s, [&](std::uint32_t d) { nodeOf(d); });
         }
     }
+    for (const std::uint32_t slot : volatileSlots) nodeOf(slot);  // the moment has moved on
     while (!work.empty()) {
         const std::uint32_t xs = work.back();
         work.pop_back();

@@ -15,6 +15,7 @@ std::unique_ptr<Workbook> Workbook::createDefault() {
 
 Worksheet& Workbook::addSheet(const std::string& name) {
     sheets_.push_back(std::make_unique<Worksheet>(name, styles_));
+    sheets_.back()->workbookSheets_ = &sheets_;
     return *sheets_.back();
 }
 

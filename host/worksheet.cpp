@@ -19,7 +19,8 @@
 // cycle, and the formulas of that cycle get the error #REF!.
 //
 // Recalculation after a change: the formulas reachable from the changed cell through the
-// index are collected (iteratively, no recursion), then computed in dependency order (Kahn's
+// index, and from the volatile formulas (TODAY; the store keeps a short list of their slots),
+// are collected (iteratively, no recursion), then computed in dependency order (Kahn's
 // algorithm). Formulas left over form cycles or hang below one: the strongly connected
 // components among them (Tarjan's algorithm, iterative) that are cycles get the error #REF!
 // (a circular reference, the error Google Sheets gives it), and the formulas below them are
@@ -119,7 +120,7 @@ void Worksheet::setValue(CellAddress at, const Value& value) {
     store_->writeValue(at, value);
     Column& c = store_->column(at.col);
     c.content[static_cast<std::size_t>(at.row)] = value.isEmpty() ? None : Constant;
-    if (!store_->loading) store_->recompute({at});
+    recomputeAfterChange(at);
 }
 
 void Worksheet::setNumber(CellAddress at, double number) {
@@ -129,7 +130,7 @@ void Worksheet::setNumber(CellAddress at, double number) {
     c.ensure(at.row);
     store_->writeNumber(at, number);
     c.content[static_cast<std::size_t>(at.row)] = Constant;
-    if (!store_->loading) store_->recompute({at});
+    recomputeAfterChange(at);
 }
 
 void Worksheet::setFormula(CellAddress at, const FormulaPtr& code, const Value& cached) {
@@ -142,7 +143,7 @@ void Worksheet::setFormula(CellAddress at, const FormulaPtr& code, const Value& 
     // cached one would only be overwritten.
     store_->writeValue(at, store_->loading && !held->opaque ? Value::empty() : cached);
     store_->column(at.col).content[static_cast<std::size_t>(at.row)] = Formula;
-    if (!store_->loading) store_->recompute({at});
+    recomputeAfterChange(at);
 }
 
 void Worksheet::clearContents(CellAddress at) {
@@ -151,7 +152,18 @@ void Worksheet::clearContents(CellAddress at) {
     store_->dropFormula(at);
     store_->writeValue(at, Value::empty());
     store_->column(at.col).content[static_cast<std::size_t>(at.row)] = None;
+    recomputeAfterChange(at);
+}
+
+void Worksheet::recomputeAfterChange(CellAddress at) {
+    if (store_->loading) return;
     store_->recompute({at});
+    // A recalculation computes the volatile formulas of every sheet, as Excel does.
+    if (!workbookSheets_) return;
+    for (const auto& other : *workbookSheets_) {
+        Store& s = *other->store_;
+        if (other.get() != this && !s.volatileSlots.empty() && !s.loading) s.recompute({});
+    }
 }
 
 const FormulaCode* Worksheet::formulaAt(CellAddress at) const {

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 #include "column_store.h"
@@ -32,6 +33,10 @@ struct Worksheet::Store final : ColumnStore {
     // Every code a formula of this sheet uses (and some no longer used, until the next sweep),
     // each interned: the cells point at them without a reference count of their own.
     std::unordered_map<const FormulaCode*, FormulaPtr> heldCodes;
+    // Volatile formulas (TODAY): the held codes that call a volatile function, and the slots
+    // holding one of them, computed with every change. Few, so a list.
+    std::unordered_set<const FormulaCode*> volatileCodes;
+    std::vector<std::uint32_t> volatileSlots;
     std::size_t sweepAt = 64;
     std::size_t expectedFormulas = 0;  // while loading, see reserveForLoad
     std::uint64_t computations = 0;
@@ -50,7 +55,7 @@ struct Worksheet::Store final : ColumnStore {
         if (heldCodes.size() >= sweepAt) sweepCodes();
         FormulaPtr interned = formula::intern(code);
         const FormulaCode* raw = interned.get();
-        heldCodes.try_emplace(raw, std::move(interned));
+        if (heldCodes.try_emplace(raw, std::move(interned)).second && callsVolatile(*raw)) volatileCodes.insert(raw);
         return raw;
     }
 
@@ -63,6 +68,7 @@ struct Worksheet::Store final : ColumnStore {
             if (it != heldCodes.end()) kept.emplace(fc.code, std::move(it->second));
         }
         heldCodes = std::move(kept);
+        std::erase_if(volatileCodes, [&](const FormulaCode* c) { return !heldCodes.contains(c); });
         sweepAt = std::max({std::size_t{64}, heldCodes.size() * 2, formulas.size() / 4});
     }
 
@@ -88,6 +94,7 @@ struct Worksheet::Store final : ColumnStore {
         c.slot[static_cast<std::size_t>(at.row)] = s;
         ++c.formulaCount;
         if (index.indexed) index.add(s);
+        if (!volatileCodes.empty() && volatileCodes.contains(code)) volatileSlots.push_back(s);
         return s;
     }
 
@@ -95,6 +102,7 @@ struct Worksheet::Store final : ColumnStore {
         const std::uint32_t s = slotAt(at);
         if (!s) return;
         if (index.indexed) index.remove(s);
+        if (!volatileSlots.empty() && volatileCodes.contains(formulas[s].code)) std::erase(volatileSlots, s);
         formulas[s] = FormulaCell{};
         freeSlots.push_back(s);
         Column& c = cols[static_cast<std::size_t>(at.col)];
@@ -110,8 +118,8 @@ struct Worksheet::Store final : ColumnStore {
         writeValue(at, formula::evaluate(*fc.code, at, *this));
     }
 
-    // Recomputes the formulas among `seeds` and every formula depending on a seed, directly
-    // or through other formulas, in dependency order.
+    // Recomputes the formulas among `seeds`, the volatile ones, and every formula depending on
+    // one of them, directly or through other formulas, in dependency order.
     void recompute(const std::vector<CellAddress>& seeds);
 
     // A formula being walked by computeAll(): which of its references comes next, and inside

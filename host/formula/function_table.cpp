@@ -65,9 +65,8 @@ constexpr std::array<FunctionInfo, 55> kFunctions{{
     {"INDEX", FunctionId::Index, 2, 3, true},
     {"IFERROR", FunctionId::IfError, 2, 2, true},
     {"WEEKDAY", FunctionId::Weekday, 1, 2, true},
-    // Read from a file, TODAY keeps the day the file was last computed on, as readers that do not
-    // recompute show it and as a save must keep it; typed, it gives the day.
-    {"TODAY", FunctionId::Today, 0, 0, false},
+    // Volatile: the day it is, on open too, as Excel gives it when it opens a file.
+    {"TODAY", FunctionId::Today, 0, 0, true, false, true},
     // Exact only for a literal format code the formatter renders in full (computedAsExcel).
     {"TEXT", FunctionId::Text, 2, 2, false},
 }};
@@ -96,6 +95,15 @@ const FunctionInfo* functionByName(std::string_view name) {
 const FunctionInfo* functionById(FunctionId id) {
     const auto i = static_cast<std::size_t>(id);
     return i < kFunctions.size() ? &kFunctions[i] : nullptr;
+}
+
+bool callsVolatile(const FormulaCode& code) {
+    for (const Token& t : code.rpn) {
+        if (t.kind != TokenKind::Func) continue;
+        const FunctionInfo* f = functionById(t.func);
+        if (f && f->isVolatile) return true;
+    }
+    return false;
 }
 
 bool computedAsExcel(const FormulaCode& code) {

@@ -12,6 +12,7 @@
 #include "formula/function_groups.h"
 #include "formula/number_format_text.h"
 #include "formula/text_to_number.h"
+#include "host/engine_clock.h"
 #include "host/locale.h"
 
 namespace host::formula {
@@ -375,10 +376,7 @@ Operand callFunction(FunctionId func, std::span<Operand> args, const EvalContext
             }
         }
         case F::Today: {
-            const std::time_t now = std::time(nullptr);
-            std::tm local{};
-            localtime_r(&now, &local);
-            const auto serial = serialFromDate(Date{local.tm_year + 1900, local.tm_mon + 1, local.tm_mday});
+            const auto serial = serialFromDate(engineToday());
             return serial ? number(*serial) : error(ErrorCode::Num);
         }
         case F::Text: {

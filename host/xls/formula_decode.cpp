@@ -7,6 +7,7 @@
 #include "xls/biff_string.h"
 #include "xls/byte_reader.h"
 #include "xls/formula_render.h"
+#include "xls/future_functions.h"
 
 namespace host::xls {
 
@@ -30,11 +31,14 @@ RefPart relativePart(const RefField& f, CellAddress owner) {
 }
 
 // Decodes into `code`; false when a token is one the engine does not compute.
-bool decodeTokens(const FormulaTokens& f, CellAddress owner, FormulaCode& code) {
+bool decodeTokens(const FormulaTokens& f, CellAddress owner, const FormulaNames& names, FormulaCode& code) {
     const auto tokens = f.tokens;
     code.rpn.reserve(tokens.size() / 3 + 1);
     int depth = 0;
-    auto operands = [&](int n) { return depth >= n; };
+    // Calls of future functions under way: each one's function, and the depth its name
+    // (tNameX, the call's first operand) sits at. Nothing above the name may take it.
+    std::vector<std::pair<const FunctionInfo*, int>> calls;
+    auto operands = [&](int n) { return depth >= n && (calls.empty() || depth - n >= calls.back().second); };
     auto push = [&](Token t) {
         code.rpn.push_back(t);
         ++depth;
@@ -127,8 +131,30 @@ bool decodeTokens(const FormulaTokens& f, CellAddress owner, FormulaCode& code) 
                         break;
                     }
                     case kPtgFuncVar: {
-                        const BiffFunction* b = biffFunction(std::uint16_t(loadU16(d + 1) & 0x7FFF));
-                        ok = func(b ? b->engine : nullptr, d[0] & 0x7F);
+                        const std::uint16_t number = std::uint16_t(loadU16(d + 1) & 0x7FFF);
+                        const int argc = d[0] & 0x7F;
+                        if (number == kUserDefinedFunction) {
+                            // The name and the arguments above it, and nothing else.
+                            if (calls.empty() || depth != calls.back().second + argc - 1) return false;
+                            const FunctionInfo* info = calls.back().first;
+                            calls.pop_back();
+                            --depth;  // the name is no value
+                            ok = func(info, argc - 1);
+                            break;
+                        }
+                        const BiffFunction* b = biffFunction(number);
+                        ok = func(b ? b->engine : nullptr, argc);
+                        break;
+                    }
+                    case kPtgName:
+                    case kPtgNameX: {
+                        // A future function's name (IFERROR, ...) opens its call; any other
+                        // name leaves the formula to the file.
+                        const FunctionInfo* info = base == kPtgName ? futureFunctionOfDefinedName(names, loadU16(d))
+                                                                    : futureFunction(names, loadU16(d), loadU16(d + 2));
+                        if (!info) return false;
+                        ++depth;
+                        calls.emplace_back(info, depth);
                         break;
                     }
                     case kPtgRef:
@@ -169,7 +195,7 @@ bool decodeTokens(const FormulaTokens& f, CellAddress owner, FormulaCode& code) 
         }
         if (!ok) return false;
     }
-    return depth == 1 && !code.rpn.empty();
+    return depth == 1 && calls.empty() && !code.rpn.empty();
 }
 
 // The token bytes as they would stand in the cell's own FORMULA record: shared formulas hold
@@ -219,7 +245,7 @@ FormulaPtr decodeFormula(const FormulaTokens& f, CellAddress owner, const Formul
     try {
         // An array formula computes element by element, which the engine does not do: it keeps
         // the results Excel stored.
-        known = !f.partOfArray && !f.array && decodeTokens(f, owner, *code);
+        known = !f.partOfArray && !f.array && decodeTokens(f, owner, names, *code);
     } catch (const HostError&) {
         known = false;  // a token that runs past the end: keep the bytes, show what we can
     }

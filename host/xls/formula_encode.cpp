@@ -10,6 +10,7 @@
 #include "xls/biff_function_map.h"
 #include "xls/biff_record_writer.h"
 #include "xls/biff_text.h"
+#include "xls/future_functions.h"
 
 namespace host::xls {
 namespace {
@@ -95,22 +96,38 @@ void putString(std::vector<std::uint8_t>& out, const std::string& s) {
     }
 }
 
-void putFunction(std::vector<std::uint8_t>& out, const Token& t) {
-    const BiffFunction* f = biffFunction(t.func);
-    if (!f) {
-        const FunctionInfo* info = functionById(t.func);
-        throw HostError("the function " + std::string(info ? info->name : "?") + " cannot be stored in an .xls file");
-    }
-    if (f->fixedArgs >= 0 && f->fixedArgs == t.argc) {
-        out.push_back(kPtgFunc | kClassValue);
-    } else {
-        out.push_back(kPtgFuncVar | kClassValue);
-        out.push_back(t.argc);
-    }
-    put16(out, f->number);
+void putFuncVar(std::vector<std::uint8_t>& out, std::uint8_t argc, std::uint16_t number) {
+    out.push_back(kPtgFuncVar | kClassValue);
+    out.push_back(argc);
+    put16(out, number);
 }
 
 }  // namespace
+
+void FormulaEncoder::putFunction(std::vector<std::uint8_t>& out, const Token& t) {
+    const BiffFunction* f = biffFunction(t.func);
+    if (!f) {
+        // A future function: its name went before the arguments; the call counts it as one.
+        putFuncVar(out, std::uint8_t(t.argc + 1), kUserDefinedFunction);
+        return;
+    }
+    if (f->fixedArgs >= 0 && f->fixedArgs == t.argc) {
+        out.push_back(kPtgFunc | kClassValue);
+        put16(out, f->number);
+    } else {
+        putFuncVar(out, t.argc, f->number);
+    }
+}
+
+void FormulaEncoder::putFutureNames(std::vector<std::uint8_t>& out, std::uint32_t token) {
+    // Calls starting at the same token: the outer one (the later call) names itself first.
+    for (auto it = futureCalls_.rbegin(); it != futureCalls_.rend(); ++it) {
+        if (it->first != token) continue;
+        out.push_back(kPtgName | kClassReference);  // tName: the NAME's number, 2 bytes unused
+        put16(out, futureFunctions_->nameOf(code_->rpn[it->second].func));
+        put16(out, 0);
+    }
+}
 
 void FormulaEncoder::encodeTokens(const FormulaCode& code, CellAddress owner, std::vector<std::uint8_t>& out,
                                   std::vector<Patch>* patches, bool& allOnSheet, bool shared) {
@@ -126,8 +143,15 @@ void FormulaEncoder::encodeTokens(const FormulaCode& code, CellAddress owner, st
         put16(out, stored);
     };
     markFunctionArguments(code);
+    code_ = &code;
+    if (callsVolatile(code)) {  // Excel's mark of a formula to compute on every recalculation
+        out.push_back(kPtgAttr);
+        out.push_back(kAttrVolatile);
+        put16(out, 0);
+    }
     for (std::size_t i = 0; i < code.rpn.size(); ++i) {
         const Token& t = code.rpn[i];
+        if (!futureCalls_.empty()) putFutureNames(out, std::uint32_t(i));
         const std::uint8_t cls = functionArgument_[i] ? kClassReference : kClassValue;
         switch (t.kind) {
             case TokenKind::Number: putNumber(out, t.number); break;
@@ -184,15 +208,30 @@ void FormulaEncoder::encodeTokens(const FormulaCode& code, CellAddress owner, st
 void FormulaEncoder::markFunctionArguments(const FormulaCode& code) {
     stack_.clear();
     functionArgument_.assign(code.rpn.size(), false);
+    startOf_.resize(code.rpn.size());
+    futureCalls_.clear();
     for (std::uint32_t i = 0; i < code.rpn.size(); ++i) {
         const Token& t = code.rpn[i];
-        if (t.kind == TokenKind::Paren) continue;  // parentheses pass their operand through
+        startOf_[i] = i;
+        if (t.kind == TokenKind::Paren) {  // parentheses pass their operand through
+            if (!stack_.empty()) startOf_[i] = startOf_[stack_.back()];
+            continue;
+        }
         const int taken = std::min<int>(operandsTaken(t), int(stack_.size()));
         for (int k = 0; k < taken; ++k) {
             if (t.kind == TokenKind::Func) functionArgument_[stack_.back()] = true;
+            startOf_[i] = startOf_[stack_.back()];
             stack_.pop_back();
         }
         stack_.push_back(i);
+        if (t.kind == TokenKind::Func && !biffFunction(t.func)) {
+            if (!futureFunctions_) {
+                const FunctionInfo* info = functionById(t.func);
+                throw HostError("the function " + std::string(info ? info->name : "?") +
+                                " cannot be stored in an .xls file");
+            }
+            futureCalls_.emplace_back(startOf_[i], i);
+        }
     }
 }
 

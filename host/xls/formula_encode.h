@@ -12,8 +12,14 @@ namespace host::xls {
 // The longest token array that still fits one FORMULA record.
 inline constexpr std::size_t kMaxFormulaTokenBytes = 8224 - 22;
 
+class FutureFunctionNames;
+
 class FormulaEncoder {
 public:
+    // `futureFunctions`, when given, names the functions BIFF8 has no number for (IFERROR,
+    // AVERAGEIF) by the workbook's "_xlfn." names; without it a formula calling one is refused.
+    explicit FormulaEncoder(FutureFunctionNames* futureFunctions = nullptr) : futureFunctions_(futureFunctions) {}
+
     // The tokens of `code` as stored in the cell at `owner`: references hold absolute rows and
     // columns plus their relative flags; a reference that falls off the sheet becomes #REF!
     // (tRefErr, tAreaErr). An opaque formula gives no bytes (the writer keeps its own). The result is valid
@@ -49,7 +55,11 @@ private:
     // `owner` serves only their absolute parts.
     void encodeTokens(const FormulaCode& code, CellAddress owner, std::vector<std::uint8_t>& out,
                       std::vector<Patch>* patches, bool& allOnSheet, bool shared = false);
+    // Which tokens are function arguments (functionArgument_), and before which token each
+    // call of a future function puts its name: at the start of its first argument.
     void markFunctionArguments(const FormulaCode& code);
+    void putFunction(std::vector<std::uint8_t>& out, const Token& t);
+    void putFutureNames(std::vector<std::uint8_t>& out, std::uint32_t token);
     Template* templateOf(const FormulaCode& code, CellAddress owner);
     static std::size_t recentSlot(const FormulaCode& code) {
         const auto key = reinterpret_cast<std::uintptr_t>(&code);
@@ -64,6 +74,11 @@ private:
     std::vector<std::uint8_t> rgce_;
     std::vector<std::uint32_t> stack_;
     std::vector<bool> functionArgument_;
+    FutureFunctionNames* futureFunctions_;
+    const FormulaCode* code_ = nullptr;  // the code being encoded
+    std::vector<std::uint32_t> startOf_;  // by token: where the operand it ends starts
+    // Calls of future functions: (the token its first argument starts at, the call's token).
+    std::vector<std::pair<std::uint32_t, std::uint32_t>> futureCalls_;
 };
 
 }  // namespace host::xls

@@ -45,6 +45,15 @@ std::size_t classedTokenSize(std::uint8_t base) {
     }
 }
 
+// The name of an add-in function ("_xlfn.STDEV.S"), or #NAME? for any other external name.
+std::string addInName(std::uint16_t ixti, std::uint16_t index, const FormulaNames& names) {
+    if (ixti >= names.externSheets.size()) return "#NAME?";
+    const std::size_t book = names.externSheets[ixti].supBook;
+    if (book >= names.supBookIsAddIn.size() || !names.supBookIsAddIn[book]) return "#NAME?";
+    const auto& list = names.externNames[book];
+    return index >= 1 && index <= list.size() && !list[index - 1].empty() ? list[index - 1] : "#NAME?";
+}
+
 std::string cellText(const RefField& f) {
     std::string s;
     if (!f.colRelative) s += '$';
@@ -258,7 +267,11 @@ std::optional<std::string> renderFormula(std::span<const std::uint8_t> tokens, C
                     const bool own = ixti < names.externSheets.size() &&
                                      names.externSheets[ixti].supBook < names.supBookIsOwnWorkbook.size() &&
                                      names.supBookIsOwnWorkbook[names.externSheets[ixti].supBook];
-                    stack.push_back(own ? definedName(loadU16(d + 2), names) : "#NAME?");
+                    if (own) {
+                        stack.push_back(definedName(loadU16(d + 2), names));
+                    } else {
+                        stack.push_back(addInName(ixti, loadU16(d + 2), names));
+                    }
                     break;
                 }
                 case kPtgRef:

@@ -19,6 +19,8 @@ struct FormulaNames {
     std::vector<std::string> sheetNames;  // every sheet of the workbook, in order
     std::vector<ExternSheet> externSheets;  // EXTERNSHEET entries, by ixti
     std::vector<bool> supBookIsOwnWorkbook;  // SUPBOOK records, in order
+    std::vector<bool> supBookIsAddIn;  // ... the add-in SUPBOOK, whose names are functions
+    std::vector<std::vector<std::string>> externNames;  // by SUPBOOK: its EXTERNNAME records' names
     std::vector<std::string> definedNames;  // NAME records, in order (tName counts from 1)
 };
 

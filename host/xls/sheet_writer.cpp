@@ -32,6 +32,7 @@ constexpr std::size_t kRowRecordSize = 20;
 // groups of this many rows.
 constexpr int kMostSharedCells = 255;
 constexpr std::uint16_t kSharedFormulaFlag = 0x0008;
+constexpr std::uint16_t kAlwaysCalcFlag = 0x0001;
 constexpr std::size_t kMaxRecordBody = 8224;
 
 // The RK form of a constant number, for RK and MULRK records.
@@ -73,8 +74,9 @@ void requireCellText(CellAddress at, std::string_view text) {
 
 class CellRecordWriter {
 public:
-    CellRecordWriter(const Worksheet& sheet, SstWriter& sst, const OpaqueFormulas* opaque, int sheetIndex)
-        : sheet_(sheet), sst_(sst), opaque_(opaque), sheetIndex_(sheetIndex) {}
+    CellRecordWriter(const Worksheet& sheet, SstWriter& sst, const OpaqueFormulas* opaque, int sheetIndex,
+                     FutureFunctionNames* futureFunctions)
+        : sheet_(sheet), sst_(sst), opaque_(opaque), sheetIndex_(sheetIndex), encoder_(futureFunctions) {}
 
     void addRow(int row, std::span<const CellFields> cells);
     SheetCells finish();
@@ -112,6 +114,15 @@ private:
     void writeArrayFormula(CellAddress at, const CellFields& cell, std::uint16_t xf, const OpaqueBytes& kept);
     void writeStringResult(int row, const CellFields& cell);  // the STRING record after a text result
     bool arrayIntact(const FormulaCode& code);
+    // The FORMULA record's fAlwaysCalc flag, which Excel sets on a formula calling a volatile
+    // function (TODAY). Cells next to each other mostly share a code: the last answer is kept.
+    std::uint16_t alwaysCalc(const FormulaCode& code) {
+        if (&code != lastCode_) {
+            lastCode_ = &code;
+            lastAlwaysCalc_ = !code.opaque && callsVolatile(code) ? kAlwaysCalcFlag : 0;
+        }
+        return lastAlwaysCalc_;
+    }
     const OpaqueBytes* keptBytes(int row, const CellFields& cell) const {
         const OpaqueBytes* kept = opaque_ ? opaque_->find(sheetIndex_, {row, cell.col}, *cell.formula) : nullptr;
         return kept && !kept->tokens.empty() ? kept : nullptr;
@@ -136,6 +147,8 @@ private:
     const OpaqueFormulas* opaque_;
     int sheetIndex_;
     FormulaEncoder encoder_;
+    const FormulaCode* lastCode_ = nullptr;
+    std::uint16_t lastAlwaysCalc_ = 0;
     SharedGroup groups_[kMaxColumns];  // by column: the group met last
     std::unordered_map<const FormulaCode*, bool> arrays_;  // array formulas: whether each is whole
     std::vector<BiffRecordWriter> parts_;
@@ -274,7 +287,7 @@ void CellRecordWriter::writeFormula(int row, const CellFields& cell, std::uint16
         // shared tokens follow.
         std::uint8_t* p = cellRecord(kFormula, 22 + 5, row, cell.col, xf);
         storeCachedResult(p, cell);
-        store16(p + 8, kSharedFormulaFlag);
+        store16(p + 8, kSharedFormulaFlag | alwaysCalc(*cell.formula));
         store32(p + 10, 0);
         store16(p + 14, 5);
         p[16] = kPtgExp;
@@ -292,7 +305,7 @@ void CellRecordWriter::writeFormula(int row, const CellFields& cell, std::uint16
             throw HostError("The formula in " + formatAddress(at, false) + " is too long to save.");
         std::uint8_t* p = cellRecord(kFormula, 22 + rgce.size() + rgcb.size(), row, cell.col, xf);
         storeCachedResult(p, cell);
-        store16(p + 8, 0);  // no flags: not shared, computed normally
+        store16(p + 8, alwaysCalc(*cell.formula));  // not shared
         store32(p + 10, 0);
         store16(p + 14, std::uint16_t(rgce.size()));
         if (!rgce.empty()) std::memcpy(p + 16, rgce.data(), rgce.size());
@@ -459,8 +472,9 @@ std::size_t SheetCells::size() const {
     return total;
 }
 
-SheetCells writeSheetCells(const Worksheet& sheet, SstWriter& sst, const OpaqueFormulas* opaque, int sheetIndex) {
-    CellRecordWriter writer(sheet, sst, opaque, sheetIndex);
+SheetCells writeSheetCells(const Worksheet& sheet, SstWriter& sst, const OpaqueFormulas* opaque, int sheetIndex,
+                           FutureFunctionNames* futureFunctions) {
+    CellRecordWriter writer(sheet, sst, opaque, sheetIndex, futureFunctions);
     sheet.forEachRowOfCells([&](int row, std::span<const CellFields> cells) { writer.addRow(row, cells); });
     return writer.finish();
 }

@@ -14,6 +14,7 @@
 namespace host::xls {
 
 class SstWriter;
+class FutureFunctionNames;
 
 struct SheetCells {
     // ROW, cell and STRING records in row blocks, in consecutive parts.
@@ -26,8 +27,10 @@ struct SheetCells {
 // Throws HostError for a cell the format cannot hold (a formula too long for its record).
 // `opaque`, when given, holds the bytes of formulas the engine does not compute, as read from
 // the file; `sheetIndex` is the sheet's place in the workbook, which they are kept under.
+// `futureFunctions`, the workbook's defined names, names the functions BIFF8 has no number for;
+// without it a formula calling one is refused.
 SheetCells writeSheetCells(const Worksheet& sheet, SstWriter& sst, const OpaqueFormulas* opaque = nullptr,
-                           int sheetIndex = 0);
+                           int sheetIndex = 0, FutureFunctionNames* futureFunctions = nullptr);
 
 // What goes before the cells: BOF, sheet settings, column widths, DIMENSIONS.
 void writeSheetHeader(BiffRecordWriter& out, const Worksheet& sheet, const SheetCells& cells);

@@ -17,7 +17,6 @@ namespace {
 constexpr std::uint16_t kBoldWeight = 700;
 // Excel stops at about 4,000 XFs; past this the host's 16-bit style numbers could run out.
 constexpr std::size_t kMaxXfs = 65000;
-constexpr std::uint16_t kExternName = 0x0023;
 
 bool isLinkRecord(std::uint16_t id) { return id == kSupBook || id == kExternSheet || id == kName || id == kExternName; }
 
@@ -184,6 +183,20 @@ WorkbookGlobals readGlobals(RecordStream& records) {
             case kSupBook: {
                 // The workbook's own SUPBOOK is 4 bytes: the sheet count and 0x0401.
                 g.names.supBookIsOwnWorkbook.push_back(rec.data.size() == 4 && loadU16(rec.data.data() + 2) == 0x0401);
+                // The add-in SUPBOOK is 4 bytes too: 1 and 0x3A01.
+                g.names.supBookIsAddIn.push_back(rec.data.size() == 4 && loadU16(rec.data.data() + 2) == 0x3A01);
+                g.names.externNames.emplace_back();
+                break;
+            }
+            case kExternName: {
+                // Flags, 4 reserved bytes, then the name; the names count per SUPBOOK.
+                if (g.names.externNames.empty()) break;
+                std::string name;
+                try {
+                    if (rec.data.size() > 6)
+                        name = readRecordString(rec.data.subspan(6), true, "an EXTERNNAME is damaged");
+                } catch (const HostError&) {}  // a damaged name keeps its place, naming nothing
+                g.names.externNames.back().push_back(std::move(name));
                 break;
             }
             case kName: {

@@ -6,6 +6,7 @@
 #include "xls/biff_constants.h"
 #include "xls/biff_record_writer.h"
 #include "xls/biff_text.h"
+#include "xls/future_functions.h"
 #include "xls/sheet_writer.h"
 #include "xls/sst_writer.h"
 #include "xls/style_records_writer.h"
@@ -65,10 +66,11 @@ std::vector<std::size_t> writeBoundSheets(BiffRecordWriter& out, const Workbook&
 }
 
 // The link tables kept from the file the workbook was read from, written back as they came,
-// so the opaque formulas that point into them still do. A record that is not one of them, or
+// so the opaque formulas that point into them still do, and the names the future functions
+// called need after them (future_functions.h). A record that is not one of them, or
 // not whole, is left out rather than written damaged.
-void writeLinkRecords(BiffRecordWriter& out, const Workbook& workbook) {
-    for (const auto& record : workbook.xlsLinkRecords) {
+void writeLinkRecords(BiffRecordWriter& out, const std::vector<std::vector<std::uint8_t>>& records) {
+    for (const auto& record : records) {
         if (record.size() < 4) continue;
         const std::uint16_t type = std::uint16_t(record[0] | record[1] << 8);
         const std::size_t length = std::size_t(record[2] | record[3] << 8);
@@ -115,7 +117,9 @@ WorkbookStream buildWorkbookStream(const Workbook& workbook) {
     std::vector<SheetCells> cells;
     cells.reserve(workbook.sheetCount());
     const OpaqueFormulas* opaque = OpaqueFormulas::of(workbook);
-    for (int i = 0; i < workbook.sheetCount(); ++i) cells.push_back(writeSheetCells(workbook.sheet(i), sst, opaque, i));
+    FutureFunctionNames links(workbook.xlsLinkRecords);
+    for (int i = 0; i < workbook.sheetCount(); ++i)
+        cells.push_back(writeSheetCells(workbook.sheet(i), sst, opaque, i, &links));
 
     WorkbookStream stream;
     stream.parts.emplace_back();
@@ -150,7 +154,7 @@ WorkbookStream buildWorkbookStream(const Workbook& workbook) {
     out.u16(1);
     out.u16(1);
     out.endRecord();
-    writeLinkRecords(out, workbook);
+    writeLinkRecords(out, links.records());
     sst.write(out);
     out.emptyRecord(kEof);
 

@@ -48,6 +48,37 @@ def formula_cells(stream):
     return cells
 
 
+# The BIFF numbers of volatile functions (NOW, RAND, TODAY, OFFSET, INDIRECT, CELL, INFO,
+# RANDBETWEEN): a formula calling one gives the moment's result, computed again on open.
+VOLATILE = {74, 63, 221, 78, 148, 125, 244, 464}
+
+
+def calls_volatile(tokens):
+    """Whether a formula's tokens call a volatile function (tFunc or tFuncVar in any class).
+    A plain scan for function tokens: a false hit only leaves a cell out of a check."""
+    for i, b in enumerate(tokens):
+        if b in (0x21, 0x41, 0x61) and i + 2 < len(tokens):
+            if struct.unpack_from('<H', tokens, i + 1)[0] in VOLATILE:
+                return True
+        if b in (0x22, 0x42, 0x62) and i + 3 < len(tokens):
+            if struct.unpack_from('<H', tokens, i + 2)[0] & 0x7FFF in VOLATILE:
+                return True
+    return False
+
+
+def volatile_formula_cells(stream):
+    """{sheet index: set of (row, col)} of the FORMULA records calling a volatile function."""
+    cells = {}
+    for index, offset in enumerate(sheet_offsets(stream)):
+        found = cells.setdefault(index, set())
+        for rtype, data in records(stream, offset):
+            if rtype == FORMULA and len(data) >= 22:
+                count = struct.unpack_from('<H', data, 20)[0]
+                if calls_volatile(bytes(data[22:22 + count])):
+                    found.add(struct.unpack_from('<HH', data, 0))
+    return cells
+
+
 def active_cells(stream):
     """{sheet index: (row, col)} from each sheet's SELECTION record."""
     active = {}

@@ -7,7 +7,8 @@ file gets the same result again; any other keeps the one the file had.
 
 Skipped, and said so: formulas without a stored result (xlwt writes every formula with the
 "empty text" marker and no STRING record, so the engine computes them) and formulas calling
-a volatile function, whose result is the moment's. The samples folder absent, the whole test
+a volatile function, whose result is the moment's (TODAY is computed on open, as Excel computes
+it, so the copy holds the day it was made). The samples folder absent, the whole test
 skips, saying so.
 
 usage: cached_results_kept.py TALLOMER_CLI SAMPLES_DIR"""
@@ -21,9 +22,6 @@ sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import biff_records  # noqa: E402
 
 FORMULA, STRING, CONTINUE, SHRFMLA, ARRAY, TABLE = 0x0006, 0x0207, 0x003C, 0x04BC, 0x0221, 0x0236
-# tFunc and tFuncVar in their three classes, with the BIFF numbers of volatile functions
-# (NOW, RAND, TODAY, OFFSET, INDIRECT, CELL, INFO, RANDBETWEEN).
-VOLATILE = {74, 63, 221, 78, 148, 125, 244, 464}
 
 
 def unicode_string(data, pos):
@@ -36,18 +34,6 @@ def unicode_string(data, pos):
     width = 2 if flags & 0x01 else 1
     raw = data[pos:pos + count * width]
     return raw.decode("utf-16-le" if width == 2 else "latin-1")
-
-
-def calls_volatile(tokens):
-    # A plain scan for function tokens is enough here: a false hit only skips a check.
-    for i, b in enumerate(tokens):
-        if b in (0x21, 0x41, 0x61) and i + 2 < len(tokens):
-            if struct.unpack_from("<H", tokens, i + 1)[0] in VOLATILE:
-                return True
-        if b in (0x22, 0x42, 0x62) and i + 3 < len(tokens):
-            if struct.unpack_from("<H", tokens, i + 2)[0] & 0x7FFF in VOLATILE:
-                return True
-    return False
 
 
 def value_of(result):
@@ -72,7 +58,7 @@ def results(path):
                 tokens = bytes(data[22:22 + count])
                 stored = not (result[6:8] == b"\xff\xff" and result[0] == 3)
                 last = (sheet, row, col)
-                out[last] = [value_of(result), None, stored, calls_volatile(tokens)]
+                out[last] = [value_of(result), None, stored, biff_records.calls_volatile(tokens)]
             elif rtype == STRING and last is not None:
                 out[last][1] = unicode_string(data, 0)
                 last = None

@@ -97,6 +97,8 @@ using FormulaPtr = std::shared_ptr<const FormulaCode>;
 // Whether the engine computes every token and function of `code` exactly as Excel does (see
 // FunctionInfo::exact). A formula read from a file that fails this keeps the stored result.
 bool computedAsExcel(const FormulaCode& code);
+// Whether `code` calls a volatile function (TODAY), whose result is the moment's.
+bool callsVolatile(const FormulaCode& code);
 
 // Parses formula text, "=" included ("=sum(B3:B5)"), as typed into the cell at `owner`.
 // Function names in any case. Throws HostError for a formula that cannot be parsed.

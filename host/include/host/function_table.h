@@ -76,6 +76,9 @@ struct FunctionInfo {
     // Exact only when the last argument is a literal 0 or FALSE (VLOOKUP and MATCH looking for
     // an equal value): the nearest-value search over unsorted cells goes Excel's own way.
     bool exactWhenMatchingExactly = false;
+    // Its result depends on the moment, not on cells (TODAY): computed on open and on every
+    // recalculation, with the formulas that read it.
+    bool isVolatile = false;
 };
 
 const FunctionInfo* functionByName(std::string_view name);  // any case; nullptr if unknown

@@ -6,6 +6,7 @@
 #include <string>
 #include <string_view>
 #include <type_traits>
+#include <vector>
 
 #include "host/address.h"
 #include "host/formula_code.h"
@@ -42,7 +43,7 @@ struct CellFields {
 
 // One worksheet: its cells, formats, column widths and its own active cell.
 // Every change recomputes, at once, the formulas that depend on it (directly or through other
-// formulas) and only those; a circular reference gives the cells in it the error #REF!, and
+// formulas) and only those, and the volatile ones (TODAY) of every sheet of the workbook; a circular reference gives the cells in it the error #REF!, and
 // formulas that read those cells compute with that error.
 class Worksheet {
 public:
@@ -128,14 +129,21 @@ public:
     const StyleTable& styles() const { return *styles_; }
 
 private:
+    friend class Workbook;
     using RowVisit = void (*)(void* context, int row, std::span<const CellFields> cells);
     void walkRows(RowVisit visit, void* context, int firstRow, int endRow) const;
+    // After a change at `at`: what depends on it, and the volatile formulas of this sheet and
+    // of the others of its workbook.
+    void recomputeAfterChange(CellAddress at);
 
     struct Store;  // cell storage, dependency index and recalculation
     std::string name_;
     StyleTable* styles_;
     std::unique_ptr<Store> store_;
     CellAddress active_{};
+    // The sheets of the workbook this sheet belongs to (itself among them); null for a sheet
+    // of its own.
+    const std::vector<std::unique_ptr<Worksheet>>* workbookSheets_ = nullptr;
 };
 
 }  // namespace host
