@@ -10,6 +10,7 @@
 #include "xls/biff_string.h"
 #include "xls/biff_text.h"
 #include "xls/byte_reader.h"
+#include "xls/link_record.h"
 
 namespace host::xls {
 
@@ -22,11 +23,6 @@ constexpr std::uint16_t kBuiltinName = 0x0020;
 constexpr std::size_t kNameHeader = 14;  // flags .. reserved7: the NAME record's fixed part
 
 using LinkRecord = std::vector<std::uint8_t>;
-
-// A whole record of one piece, as the writer writes link records back.
-bool whole(const LinkRecord& r) {
-    return r.size() >= 4 && loadU16(r.data() + 2) == r.size() - 4 && r.size() - 4 <= kMaxRecordData;
-}
 
 void put16(std::vector<std::uint8_t>& out, std::uint16_t v) {
     out.push_back(std::uint8_t(v));
@@ -93,7 +89,7 @@ const FunctionInfo* futureFunctionOfDefinedName(const FormulaNames& names, std::
 FutureFunctionNames::FutureFunctionNames(const std::vector<LinkRecord>& kept) : kept_(kept) {
     // The writer writes only whole records back: those are the names kept tokens count.
     for (const LinkRecord& r : kept) {
-        if (whole(r) && loadU16(r.data()) == kName) keptNames_.push_back(keptName(r));
+        if (isWholeLinkRecord(r) && loadU16(r.data()) == kName) keptNames_.push_back(keptName(r));
     }
 }
 

@@ -5,6 +5,7 @@
 #include "xls/biff_constants.h"
 
 #include "xls/byte_reader.h"
+#include "xls/link_record.h"
 
 namespace host::xls {
 
@@ -59,10 +60,12 @@ void SheetNumbering::renumber(std::vector<std::vector<std::uint8_t>>& linkRecord
     if (!changes_) return;
     std::vector<bool> ownSupBook;
     for (auto& r : linkRecords) {
-        // Only whole single records are written back; the others are left as they are.
-        if (r.size() < 4 || loadU16(r.data() + 2) != r.size() - 4) continue;
+        // Only whole records are written back; the others are left as they are. The fields
+        // renumbered here lie in a record's first piece (an EXTERNSHEET long enough to need
+        // CONTINUE records, over 1,370 entries, keeps the numbers of its later ones).
+        if (!isWholeLinkRecord(r)) continue;
         const std::uint16_t id = loadU16(r.data());
-        const std::size_t size = r.size() - 4;
+        const std::size_t size = loadU16(r.data() + 2);
         if (id == kSupBook) {
             const bool own = size == 4 && loadU16(r.data() + 6) == kOwnWorkbookMark;
             ownSupBook.push_back(own);

@@ -7,6 +7,7 @@
 #include "xls/biff_record_writer.h"
 #include "xls/biff_text.h"
 #include "xls/future_functions.h"
+#include "xls/link_record.h"
 #include "xls/sheet_writer.h"
 #include "xls/sst_writer.h"
 #include "xls/style_records_writer.h"
@@ -67,17 +68,12 @@ std::vector<std::size_t> writeBoundSheets(BiffRecordWriter& out, const Workbook&
 
 // The link tables kept from the file the workbook was read from, written back as they came,
 // so the opaque formulas that point into them still do, and the names the future functions
-// called need after them (future_functions.h). A record that is not one of them, or
+// called need after them (future_functions.h). Each is a record with the CONTINUE records
+// that carry the rest of it (a long EXTERNSHEET or NAME). A record that is not one of them, or
 // not whole, is left out rather than written damaged.
 void writeLinkRecords(BiffRecordWriter& out, const std::vector<std::vector<std::uint8_t>>& records) {
     for (const auto& record : records) {
-        if (record.size() < 4) continue;
-        const std::uint16_t type = std::uint16_t(record[0] | record[1] << 8);
-        const std::size_t length = std::size_t(record[2] | record[3] << 8);
-        const bool linkTable =
-            type == kSupBook || type == kExternSheet || type == kName || type == kExternName || type == kContinue;
-        if (!linkTable || length != record.size() - 4 || length > kMaxRecordData) continue;
-        out.raw(record.data(), record.size());
+        if (isWholeLinkRecord(record)) out.raw(record.data(), record.size());
     }
 }
 
