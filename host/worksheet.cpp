@@ -145,6 +145,31 @@ void Worksheet::setFormula(CellAddress at, const FormulaPtr& code, const Value& 
     if (!store_->loading) store_->recompute({at});
 }
 
+void Worksheet::setArrayFormula(const CellRange& range, std::string_view text) {
+    requireRange(range);
+    if (text.empty() || text.front() != '=') throw HostError("An array formula starts with \"=\".");
+    if (text.size() > kMaxFormulaText) {
+        throw HostError("A formula may be at most " + std::to_string(kMaxFormulaText) + " characters long.");
+    }
+    auto code = std::make_shared<FormulaCode>(*parseFormula(text, range.first));  // throws before any change
+    code->array = true;
+    code->arrayRange = range;
+    const FormulaPtr shared = std::move(code);
+    const FormulaCode* held = store_->holdCode(shared);
+    std::vector<CellAddress> cells;
+    for (int row = range.first.row; row <= range.last.row; ++row) {
+        for (int col = range.first.col; col <= range.last.col; ++col) {
+            const CellAddress at{row, col};
+            store_->dropFormula(at);
+            store_->placeFormula(at, held);
+            store_->writeValue(at, Value::empty());
+            store_->column(at.col).content[static_cast<std::size_t>(at.row)] = Formula;
+            cells.push_back(at);
+        }
+    }
+    if (!store_->loading) store_->recompute(cells);
+}
+
 void Worksheet::clearContents(CellAddress at) {
     requireCell(at);
     if (store_->contentAt(at) == None) return;

@@ -1,6 +1,7 @@
 // The functions the engine computes, their argument counts and whether they compute as Excel
 // does, in FunctionId order.
 #include "host/function_table.h"
+#include "formula/array_functions.h"
 #include "formula/number_format_text.h"
 #include "host/formula_code.h"
 
@@ -105,6 +106,10 @@ bool computedAsExcel(const FormulaCode& code) {
         if (t.kind != TokenKind::Func) continue;
         const FunctionInfo* f = functionById(t.func);
         if (!f) return false;
+        if (code.array) {  // element by element: only what is tested there
+            if (!f->exact || !formula::exactInArrays(t.func)) return false;
+            continue;
+        }
         if (f->exact) continue;
         if (t.func == FunctionId::Text && i > 0) {  // a literal format code, fully rendered
             const Token& format = code.rpn[i - 1];

@@ -46,6 +46,7 @@ std::string formulaText(const FormulaCode& code, CellAddress owner) {
         if (!code.text.empty() && code.text.front() == '=') return code.text;
         return "=" + code.text;
     }
+    owner = code.origin(owner);  // every cell of an array formula reads as its first cell does
     std::vector<std::string> st;
     for (const Token& t : code.rpn) {
         switch (t.kind) {

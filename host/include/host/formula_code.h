@@ -83,11 +83,17 @@ struct FormulaCode {
     // what the reader could make of it for display ("=Sheet2!A1+1", the "=" included). The
     // file's own form of it stays with the file format's filter, which writes it back.
     bool opaque = false;
-    // An array formula (entered with Ctrl+Shift+Enter), kept as the file stored it, over the
-    // cells `arrayRange`: the filter writes it back as one again.
+    // An array formula (entered with Ctrl+Shift+Enter) over the cells `arrayRange`, all of
+    // which hold this one code, its relative references counted from the range's first cell.
+    // The engine computes it element by element, each cell showing its element; one read from
+    // a file that the engine does not compute so is opaque too, and keeps its results. The
+    // filters write it back as an array formula.
     bool array = false;
     CellRange arrayRange;
     std::string text;
+
+    // The cell the relative references count from, for the code in the cell at `at`.
+    CellAddress origin(CellAddress at) const { return array ? arrayRange.first : at; }
 
     friend bool operator==(const FormulaCode&, const FormulaCode&) = default;
 };
@@ -102,7 +108,7 @@ bool computedAsExcel(const FormulaCode& code);
 // Function names in any case. Throws HostError for a formula that cannot be parsed.
 FormulaPtr parseFormula(std::string_view text, CellAddress owner);
 // The formula's text as the cell at `owner` reads it back: "=" then the formula, function
-// names in upper case, references relative to `owner`.
+// names in upper case, references relative to `owner` (to its first cell in an array formula).
 std::string formulaText(const FormulaCode& code, CellAddress owner);
 
 }  // namespace host

@@ -64,6 +64,10 @@ public:
     // cannot be computed (an opaque formula), otherwise the engine's result replaces it.
     void setFormula(CellAddress at, const FormulaPtr& code, const Value& cached = Value::empty());
     void clearContents(CellAddress at);  // keeps the cell's style
+    // An array formula over `range`, as entered with Ctrl+Shift+Enter: "=..." typed into its
+    // first cell, computed element by element, each cell of the range showing its element.
+    // Refused with HostError (nothing changed) for text that is no formula.
+    void setArrayFormula(const CellRange& range, std::string_view text);
 
     CellView cell(CellAddress at) const;
     Value value(CellAddress at) const;  // current value; a formula's result
