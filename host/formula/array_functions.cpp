@@ -121,6 +121,7 @@ Operand callFunctionInArray(FunctionId func, std::span<Operand> args, const Eval
         any = true;
     }
     if (!any) return callFunction(func, args, ctx);
+    if (tooLarge(shape)) return Operand::of(Value::fromError(ErrorCode::Num));
     ValueArray out{shape.rows, shape.cols, {}};
     out.values.reserve(static_cast<std::size_t>(shape.rows) * shape.cols);
     std::vector<Operand> element(args.begin(), args.end());

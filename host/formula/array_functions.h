@@ -5,6 +5,10 @@
 
 namespace host::formula {
 
+// The most elements an array formula's values may have; a larger result is #NUM!. (Sixteen
+// full columns, far beyond any shop workbook; it bounds the memory an array takes.)
+inline constexpr long kMostArrayElements = 1L << 20;
+
 // The engine computes `func` in an array formula as Excel does, element by element or over the
 // whole array as Excel has it. An array formula calling any other keeps the results it stored.
 bool exactInArrays(FunctionId func);

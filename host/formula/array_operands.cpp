@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "formula/array_functions.h"
+
 namespace host::formula {
 
 bool isArrayLike(const Operand& o, bool arrayMode) {
@@ -49,6 +51,8 @@ Operand arrayOperand(ValueArray values) {
     return o;
 }
 
+bool tooLarge(ArrayShape s) { return long(s.rows) * long(s.cols) > kMostArrayElements; }
+
 ValueArray valuesOf(const Operand& o, const EvalContext& ctx) {
     if (o.type == Operand::Type::Array) return *o.array;
     ValueArray a;
@@ -58,6 +62,7 @@ ValueArray valuesOf(const Operand& o, const EvalContext& ctx) {
         return a;
     }
     const ArrayShape s = shapeOf(o);
+    if (tooLarge(s)) return ValueArray{1, 1, {Value::fromError(ErrorCode::Num)}};
     a.rows = s.rows;
     a.cols = s.cols;
     a.values.reserve(static_cast<std::size_t>(s.rows) * s.cols);

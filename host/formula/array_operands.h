@@ -21,6 +21,8 @@ ArrayShape combinedShape(ArrayShape a, ArrayShape b);
 // #N/A past its edge; any other operand is itself.
 Operand elementOf(const Operand& o, int r, int c);
 Operand arrayOperand(ValueArray values);
+// Whether an array of this shape is more than the engine computes (kMostArrayElements).
+bool tooLarge(ArrayShape s);
 // Every value of an operand as an array (a single value is 1 x 1).
 ValueArray valuesOf(const Operand& o, const EvalContext& ctx);
 

@@ -95,6 +95,7 @@ Operand arithmetic(TokenKind kind, const Operand& l, const Operand& r, const Eva
     if (!isArrayLike(l, arrayMode) && !isArrayLike(r, arrayMode))
         return Operand::of(combine(kind, scalar(l, ctx), scalar(r, ctx)));
     const ArrayShape s = combinedShape(shapeOf(l), shapeOf(r));
+    if (tooLarge(s)) return Operand::of(Value::fromError(ErrorCode::Num));
     ValueArray out{s.rows, s.cols, {}};
     out.values.reserve(static_cast<std::size_t>(s.rows) * s.cols);
     for (int i = 0; i < s.rows; ++i) {

@@ -217,14 +217,28 @@ FormulaPtr decodeFormula(const FormulaTokens& f, CellAddress owner, const Formul
     auto code = std::make_shared<FormulaCode>();
     bool known = false;
     try {
-        // An array formula computes element by element, which the engine does not do: it keeps
-        // the results Excel stored.
+        // An array formula's code is its range's (decodeArrayFormula): decoded for one cell it
+        // keeps the results Excel stored.
         known = !f.partOfArray && !f.array && decodeTokens(f, owner, *code);
     } catch (const HostError&) {
         known = false;  // a token that runs past the end: keep the bytes, show what we can
     }
     if (known) return code;
     return keptFormula(f, owner, names, kept);
+}
+
+FormulaPtr decodeArrayFormula(const FormulaTokens& f) {
+    if (!f.array) return nullptr;
+    const CellRange range{{f.arrayFirstRow, f.arrayFirstCol}, {f.arrayLastRow, f.arrayLastCol}};
+    auto code = std::make_shared<FormulaCode>();
+    try {
+        if (!decodeTokens(f, range.first, *code)) return nullptr;
+    } catch (const HostError&) {
+        return nullptr;
+    }
+    code->array = true;
+    code->arrayRange = range;
+    return code;
 }
 
 FormulaPtr keptFormula(const FormulaTokens& f, CellAddress owner, const FormulaNames& names, OpaqueBytes* kept) {

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstring>
 
+#include "formula/array_functions.h"
 #include "host/function_table.h"
 #include "host/host_error.h"
 #include "xls/biff_constants.h"
@@ -16,6 +17,7 @@ namespace {
 
 constexpr std::uint8_t kClassReference = 0x20;
 constexpr std::uint8_t kClassValue = 0x40;
+constexpr std::uint8_t kClassArray = 0x60;
 
 void put16(std::vector<std::uint8_t>& out, std::uint16_t v) {
     out.push_back(std::uint8_t(v));
@@ -128,7 +130,8 @@ void FormulaEncoder::encodeTokens(const FormulaCode& code, CellAddress owner, st
     markFunctionArguments(code);
     for (std::size_t i = 0; i < code.rpn.size(); ++i) {
         const Token& t = code.rpn[i];
-        const std::uint8_t cls = functionArgument_[i] ? kClassReference : kClassValue;
+        const std::uint8_t cls = arrayClasses_ ? (wholeArgument_[i] ? kClassReference : kClassArray)
+                                               : (functionArgument_[i] ? kClassReference : kClassValue);
         switch (t.kind) {
             case TokenKind::Number: putNumber(out, t.number); break;
             case TokenKind::String:
@@ -184,12 +187,16 @@ void FormulaEncoder::encodeTokens(const FormulaCode& code, CellAddress owner, st
 void FormulaEncoder::markFunctionArguments(const FormulaCode& code) {
     stack_.clear();
     functionArgument_.assign(code.rpn.size(), false);
+    wholeArgument_.assign(code.rpn.size(), false);
     for (std::uint32_t i = 0; i < code.rpn.size(); ++i) {
         const Token& t = code.rpn[i];
         if (t.kind == TokenKind::Paren) continue;  // parentheses pass their operand through
         const int taken = std::min<int>(operandsTaken(t), int(stack_.size()));
         for (int k = 0; k < taken; ++k) {
-            if (t.kind == TokenKind::Func) functionArgument_[stack_.back()] = true;
+            if (t.kind == TokenKind::Func) {
+                functionArgument_[stack_.back()] = true;
+                wholeArgument_[stack_.back()] = formula::takesArgumentWhole(t.func, taken - 1 - k);
+            }
             stack_.pop_back();
         }
         stack_.push_back(i);
@@ -249,6 +256,18 @@ bool FormulaEncoder::shareable(const FormulaCode& code, CellAddress at, int& fir
     firstRow = t->minRow;
     lastRow = t->maxRow;
     return true;
+}
+
+const std::vector<std::uint8_t>& FormulaEncoder::encodeArray(const FormulaCode& code) {
+    bool ignored = false;
+    rgce_.clear();
+    arrayClasses_ = true;
+    struct Reset {
+        bool& flag;
+        ~Reset() { flag = false; }
+    } reset{arrayClasses_};  // also when a function cannot be stored and the encoding throws
+    encodeTokens(code, code.arrayRange.first, rgce_, nullptr, ignored);
+    return rgce_;
 }
 
 const std::vector<std::uint8_t>& FormulaEncoder::encodeShared(const FormulaCode& code) {

@@ -28,6 +28,11 @@ public:
     // relative rows and columns as offsets from the cell (tRefN, tAreaN), absolute references
     // as they are. Valid until the next call.
     const std::vector<std::uint8_t>& encodeShared(const FormulaCode& code);
+    // The tokens of an array formula as its ARRAY record holds them for all its cells, its
+    // references from the range's first cell. Operands go in the array class, as Excel writes
+    // an array formula's (a range of SUM, SUMIF's range, a table to look in, in the reference
+    // class). Valid until the next call.
+    const std::vector<std::uint8_t>& encodeArray(const FormulaCode& code);
 
 private:
     // Where a relative row or column sits in a code's tokens, so that the same code in
@@ -50,6 +55,8 @@ private:
     void encodeTokens(const FormulaCode& code, CellAddress owner, std::vector<std::uint8_t>& out,
                       std::vector<Patch>* patches, bool& allOnSheet, bool shared = false);
     void markFunctionArguments(const FormulaCode& code);
+    bool arrayClasses_ = false;  // encoding an array formula
+    std::vector<bool> wholeArgument_;  // with arrayClasses_: an argument taken as a range
     Template* templateOf(const FormulaCode& code, CellAddress owner);
     static std::size_t recentSlot(const FormulaCode& code) {
         const auto key = reinterpret_cast<std::uintptr_t>(&code);

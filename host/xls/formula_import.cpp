@@ -29,7 +29,9 @@ FormulaPtr FormulaImport::keep(CellAddress at, const FormulaTokens& tokens) {
 }
 
 void FormulaImport::formula(CellAddress at, std::uint16_t xf, const FormulaTokens& tokens, const Value& cached) {
-    if (tokens.partOfArray) {
+    if (tokens.array) {
+        arrayCell(at, xf, tokens, cached);
+    } else if (tokens.partOfArray) {
         sink_.formula(at, xf, decode(at, tokens), cached);
     } else if (tokens.shareKey) {
         shared(at, xf, tokens, cached);
@@ -64,6 +66,19 @@ void FormulaImport::shared(CellAddress at, std::uint16_t xf, const FormulaTokens
         return;
     }
     sink_.sharedFormulaCell(at, xf, last.code->index, cached);
+}
+
+void FormulaImport::arrayCell(CellAddress at, std::uint16_t xf, const FormulaTokens& tokens, const Value& cached) {
+    const auto [it, added] = arrayCodes_.try_emplace(tokens.shareKey);
+    if (added) {
+        FormulaPtr code = decodeArrayFormula(tokens);
+        if (code && computedAsExcel(*code)) it->second = formula::intern(code);
+    }
+    if (it->second) {
+        sink_.formula(at, xf, it->second, cached);
+    } else {
+        sink_.formula(at, xf, keep(at, tokens), cached);
+    }
 }
 
 void FormulaImport::plain(CellAddress at, std::uint16_t xf, const FormulaTokens& tokens, const Value& cached) {
