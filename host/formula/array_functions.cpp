@@ -6,6 +6,7 @@
 // whole, as outside array formulas.
 #include "formula/array_functions.h"
 
+#include <algorithm>
 #include <vector>
 
 #include "formula/array_operands.h"
@@ -66,6 +67,66 @@ bool lifted(Lifting how, std::size_t i, std::span<const Operand> args) {
 }
 
 }  // namespace
+
+namespace {
+// Operands each token takes from the stack.
+int operandsOf(const Token& t) {
+    switch (t.kind) {
+        case TokenKind::Number:
+        case TokenKind::String:
+        case TokenKind::Boolean:
+        case TokenKind::Error:
+        case TokenKind::Missing:
+        case TokenKind::Ref:
+        case TokenKind::Area: return 0;
+        case TokenKind::Plus:
+        case TokenKind::Minus:
+        case TokenKind::Percent:
+        case TokenKind::Paren: return 1;
+        case TokenKind::Func: return t.argc;
+        default: return 2;
+    }
+}
+
+// For each SUMPRODUCT call, `visit(first, call)`: its arguments are the tokens first..call-1.
+template <class Visit>
+void forEachSumProduct(const std::vector<Token>& rpn, Visit&& visit) {
+    std::vector<std::size_t> starts;  // where the subexpression of each stack entry begins
+    for (std::size_t i = 0; i < rpn.size(); ++i) {
+        const int n = std::min<int>(operandsOf(rpn[i]), static_cast<int>(starts.size()));
+        std::size_t start = i;
+        for (int k = 0; k < n; ++k) {
+            start = starts.back();
+            starts.pop_back();
+        }
+        if (rpn[i].kind == TokenKind::Func && rpn[i].func == F::SumProduct && n > 0) visit(start, i);
+        starts.push_back(start);
+    }
+}
+}  // namespace
+
+bool markArrayArguments(const std::vector<Token>& rpn, std::vector<bool>& marks) {
+    bool any = false;
+    for (const Token& t : rpn) any = any || (t.kind == TokenKind::Func && t.func == F::SumProduct);
+    if (!any) return false;
+    marks.assign(rpn.size(), false);
+    forEachSumProduct(rpn, [&](std::size_t first, std::size_t call) {
+        for (std::size_t k = first; k < call; ++k) marks[k] = true;
+    });
+    return true;
+}
+
+bool arrayArgumentsExact(const std::vector<Token>& rpn) {
+    bool exact = true;
+    forEachSumProduct(rpn, [&](std::size_t first, std::size_t call) {
+        for (std::size_t k = first; k < call; ++k) {
+            const Token& t = rpn[k];
+            if (t.kind != TokenKind::Func) continue;
+            if (!exactInArrays(t.func) || t.func == F::If || t.func == F::Choose) exact = false;
+        }
+    });
+    return exact;
+}
 
 bool takesArgumentWhole(FunctionId func, int index) {
     switch (liftingOf(func)) {

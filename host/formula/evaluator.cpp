@@ -3,6 +3,7 @@
 #include <cctype>
 #include <cmath>
 
+#include "formula/array_functions.h"
 #include "formula/array_operands.h"
 #include "formula/text_to_number.h"
 #include "host/locale.h"
@@ -272,11 +273,16 @@ bool evaluateOnNumbers(const std::vector<Token>& rpn, CellAddress owner, const E
 namespace {
 
 // The formula's result as an operand; in `arrayMode` ranges and arrays go element by element.
-Operand run(const FormulaCode& code, CellAddress owner, const EvalContext& ctx, bool arrayMode) {
+Operand run(const FormulaCode& code, CellAddress owner, const EvalContext& ctx, bool wholeFormulaInArrays) {
     OperandStackLease lease;
     std::vector<Operand>& st = lease.stack();
     const auto bad = [] { return Operand::of(Value::fromError(ErrorCode::Value)); };
-    for (const Token& t : code.rpn) {
+    // In an ordinary formula, SUMPRODUCT's arguments are still computed element by element.
+    std::vector<bool> inArrays;  // stays empty, no allocation, for a formula without SUMPRODUCT
+    const bool someInArrays = !wholeFormulaInArrays && markArrayArguments(code.rpn, inArrays);
+    for (std::size_t i = 0; i < code.rpn.size(); ++i) {
+        const Token& t = code.rpn[i];
+        const bool arrayMode = wholeFormulaInArrays || (someInArrays && inArrays[i]);
         switch (t.kind) {
             case TokenKind::Number: st.push_back(Operand::of(Value::fromNumber(t.number))); break;
             case TokenKind::String:

@@ -133,6 +133,7 @@ bool computedAsExcel(const FormulaCode& code) {
             if (!f->exact || !formula::exactInArrays(t.func)) return false;
             continue;
         }
+        if (t.func == FunctionId::SumProduct && !formula::arrayArgumentsExact(code.rpn)) return false;
         if (f->exact) continue;
         if (t.func == FunctionId::Text && i > 0) {  // a literal format code, fully rendered
             const Token& format = code.rpn[i - 1];
