@@ -78,7 +78,8 @@ int operandsOf(const Token& t) {
         case TokenKind::Error:
         case TokenKind::Missing:
         case TokenKind::Ref:
-        case TokenKind::Area: return 0;
+        case TokenKind::Area:
+        case TokenKind::Array: return 0;
         case TokenKind::Plus:
         case TokenKind::Minus:
         case TokenKind::Percent:
@@ -126,6 +127,15 @@ bool arrayArgumentsExact(const std::vector<Token>& rpn) {
         }
     });
     return exact;
+}
+
+bool arrayConstantsExact(const std::vector<Token>& rpn) {
+    bool constants = false, others = false;
+    for (const Token& t : rpn) {
+        constants = constants || t.kind == TokenKind::Array;
+        others = others || (t.kind == TokenKind::Func && liftingOf(t.func) != Lifting::None);
+    }
+    return !constants || !others;
 }
 
 bool takesArgumentWhole(FunctionId func, int index) {

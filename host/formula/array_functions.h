@@ -24,6 +24,10 @@ bool markArrayArguments(const std::vector<Token>& rpn, std::vector<bool>& marks)
 // IF and CHOOSE (which Excel evaluates element by element only in an array formula).
 bool arrayArgumentsExact(const std::vector<Token>& rpn);
 
+// Whether an ordinary formula's array constants meet only what takes them as Excel does:
+// operators, element by element, and the functions that take arrays whole (SUM, OR, ...).
+bool arrayConstantsExact(const std::vector<Token>& rpn);
+
 // Whether argument `index` of `func` is taken whole (a range as a range: SUM's arguments, the
 // range of SUMIF, the table of VLOOKUP), not element by element, inside an array formula.
 bool takesArgumentWhole(FunctionId func, int index);

@@ -92,9 +92,16 @@ Value negateOrPercent(TokenKind kind, const Value& v) {
     return numberResult(kind == TokenKind::Minus ? -n : n / 100);
 }
 
-Operand arithmetic(TokenKind kind, const Operand& l, const Operand& r, const EvalContext& ctx, bool arrayMode) {
-    if (!isArrayLike(l, arrayMode) && !isArrayLike(r, arrayMode))
-        return Operand::of(combine(kind, scalar(l, ctx), scalar(r, ctx)));
+Operand arithmetic(TokenKind kind, const Operand& lhs, const Operand& rhs, const EvalContext& ctx, bool arrayMode) {
+    if (!isArrayLike(lhs, arrayMode) && !isArrayLike(rhs, arrayMode))
+        return Operand::of(combine(kind, scalar(lhs, ctx), scalar(rhs, ctx)));
+    // Beside an array constant in an ordinary formula, a range still gives the one cell
+    // implicit intersection takes.
+    const auto side = [&](const Operand& o) {
+        return !arrayMode && o.type == Operand::Type::Area ? Operand::of(scalar(o, ctx)) : o;
+    };
+    const Operand l = side(lhs);
+    const Operand r = side(rhs);
     const ArrayShape s = combinedShape(shapeOf(l), shapeOf(r));
     if (tooLarge(s)) return Operand::of(Value::fromError(ErrorCode::Num));
     ValueArray out{s.rows, s.cols, {}};
@@ -322,6 +329,12 @@ Operand run(const FormulaCode& code, CellAddress owner, const EvalContext& ctx, 
                               {std::max(a.row, b.row), std::max(a.col, b.col)}};
                     st.push_back(o);
                 }
+                break;
+            }
+            case TokenKind::Array: {
+                if (t.string >= code.arrays.size()) return bad();
+                const ArrayConstant& a = code.arrays[t.string];
+                st.push_back(arrayOperand(ValueArray{a.rows, a.cols, a.values}));
                 break;
             }
             case TokenKind::Paren: break;

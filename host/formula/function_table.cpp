@@ -124,6 +124,7 @@ bool arrayWithinEngine(const FormulaCode& code) {
 bool computedAsExcel(const FormulaCode& code) {
     if (code.opaque) return false;
     if (code.array && !arrayWithinEngine(code)) return false;
+    if (!code.array && !formula::arrayConstantsExact(code.rpn)) return false;
     for (std::size_t i = 0; i < code.rpn.size(); ++i) {
         const Token& t = code.rpn[i];
         if (t.kind != TokenKind::Func) continue;

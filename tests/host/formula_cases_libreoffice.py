@@ -89,6 +89,11 @@ ARRAY_DIFFERS = {
     # ...and COUNTA passes over IF's FALSE, AND refuses a text in an array (Excel passes over it).
     "array formula: the functions that take ranges take an array whole (Excel's documented behaviour)":
         {"A5", "A8", "A10"},
+    # ...so SUM counts TRUE in an array constant and AND refuses its text; an ordinary formula's
+    # array result shows the element in the cell's own row (Excel: the first); an error inside
+    # an array constant spoils the whole array as LibreOffice reads it from an .xlsx file.
+    "array constants: numbers, texts, truth values and errors in rows and columns (Excel's documented behaviour)":
+        {"A4", "A5", "A7", "G2"},
     # The engine's own limit; LibreOffice computes the sum.
     "array formula: more values than the engine takes at once give #NUM! (the engine's own limit, over sixteen full columns)":
         {"A1"},

@@ -29,6 +29,7 @@ enum class TokenKind : std::uint8_t {
     Missing,  // Missing: an omitted argument, IF(A1,,2)
     Ref,
     Area,
+    Array,  // an array constant, {1,2;3,4}
     // operators
     Add,
     Sub,
@@ -66,7 +67,7 @@ struct Token {
     std::uint8_t argc = 0;  // Func
     FunctionId func = FunctionId::Count;  // Func
     double number = 0;  // Number
-    std::uint32_t string = 0;  // String: index into FormulaCode::strings
+    std::uint32_t string = 0;  // String: index into FormulaCode::strings; Array: into FormulaCode::arrays
     bool boolean = false;  // Boolean
     ErrorCode error = ErrorCode::Value;  // Error
     RefPart a;  // Ref, Area (first corner)
@@ -74,9 +75,18 @@ struct Token {
     friend bool operator==(const Token&, const Token&) = default;
 };
 
+// An array constant's values, row by row: numbers, texts, truth values and errors.
+struct ArrayConstant {
+    int rows = 0;
+    int cols = 0;
+    std::vector<Value> values;
+    friend bool operator==(const ArrayConstant&, const ArrayConstant&) = default;
+};
+
 struct FormulaCode {
     std::vector<Token> rpn;
     std::vector<std::string> strings;
+    std::vector<ArrayConstant> arrays;
 
     // A formula read from a file with parts the engine does not know (3-D references, names,
     // functions it lacks): it is not computed and the cell keeps its cached value. `text` is
