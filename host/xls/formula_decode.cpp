@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "xls/array_constant_data.h"
 #include "xls/biff_constants.h"
 #include "xls/biff_function_map.h"
 #include "xls/biff_string.h"
@@ -56,6 +57,10 @@ bool decodeTokens(const FormulaTokens& f, CellAddress owner, FormulaCode& code) 
         return true;
     };
 
+    // Array constants' data follows the tokens, one block each in token order, among the data of
+    // tMemArea tokens: read only while none of those came first.
+    std::size_t extraPos = 0;
+    bool memAreaSeen = false;
     std::size_t pos = 0;
     while (pos < tokens.size()) {
         const auto t = tokens.subspan(pos);
@@ -120,6 +125,14 @@ bool decodeTokens(const FormulaTokens& f, CellAddress owner, FormulaCode& code) 
                 if (ptg < 0x20) return false;  // tExp, tTbl, unions, intersections
                 const std::uint8_t base = ptg & 0x1F;
                 switch (base) {
+                    case kPtgArray: {
+                        if (memAreaSeen) return false;
+                        Token a = tokenOf(TokenKind::Array);
+                        a.string = static_cast<std::uint32_t>(code.arrays.size());
+                        code.arrays.push_back(readArrayConstant(f.extra, extraPos));
+                        push(a);
+                        break;
+                    }
                     case kPtgFunc: {
                         const BiffFunction* b = biffFunction(loadU16(d));
                         if (!b || b->fixedArgs < 0) return false;
@@ -157,7 +170,7 @@ bool decodeTokens(const FormulaTokens& f, CellAddress owner, FormulaCode& code) 
                         push(area);
                         break;
                     }
-                    case kPtgMemArea:
+                    case kPtgMemArea: memAreaSeen = true; break;
                     case kPtgMemErr:
                     case kPtgMemNoMem:
                     case kPtgMemFunc:

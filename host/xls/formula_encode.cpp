@@ -7,6 +7,7 @@
 #include "formula/array_functions.h"
 #include "host/function_table.h"
 #include "host/host_error.h"
+#include "xls/array_constant_data.h"
 #include "xls/biff_constants.h"
 #include "xls/biff_function_map.h"
 #include "xls/biff_record_writer.h"
@@ -66,7 +67,8 @@ int operandsTaken(const Token& t) {
         case TokenKind::Error:
         case TokenKind::Missing:
         case TokenKind::Ref:
-        case TokenKind::Area: return 0;
+        case TokenKind::Area:
+        case TokenKind::Array: return 0;
         case TokenKind::Plus:
         case TokenKind::Minus:
         case TokenKind::Percent:
@@ -178,6 +180,13 @@ void FormulaEncoder::encodeTokens(const FormulaCode& code, CellAddress owner, st
                 field(b.col, false, t.b, t.b.colRelative);
                 break;
             }
+            case TokenKind::Array:
+                // The token says only that a constant is there (array class where an array may
+                // stand); its values go after the tokens.
+                out.push_back(arrayClasses_ || functionArgument_[i] ? kClassArray : kClassValue);
+                out.insert(out.end(), 7, 0);
+                if (t.string < code.arrays.size()) writeArrayConstant(code.arrays[t.string], extra_);
+                break;
             case TokenKind::Func: putFunction(out, t); break;
             default: out.push_back(operatorPtg(t.kind)); break;
         }
@@ -228,8 +237,15 @@ FormulaEncoder::Template* FormulaEncoder::templateOf(const FormulaCode& code, Ce
 }
 
 const std::vector<std::uint8_t>& FormulaEncoder::encode(const FormulaCode& code, CellAddress owner) {
+    extra_.clear();
     if (code.opaque) {  // its bytes are the writer's, from the file: nothing to encode here
         rgce_.clear();
+        return rgce_;
+    }
+    if (!code.arrays.empty()) {  // with data after its tokens: encoded for this cell alone
+        bool ignored = false;
+        rgce_.clear();
+        encodeTokens(code, owner, rgce_, nullptr, ignored);
         return rgce_;
     }
     const auto& recent = recent_[recentSlot(code)];
@@ -249,7 +265,7 @@ const std::vector<std::uint8_t>& FormulaEncoder::encode(const FormulaCode& code,
 }
 
 bool FormulaEncoder::shareable(const FormulaCode& code, CellAddress at, int& firstRow, int& lastRow) {
-    if (code.opaque) return false;
+    if (code.opaque || !code.arrays.empty()) return false;  // array constants: cell by cell
     const auto& recent = recent_[recentSlot(code)];
     const Template* t = recent.first == &code ? recent.second : templateOf(code, at);
     if (!t || at.row < t->minRow || at.row > t->maxRow || at.col < t->minCol || at.col > t->maxCol) return false;
@@ -261,6 +277,7 @@ bool FormulaEncoder::shareable(const FormulaCode& code, CellAddress at, int& fir
 const std::vector<std::uint8_t>& FormulaEncoder::encodeArray(const FormulaCode& code) {
     bool ignored = false;
     rgce_.clear();
+    extra_.clear();
     arrayClasses_ = true;
     struct Reset {
         bool& flag;

@@ -33,6 +33,9 @@ public:
     // an array formula's (a range of SUM, SUMIF's range, a table to look in, in the reference
     // class). Valid until the next call.
     const std::vector<std::uint8_t>& encodeArray(const FormulaCode& code);
+    // The data of the array constants of the code encoded last (the rgcb after its tokens);
+    // empty for one without any.
+    const std::vector<std::uint8_t>& extra() const { return extra_; }
 
 private:
     // Where a relative row or column sits in a code's tokens, so that the same code in
@@ -69,6 +72,7 @@ private:
     static constexpr std::size_t kRecent = 64;
     std::pair<const FormulaCode*, Template*> recent_[kRecent] = {};
     std::vector<std::uint8_t> rgce_;
+    std::vector<std::uint8_t> extra_;
     std::vector<std::uint32_t> stack_;
     std::vector<bool> functionArgument_;
 };

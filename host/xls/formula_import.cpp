@@ -82,7 +82,9 @@ void FormulaImport::arrayCell(CellAddress at, std::uint16_t xf, const FormulaTok
 }
 
 void FormulaImport::plain(CellAddress at, std::uint16_t xf, const FormulaTokens& tokens, const Value& cached) {
-    if (const FormulaPtr* same = plainCodes_.find(tokens.tokens, at)) {
+    // The data after the tokens (array constants' values) is no part of a formula's shape.
+    const bool byShape = tokens.extra.empty();
+    if (const FormulaPtr* same = byShape ? plainCodes_.find(tokens.tokens, at) : nullptr) {
         if (computedAsExcel(**same) || !storedResult(cached))
             sink_.formula(at, xf, *same, cached);
         else
@@ -98,7 +100,7 @@ void FormulaImport::plain(CellAddress at, std::uint16_t xf, const FormulaTokens&
     } else {
         sink_.formula(at, xf, code, cached);
     }
-    if (!code->opaque) plainCodes_.remember(tokens.tokens, at, std::move(code));
+    if (!code->opaque && byShape) plainCodes_.remember(tokens.tokens, at, std::move(code));
 }
 
 }  // namespace host::xls

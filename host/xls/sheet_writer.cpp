@@ -289,7 +289,7 @@ void CellRecordWriter::writeFormula(int row, const CellFields& cell, std::uint16
         static const std::vector<std::uint8_t> kNone;
         const std::vector<std::uint8_t>& rgce =
             cell.formula->opaque ? (kept ? kept->tokens : kNone) : encoder_.encode(*cell.formula, at);
-        const std::vector<std::uint8_t>& rgcb = kept ? kept->extra : kNone;
+        const std::vector<std::uint8_t>& rgcb = kept ? kept->extra : cell.formula->opaque ? kNone : encoder_.extra();
         if (rgce.size() + rgcb.size() > kMaxFormulaTokenBytes)
             throw HostError("The formula in " + formatAddress(at, false) + " is too long to save.");
         std::uint8_t* p = cellRecord(kFormula, 22 + rgce.size() + rgcb.size(), row, cell.col, xf);
@@ -329,7 +329,7 @@ void CellRecordWriter::writeArrayFormula(CellAddress at, const CellFields& cell,
     if (at == first) {
         static const std::vector<std::uint8_t> kNone;
         const std::vector<std::uint8_t>& tokens = kept ? kept->tokens : encoder_.encodeArray(code);
-        const std::vector<std::uint8_t>& extra = kept ? kept->extra : kNone;
+        const std::vector<std::uint8_t>& extra = kept ? kept->extra : encoder_.extra();
         const std::size_t body = 14 + tokens.size() + extra.size();
         if (body > kMaxRecordBody || tokens.size() > kMaxFormulaTokenBytes)
             throw HostError("The formula in " + formatAddress(at, false) + " is too long to save.");

@@ -55,7 +55,7 @@ Bytes cat(std::initializer_list<Bytes> parts) {
 constexpr std::uint8_t kMul = 0x05, kEq = 0x0B, kGe = 0x0C;
 constexpr int kIf = 1, kSum = 4, kMin = 6, kLen = 32, kValue = 33, kNot = 38, kUpper = 113, kIsBlank = 129;
 
-Bytes arrayRecord(int r1, int r2, int col, const Bytes& tokens) {
+Bytes arrayRecord(int r1, int r2, int col, const Bytes& tokens, const Bytes& extra = {}) {
     Bytes b;
     xls_test::put16(b, r1);
     xls_test::put16(b, r2);
@@ -65,9 +65,46 @@ Bytes arrayRecord(int r1, int r2, int col, const Bytes& tokens) {
     xls_test::put32(b, 0);
     xls_test::put16(b, static_cast<unsigned>(tokens.size()));
     b.insert(b.end(), tokens.begin(), tokens.end());
+    b.insert(b.end(), extra.begin(), extra.end());
     return b;
 }
 Bytes pointerTo(int row, int col) { return {0x01, std::uint8_t(row), std::uint8_t(row >> 8), std::uint8_t(col), 0}; }
+
+// An array constant: the tArray token (its class byte and seven unused) and, for after the
+// tokens, its data: columns less one, rows less one, each value a type byte and eight bytes.
+Bytes arrayToken(std::uint8_t cls) { return {cls, 0, 0, 0, 0, 0, 0, 0}; }
+Bytes arrayData(int rows, int cols, const std::vector<double>& numbers) {
+    Bytes b{static_cast<std::uint8_t>(cols - 1)};
+    xls_test::put16(b, rows - 1);
+    for (double n : numbers) {
+        b.push_back(0x01);
+        xls_test::putF64(b, n);
+    }
+    return b;
+}
+Bytes textArrayData(const std::vector<std::string>& texts) {  // one row
+    Bytes b{static_cast<std::uint8_t>(texts.size() - 1), 0, 0};
+    for (const std::string& t : texts) {
+        b.push_back(0x02);
+        xls_test::putString16(b, t);
+    }
+    return b;
+}
+// A FORMULA record whose tokens are followed by the data of their array constants.
+Bytes formulaWithData(int row, int col, const Bytes& tokens, const Bytes& data, double cached) {
+    Bytes b;
+    xls_test::put16(b, row);
+    xls_test::put16(b, col);
+    xls_test::put16(b, 15);
+    xls_test::putF64(b, cached);
+    xls_test::put16(b, 0);
+    xls_test::put32(b, 0);
+    xls_test::put16(b, static_cast<unsigned>(tokens.size()));
+    b.insert(b.end(), tokens.begin(), tokens.end());
+    b.insert(b.end(), data.begin(), data.end());
+    return b;
+}
+constexpr int kOr = 37, kIndex = 29;
 
 Bytes label(int row, int col, const std::string& text) {
     Bytes b;
@@ -126,6 +163,18 @@ Bytes workbook() {
         // D1 {=SUM(LEN(UPPER(K1:K5)))}: UPPER is not computed as Excel does, its result is kept.
         s.formula(0, 3, pointerTo(0, 3), 77);
         s.record(0x0221, arrayRecord(0, 0, 3, cat({areaA(0, 4, 10), func(kUpper), func(kLen), funcVar(kSum, 1)})));
+        // G1 =SUM({1,2;3,4}), H1 =OR(K1={"x","Y"}), stored stale; I1 =INDEX({5,6,7},2) kept (INDEX
+        // meets an array constant, which the engine computes only for what takes arrays whole).
+        s.record(0x0006,
+                 formulaWithData(0, 6, cat({arrayToken(0x60), funcVar(kSum, 1)}), arrayData(2, 2, {1, 2, 3, 4}), 0));
+        s.record(0x0006, formulaWithData(0, 7, cat({refA(0, 10), arrayToken(0x60), {kEq}, funcVar(kOr, 1)}),
+                                         textArrayData({"x", "Y"}), 0));
+        s.record(0x0006, formulaWithData(0, 8, cat({arrayToken(0x60), integer(2), funcVar(kIndex, 2)}),
+                                         arrayData(1, 3, {5, 6, 7}), 66));
+        // J1 {=SUM(N1:N3*{1;2;3})}
+        s.formula(0, 9, pointerTo(0, 9), 999);
+        s.record(0x0221, arrayRecord(0, 0, 9, cat({areaA(0, 2, 13), arrayToken(0x60), {kMul}, funcVar(kSum, 1)}),
+                                     arrayData(3, 1, {1, 2, 3})));
     }));
 }
 
@@ -135,8 +184,8 @@ struct Expected {
     const char* cell;
     double value;
 };
-constexpr Expected kResults[] = {{"A1", 40}, {"A2", 8},  {"A3", 6},  {"A4", 15.5},
-                                 {"C1", 20}, {"C2", 40}, {"C3", 60}, {"D1", 77}};
+constexpr Expected kResults[] = {{"A1", 40}, {"A2", 8},  {"A3", 6},  {"A4", 15.5}, {"C1", 20}, {"C2", 40},
+                                 {"C3", 60}, {"D1", 77}, {"G1", 10}, {"I1", 66},   {"J1", 140}};
 
 void expectResults(const host::Worksheet& sheet, const std::string& when) {
     for (const Expected& e : kResults) {
@@ -146,6 +195,10 @@ void expectResults(const host::Worksheet& sheet, const std::string& when) {
     EXPECT_EQ("=MIN(IF(E1:E6>=F1,E1:E6))", sheet.formulaText(at("A2"))) << when;
     EXPECT_EQ("=N1:N3*2", sheet.formulaText(at("C3"))) << when;
     EXPECT_EQ("=SUM(LEN(UPPER(K1:K5)))", sheet.formulaText(at("D1"))) << when;
+    EXPECT_EQ("=SUM({1,2;3,4})", sheet.formulaText(at("G1"))) << when;
+    EXPECT_EQ(host::Value::fromBoolean(true), sheet.value(at("H1"))) << when;
+    EXPECT_EQ("=OR(K1={\"x\",\"Y\"})", sheet.formulaText(at("H1"))) << when;
+    EXPECT_EQ("=SUM(N1:N3*{1;2;3})", sheet.formulaText(at("J1"))) << when;
     for (const char* cell : {"C1", "C2", "C3"}) {
         const host::FormulaCode* code = sheet.formulaAt(at(cell));
         ASSERT_NE(code, nullptr) << cell << ", " << when;
@@ -213,8 +266,9 @@ TEST(ComputedArrayFormulas, AreComputedOnOpenAndSavedAsArrayFormulasWithTheirRes
 
     // xlrd reads the computed results as the cells' cached values.
     const std::string xlrd = xls_test::xlrdFirstSheet(dir / "arrays.xls");
-    for (const char* line : {"0 0 2 40.0\n", "1 0 2 8.0\n", "2 0 2 6.0\n", "3 0 2 15.5\n", "0 2 2 20.0\n",
-                             "1 2 2 40.0\n", "2 2 2 60.0\n", "0 3 2 77.0\n"}) {
+    for (const char* line :
+         {"0 0 2 40.0\n", "1 0 2 8.0\n", "2 0 2 6.0\n", "3 0 2 15.5\n", "0 2 2 20.0\n", "1 2 2 40.0\n", "2 2 2 60.0\n",
+          "0 3 2 77.0\n", "0 6 2 10.0\n", "0 7 4 1\n", "0 8 2 66.0\n", "0 9 2 140.0\n"}) {
         EXPECT_NE(xlrd.find(line), std::string::npos) << "xlrd does not read " << line << " in\n" << xlrd;
     }
     expectLibreOfficeReadsTheArrays(dir, "arrays.xls");
@@ -225,7 +279,8 @@ TEST(ComputedArrayFormulas, AreComputedOnOpenAndSavedAsArrayFormulasWithTheirRes
         return r < int(rows.size()) && c < int(rows[r].size()) ? rows[r][c] : std::string();
     };
     for (const Expected& e : kResults) {
-        if (std::string(e.cell) == "D1") continue;  // UPPER's stored result, which Gnumeric recomputes
+        // UPPER's and INDEX's stored results, which Gnumeric recomputes.
+        if (std::string(e.cell) == "D1" || std::string(e.cell) == "I1") continue;
         const host::CellAddress a = at(e.cell);
         std::ostringstream want;
         want << e.value;
@@ -249,6 +304,26 @@ TEST(ComputedArrayFormulas, FollowAChangeToACellTheyReadAndSaveTheNewResults) {
     for (const char* line : {"0 0 2 150.0\n", "0 2 2 200.0\n", "1 2 2 40.0\n", "0 3 2 77.0\n"}) {
         EXPECT_NE(xlrd.find(line), std::string::npos) << "xlrd does not read " << line << " in\n" << xlrd;
     }
+}
+
+}  // namespace
+
+namespace {
+
+TEST(ComputedArrayFormulas, AnArrayConstantWhoseDataRunsShortKeepsTheStoredResultAndTheRestOpens) {
+    const Bytes damaged = arrayData(2, 2, {1, 2, 3, 4});
+    const auto book =
+        host::xls::loadWorkbookBytes(xls_test::compoundFile(xls_test::workbookStream(nullptr, [&](StreamBuilder& s) {
+            s.number(0, 0, 5);
+            s.record(0x0006, formulaWithData(0, 1, cat({arrayToken(0x60), funcVar(kSum, 1)}),
+                                             Bytes(damaged.begin(), damaged.end() - 5), 42));
+            s.record(0x0006, formulaWithData(1, 1, cat({arrayToken(0x60), funcVar(kSum, 1)}), {0, 0, 0, 0x07}, 43));
+        })));
+    const host::Worksheet& sheet = book->sheet(0);
+    EXPECT_EQ(host::Value::fromNumber(5), sheet.value(at("A1")));
+    EXPECT_EQ(host::Value::fromNumber(42), sheet.value(at("B1")));
+    EXPECT_EQ(host::Value::fromNumber(43), sheet.value(at("B2")));  // a value type the format has not
+    EXPECT_TRUE(sheet.formulaAt(at("B1"))->opaque);
 }
 
 }  // namespace
