@@ -176,7 +176,7 @@ bool decodeTokens(const FormulaTokens& f, CellAddress owner, FormulaCode& code) 
                     case kPtgMemFunc:
                     case 0x0E:
                     case 0x0F: break;  // the subexpression that follows gives the value
-                    default: return false;  // names, 3-D and external references, array constants
+                    default: return false;  // names, 3-D and external references, and the like
                 }
             }
         }
