@@ -327,3 +327,56 @@ TEST(ComputedArrayFormulas, AnArrayConstantWhoseDataRunsShortKeepsTheStoredResul
 }
 
 }  // namespace
+
+namespace {
+
+// openpyxl enters the formulas (as array formulas where it says so), LibreOffice computes them
+// and writes the .xls file: ARRAY records, array constants and SUMPRODUCT as LibreOffice writes
+// them.
+constexpr const char* kArraysForLibreOffice = R"PY(
+import sys, openpyxl
+wb = openpyxl.Workbook()
+ws = wb.active
+for r, (flag, n) in enumerate([('Y', 10), ('N', 20), ('y', 30), ('Y', 't'), (None, 50)], 1):
+    ws.cell(r, 11, flag)
+    ws.cell(r, 14, n)
+for r in range(1, 4):
+    ws.cell(r, 1, r)
+for cell, ref, text in [('C1', 'C1:C3', '=A1:A3*2'), ('D1', 'D1', '=SUM(IF(K1:K5="Y",N1:N5,0))'),
+                        ('E1', 'E1', '=SUM(1*NOT(ISBLANK(K1:K6)))'), ('F1', 'F1:G2', '={1,2;3,4}*A1'),
+                        ('H1', 'H1', '=MIN(IF(N1:N5>15,N1:N5))')]:
+    ws[cell] = text
+    ws.formula_attributes[cell] = {'t': 'array', 'ref': ref}
+ws['I1'] = '=SUM({1,3;5,4})'
+ws['I2'] = '=OR(K1={"x","Y"})'
+ws['I3'] = '=SUMPRODUCT((A1:A3>1)*N1:N3)'
+wb.save(sys.argv[1])
+)PY";
+
+TEST(ComputedArrayFormulas, ThoseLibreOfficeWritesAreComputedToTheResultsItStored) {
+    xls_test::TempDir dir;
+    xls_test::writeText(dir / "arrays.py", kArraysForLibreOffice);
+    const auto xlsx = xls_test::xlwtScript(dir / "arrays.py", dir / "arrays.xlsx");
+    ASSERT_FALSE(xlsx.empty());
+    const auto xls = xls_test::libreOfficeToXls(xlsx);
+    ASSERT_FALSE(xls.empty());
+    const auto book = host::loadWorkbookFile(xls.string());
+    const host::Worksheet& sheet = book->sheet(0);
+    const Expected results[] = {{"C1", 2}, {"C3", 6}, {"D1", 40}, {"E1", 4},  {"F1", 1}, {"G1", 2},
+                                {"F2", 3}, {"G2", 4}, {"H1", 20}, {"I1", 13}, {"I3", 50}};
+    const std::string stored = xls_test::xlrdFirstSheet(xls);
+    for (const Expected& e : results) {
+        EXPECT_EQ(host::Value::fromNumber(e.value), sheet.value(at(e.cell))) << e.cell;
+        ASSERT_NE(sheet.formulaAt(at(e.cell)), nullptr) << e.cell;
+        EXPECT_FALSE(sheet.formulaAt(at(e.cell))->opaque) << e.cell << " is not computed";
+        const host::CellAddress a = at(e.cell);
+        std::ostringstream line;
+        line << a.row << ' ' << a.col << " 2 " << e.value << ".0\n";
+        EXPECT_NE(stored.find(line.str()), std::string::npos) << "LibreOffice stored another result in " << e.cell;
+    }
+    EXPECT_EQ(host::Value::fromBoolean(true), sheet.value(at("I2")));
+    EXPECT_EQ("={1,2;3,4}*A1", sheet.formulaText(at("G2")));
+    EXPECT_EQ("=OR(K1={\"x\",\"Y\"})", sheet.formulaText(at("I2")));
+}
+
+}  // namespace
