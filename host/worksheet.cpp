@@ -28,6 +28,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <unordered_set>
 
 #include "formula/intern.h"
 #include "host/host_error.h"
@@ -465,6 +466,38 @@ void Worksheet::endLoad() {
     store_->expectedFormulas = 0;
     for (auto& c : store_->cols) c.expectedRows = 0;
     store_->recomputeAll();
+    keepBrokenArraysAsValues();
+}
+
+void Worksheet::keepBrokenArraysAsValues() {
+    // An array formula stands only while every cell of its range holds it. One a file left a
+    // cell of (a damaged file, a cell written over) is no array formula: its cells keep their
+    // values, as a save would keep them, so what is read is what is saved.
+    std::vector<CellRange> ranges;
+    std::unordered_set<std::uint64_t> seen;
+    for (const FormulaCell& fc : store_->formulas) {
+        if (!fc.code || !fc.code->array) continue;
+        const CellRange& r = fc.code->arrayRange;
+        const std::uint64_t key = std::uint64_t(r.first.row) << 40 | std::uint64_t(r.first.col) << 32 |
+                                  std::uint64_t(r.last.row) << 8 | std::uint64_t(r.last.col);
+        if (seen.insert(key).second) ranges.push_back(r);
+    }
+    const auto holdsArray = [&](CellAddress at, const CellRange& range) {
+        const FormulaCode* f = formulaAt(at);
+        return f && f->array && f->arrayRange == range;
+    };
+    for (const CellRange& range : ranges) {
+        bool whole = true;
+        for (int r = range.first.row; whole && r <= range.last.row; ++r) {
+            for (int c = range.first.col; whole && c <= range.last.col; ++c) whole = holdsArray({r, c}, range);
+        }
+        if (whole) continue;
+        for (int r = range.first.row; r <= range.last.row; ++r) {
+            for (int c = range.first.col; c <= range.last.col; ++c) {
+                if (holdsArray({r, c}, range)) setValue({r, c}, value({r, c}));
+            }
+        }
+    }
 }
 
 void Worksheet::recalculateAll() { store_->recomputeAll(); }

@@ -380,3 +380,29 @@ TEST(ComputedArrayFormulas, ThoseLibreOfficeWritesAreComputedToTheResultsItStore
 }
 
 }  // namespace
+
+namespace {
+
+TEST(ComputedArrayFormulas, AnArrayAFileLeavesACellOfKeepsItsValuesAsTheySaveAndReadBack) {
+    // C1:C3 {=N1:N3*2}, but the file holds no C2: the array stands no more, its cells keep
+    // their values (computed, as a save would write them) and read back the same.
+    const auto book =
+        host::xls::loadWorkbookBytes(xls_test::compoundFile(xls_test::workbookStream(nullptr, [](StreamBuilder& s) {
+            s.number(0, 13, 10).number(1, 13, 20).number(2, 13, 30);
+            s.formula(0, 2, pointerTo(0, 2), 1);
+            s.record(0x0221, arrayRecord(0, 2, 2, cat({areaA(0, 2, 13), integer(2), {kMul}})));
+            s.formula(2, 2, pointerTo(0, 2), 3);
+        })));
+    xls_test::TempDir dir;
+    host::saveWorkbookFile(*book, (dir / "broken.xls").string());
+    const auto again = host::loadWorkbookFile((dir / "broken.xls").string());
+    for (const host::Worksheet* sheet : {&book->sheet(0), &again->sheet(0)}) {
+        EXPECT_EQ(host::CellView::Kind::Constant, sheet->cell(at("C1")).kind);
+        EXPECT_EQ(host::Value::fromNumber(20), sheet->value(at("C1")));
+        EXPECT_EQ(host::CellView::Kind::Blank, sheet->cell(at("C2")).kind);
+        EXPECT_EQ(host::CellView::Kind::Constant, sheet->cell(at("C3")).kind);
+        EXPECT_EQ(host::Value::fromNumber(60), sheet->value(at("C3")));
+    }
+}
+
+}  // namespace

@@ -113,6 +113,7 @@ public:
     // --- loading ----------------------------------------------------------------------
     // While loading, changes are not recomputed; endLoad() computes every formula once, in
     // dependency order. The reader uses this so a large file is computed once, not per cell.
+    // An array formula missing from a cell of its range leaves its other cells their values.
     void beginLoad();
     void endLoad();
     // While loading: the rows and columns the cells to come will span, so the store takes its
@@ -133,6 +134,7 @@ public:
 
 private:
     using RowVisit = void (*)(void* context, int row, std::span<const CellFields> cells);
+    void keepBrokenArraysAsValues();
     void walkRows(RowVisit visit, void* context, int firstRow, int endRow) const;
 
     struct Store;  // cell storage, dependency index and recalculation
