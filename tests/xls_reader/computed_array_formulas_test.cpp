@@ -383,7 +383,7 @@ TEST(ComputedArrayFormulas, ThoseLibreOfficeWritesAreComputedToTheResultsItStore
 
 namespace {
 
-TEST(ComputedArrayFormulas, AnArrayAFileLeavesACellOfKeepsItsValuesAsTheySaveAndReadBack) {
+TEST(ComputedArrayFormulas, AnArrayAFileLeavesACellOfOrGivesNoTokensKeepsItsValuesAsTheySaveAndReadBack) {
     // C1:C3 {=N1:N3*2}, but the file holds no C2: the array stands no more, its cells keep
     // their values (computed, as a save would write them) and read back the same.
     const auto book =
@@ -392,6 +392,9 @@ TEST(ComputedArrayFormulas, AnArrayAFileLeavesACellOfKeepsItsValuesAsTheySaveAnd
             s.formula(0, 2, pointerTo(0, 2), 1);
             s.record(0x0221, arrayRecord(0, 2, 2, cat({areaA(0, 2, 13), integer(2), {kMul}})));
             s.formula(2, 2, pointerTo(0, 2), 3);
+            // D1: an ARRAY record of no tokens is no formula; the cell keeps its stored result.
+            s.formula(0, 3, pointerTo(0, 3), 44);
+            s.record(0x0221, arrayRecord(0, 0, 3, {}));
         })));
     xls_test::TempDir dir;
     host::saveWorkbookFile(*book, (dir / "broken.xls").string());
@@ -402,6 +405,8 @@ TEST(ComputedArrayFormulas, AnArrayAFileLeavesACellOfKeepsItsValuesAsTheySaveAnd
         EXPECT_EQ(host::CellView::Kind::Blank, sheet->cell(at("C2")).kind);
         EXPECT_EQ(host::CellView::Kind::Constant, sheet->cell(at("C3")).kind);
         EXPECT_EQ(host::Value::fromNumber(60), sheet->value(at("C3")));
+        EXPECT_EQ(host::CellView::Kind::Constant, sheet->cell(at("D1")).kind);
+        EXPECT_EQ(host::Value::fromNumber(44), sheet->value(at("D1")));
     }
 }
 
