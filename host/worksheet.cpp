@@ -470,9 +470,10 @@ void Worksheet::endLoad() {
 }
 
 void Worksheet::keepBrokenArraysAsValues() {
-    // An array formula stands only while every cell of its range holds it. One a file left a
-    // cell of (a damaged file, a cell written over) is no array formula: its cells keep their
-    // values, as a save would keep them, so what is read is what is saved.
+    // An array formula stands only while every cell of its range holds it, the same formula in
+    // each. One a file left a cell of, or gave two formulas over one range (a damaged file), is
+    // no array formula: its cells keep their values, as a save would keep them, so what is
+    // read is what is saved.
     std::vector<CellRange> ranges;
     std::unordered_set<std::uint64_t> seen;
     for (const FormulaCell& fc : store_->formulas) {
@@ -487,9 +488,11 @@ void Worksheet::keepBrokenArraysAsValues() {
         return f && f->array && f->arrayRange == range;
     };
     for (const CellRange& range : ranges) {
-        bool whole = true;
+        const FormulaCode* head = formulaAt(range.first);
+        bool whole = head && holdsArray(range.first, range);
         for (int r = range.first.row; whole && r <= range.last.row; ++r) {
-            for (int c = range.first.col; whole && c <= range.last.col; ++c) whole = holdsArray({r, c}, range);
+            for (int c = range.first.col; whole && c <= range.last.col; ++c)
+                whole = holdsArray({r, c}, range) && *formulaAt({r, c}) == *head;
         }
         if (whole) continue;
         for (int r = range.first.row; r <= range.last.row; ++r) {

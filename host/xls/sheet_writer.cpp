@@ -365,7 +365,7 @@ bool CellRecordWriter::arrayIntact(const FormulaCode& code) {
     for (int r = range.first.row; intact && r <= range.last.row; ++r) {
         for (int c = range.first.col; intact && c <= range.last.col; ++c) {
             const FormulaCode* f = sheet_.formulaAt({r, c});
-            intact = f && f->array && f->arrayRange == range;
+            intact = f && f->array && f->arrayRange == range && (f == head || *f == *head);
         }
     }
     arrays_.emplace(&code, intact);
