@@ -8,7 +8,7 @@ void DependencyIndex::collectSingles(const FormulaCell& fc) {
     scratchRefs.clear();
     for (const Token& t : fc.code->rpn) {
         if (t.kind != TokenKind::Ref) continue;
-        const CellAddress a = t.a.resolve(fc.at());
+        const CellAddress a = t.a.resolve(fc.origin());
         if (validCell(a)) scratchRefs.push_back(cellKey(a));
     }
     std::sort(scratchRefs.begin(), scratchRefs.end());
@@ -37,7 +37,7 @@ void DependencyIndex::add(std::uint32_t slot) {
         links[link] = {slot, head};
         head = link;
     }
-    const CellAddress owner = formulas[slot].at();
+    const CellAddress owner = formulas[slot].origin();
     for (const Token& t : formulas[slot].code->rpn) {
         if (t.kind != TokenKind::Area) continue;
         const CellAddress a = t.a.resolve(owner);

@@ -23,6 +23,8 @@ struct FormulaCell {
     std::uint32_t place = 0;  // row << 8 | column
     std::uint32_t firstArea = 0;  // its area listeners, 1-based, chained by nextOfOwner
     CellAddress at() const { return {static_cast<int>(place >> 8), static_cast<int>(place & 0xFF)}; }
+    // Where its relative references count from (an array formula's first cell).
+    CellAddress origin() const { return code->origin(at()); }
 };
 
 struct AreaListener {

@@ -9,6 +9,7 @@ namespace host {
 
 void Worksheet::Store::recompute(const std::vector<CellAddress>& seeds) {
     if (loading) return;
+    arrayResults.clear();
     index.ensure();
     if (marks.size() < formulas.size()) {
         marks.resize(formulas.size(), 0);
@@ -148,7 +149,7 @@ std::uint32_t Worksheet::Store::nextPrecedent(PrecedentCursor& cur, const std::u
                                               std::uint8_t done) const {
     const FormulaCell& fc = formulas[cur.slot];
     const std::vector<Token>& rpn = fc.code->rpn;
-    const CellAddress owner = fc.at();
+    const CellAddress owner = fc.origin();
     while (cur.token < rpn.size()) {
         const Token& t = rpn[cur.token];
         if (t.kind == TokenKind::Ref) {
@@ -191,7 +192,7 @@ std::uint32_t Worksheet::Store::nextPrecedent(PrecedentCursor& cur, const std::u
 
 bool Worksheet::Store::readsOnlyComputedCells(std::uint32_t slot, const std::uint8_t* state, std::uint8_t done) const {
     const FormulaCell& fc = formulas[slot];
-    const CellAddress owner = fc.at();
+    const CellAddress owner = fc.origin();
     for (const Token& t : fc.code->rpn) {
         if (t.kind == TokenKind::Area) return false;
         if (t.kind != TokenKind::Ref) continue;
@@ -204,6 +205,7 @@ bool Worksheet::Store::readsOnlyComputedCells(std::uint32_t slot, const std::uin
 
 void Worksheet::Store::recomputeAll() {
     if (loading) return;
+    arrayResults.clear();
     enum : std::uint8_t { Waiting, OnStack, Done };
     std::vector<std::uint8_t> state(formulas.size(), Waiting);
     std::vector<PrecedentCursor> stack;

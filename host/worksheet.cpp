@@ -29,6 +29,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <unordered_set>
 
 #include "formula/intern.h"
 #include "host/host_error.h"
@@ -144,6 +145,31 @@ void Worksheet::setFormula(CellAddress at, const FormulaPtr& code, const Value& 
     store_->writeValue(at, store_->loading && !held->opaque ? Value::empty() : cached);
     store_->column(at.col).content[static_cast<std::size_t>(at.row)] = Formula;
     recomputeAfterChange(at);
+}
+
+void Worksheet::setArrayFormula(const CellRange& range, std::string_view text) {
+    requireRange(range);
+    if (text.empty() || text.front() != '=') throw HostError("An array formula starts with \"=\".");
+    if (text.size() > kMaxFormulaText) {
+        throw HostError("A formula may be at most " + std::to_string(kMaxFormulaText) + " characters long.");
+    }
+    auto code = std::make_shared<FormulaCode>(*parseFormula(text, range.first));  // throws before any change
+    code->array = true;
+    code->arrayRange = range;
+    const FormulaPtr shared = std::move(code);
+    const FormulaCode* held = store_->holdCode(shared);
+    std::vector<CellAddress> cells;
+    for (int row = range.first.row; row <= range.last.row; ++row) {
+        for (int col = range.first.col; col <= range.last.col; ++col) {
+            const CellAddress at{row, col};
+            store_->dropFormula(at);
+            store_->placeFormula(at, held);
+            store_->writeValue(at, Value::empty());
+            store_->column(at.col).content[static_cast<std::size_t>(at.row)] = Formula;
+            cells.push_back(at);
+        }
+    }
+    if (!store_->loading) store_->recompute(cells);
 }
 
 void Worksheet::clearContents(CellAddress at) {
@@ -452,6 +478,41 @@ void Worksheet::endLoad() {
     store_->expectedFormulas = 0;
     for (auto& c : store_->cols) c.expectedRows = 0;
     store_->recomputeAll();
+    keepBrokenArraysAsValues();
+}
+
+void Worksheet::keepBrokenArraysAsValues() {
+    // An array formula stands only while every cell of its range holds it, the same formula in
+    // each. One a file left a cell of, or gave two formulas over one range (a damaged file), is
+    // no array formula: its cells keep their values, as a save would keep them, so what is
+    // read is what is saved.
+    std::vector<CellRange> ranges;
+    std::unordered_set<std::uint64_t> seen;
+    for (const FormulaCell& fc : store_->formulas) {
+        if (!fc.code || !fc.code->array) continue;
+        const CellRange& r = fc.code->arrayRange;
+        const std::uint64_t key = std::uint64_t(r.first.row) << 40 | std::uint64_t(r.first.col) << 32 |
+                                  std::uint64_t(r.last.row) << 8 | std::uint64_t(r.last.col);
+        if (seen.insert(key).second) ranges.push_back(r);
+    }
+    const auto holdsArray = [&](CellAddress at, const CellRange& range) {
+        const FormulaCode* f = formulaAt(at);
+        return f && f->array && f->arrayRange == range;
+    };
+    for (const CellRange& range : ranges) {
+        const FormulaCode* head = formulaAt(range.first);
+        bool whole = head && holdsArray(range.first, range);
+        for (int r = range.first.row; whole && r <= range.last.row; ++r) {
+            for (int c = range.first.col; whole && c <= range.last.col; ++c)
+                whole = holdsArray({r, c}, range) && *formulaAt({r, c}) == *head;
+        }
+        if (whole) continue;
+        for (int r = range.first.row; r <= range.last.row; ++r) {
+            for (int c = range.first.col; c <= range.last.col; ++c) {
+                if (holdsArray({r, c}, range)) setValue({r, c}, value({r, c}));
+            }
+        }
+    }
 }
 
 void Worksheet::recalculateAll() { store_->recomputeAll(); }

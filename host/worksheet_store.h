@@ -110,11 +110,25 @@ struct Worksheet::Store final : ColumnStore {
         --c.formulaCount;
     }
 
+    // Array formulas computed in the current recalculation, by code. Every cell of one reads
+    // the same cells, so when the first of them is computed all it reads is computed already,
+    // and its values serve the other cells too.
+    std::unordered_map<const FormulaCode*, formula::ValueArray> arrayResults;
+
     void computeFormula(std::uint32_t slot) {
         const FormulaCell& fc = formulas[slot];
         if (fc.code->opaque) return;  // keeps its cached value
         ++computations;
         const CellAddress at = fc.at();
+        if (fc.code->array) {
+            auto it = arrayResults.find(fc.code);
+            if (it == arrayResults.end()) {
+                it = arrayResults.emplace(fc.code, formula::evaluateArray(*fc.code, fc.origin(), *this)).first;
+            }
+            const CellAddress first = fc.code->arrayRange.first;
+            writeValue(at, formula::arrayElementForCell(it->second, at.row - first.row, at.col - first.col));
+            return;
+        }
         writeValue(at, formula::evaluate(*fc.code, at, *this));
     }
 

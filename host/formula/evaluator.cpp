@@ -3,6 +3,8 @@
 #include <cctype>
 #include <cmath>
 
+#include "formula/array_functions.h"
+#include "formula/array_operands.h"
 #include "formula/text_to_number.h"
 #include "host/locale.h"
 
@@ -42,17 +44,15 @@ int compareValues(Value a, Value b) {
     return a.boolean == b.boolean ? 0 : (a.boolean ? 1 : -1);
 }
 
-Operand arithmetic(TokenKind kind, const Operand& l, const Operand& r, const EvalContext& ctx) {
-    const Value lv = scalar(l, ctx);
-    const Value rv = scalar(r, ctx);
+Value combine(TokenKind kind, const Value& lv, const Value& rv) {
     if (kind == TokenKind::Concat) {
-        if (lv.isError()) return Operand::of(lv);
-        if (rv.isError()) return Operand::of(rv);
-        return Operand::of(Value::fromText(toText(lv) + toText(rv)));
+        if (lv.isError()) return lv;
+        if (rv.isError()) return rv;
+        return Value::fromText(toText(lv) + toText(rv));
     }
     if (kind >= TokenKind::Lt && kind <= TokenKind::Ne) {
-        if (lv.isError()) return Operand::of(lv);
-        if (rv.isError()) return Operand::of(rv);
+        if (lv.isError()) return lv;
+        if (rv.isError()) return rv;
         const int c = compareValues(lv, rv);
         bool res = false;
         switch (kind) {
@@ -63,25 +63,61 @@ Operand arithmetic(TokenKind kind, const Operand& l, const Operand& r, const Eva
             case TokenKind::Gt: res = c > 0; break;
             default: res = c != 0; break;
         }
-        return Operand::of(Value::fromBoolean(res));
+        return Value::fromBoolean(res);
     }
     double a = 0, b = 0;
     ErrorCode err{};
-    if (!toNumber(lv, a, err)) return Operand::of(Value::fromError(err));
-    if (!toNumber(rv, b, err)) return Operand::of(Value::fromError(err));
+    if (!toNumber(lv, a, err)) return Value::fromError(err);
+    if (!toNumber(rv, b, err)) return Value::fromError(err);
     switch (kind) {
-        case TokenKind::Add: return Operand::of(numberResult(a + b));
-        case TokenKind::Sub: return Operand::of(numberResult(a - b));
-        case TokenKind::Mul: return Operand::of(numberResult(a * b));
+        case TokenKind::Add: return numberResult(a + b);
+        case TokenKind::Sub: return numberResult(a - b);
+        case TokenKind::Mul: return numberResult(a * b);
         case TokenKind::Div:
-            if (b == 0) return Operand::of(Value::fromError(ErrorCode::Div0));
-            return Operand::of(numberResult(a / b));
+            if (b == 0) return Value::fromError(ErrorCode::Div0);
+            return numberResult(a / b);
         case TokenKind::Pow:
-            if (a == 0 && b == 0) return Operand::of(Value::fromError(ErrorCode::Num));
-            if (a == 0 && b < 0) return Operand::of(Value::fromError(ErrorCode::Div0));
-            return Operand::of(numberResult(std::pow(a, b)));
-        default: return Operand::of(Value::fromError(ErrorCode::Value));
+            if (a == 0 && b == 0) return Value::fromError(ErrorCode::Num);
+            if (a == 0 && b < 0) return Value::fromError(ErrorCode::Div0);
+            return numberResult(std::pow(a, b));
+        default: return Value::fromError(ErrorCode::Value);
     }
+}
+
+// Unary minus and percent.
+Value negateOrPercent(TokenKind kind, const Value& v) {
+    double n = 0;
+    ErrorCode err{};
+    if (!toNumber(v, n, err)) return Value::fromError(err);
+    return numberResult(kind == TokenKind::Minus ? -n : n / 100);
+}
+
+Operand arithmetic(TokenKind kind, const Operand& lhs, const Operand& rhs, const EvalContext& ctx, bool arrayMode) {
+    if (!isArrayLike(lhs, arrayMode) && !isArrayLike(rhs, arrayMode))
+        return Operand::of(combine(kind, scalar(lhs, ctx), scalar(rhs, ctx)));
+    // Beside an array constant in an ordinary formula, a range still gives the one cell
+    // implicit intersection takes.
+    const auto side = [&](const Operand& o) {
+        return !arrayMode && o.type == Operand::Type::Area ? Operand::of(scalar(o, ctx)) : o;
+    };
+    const Operand l = side(lhs);
+    const Operand r = side(rhs);
+    const ArrayShape s = combinedShape(shapeOf(l), shapeOf(r));
+    if (tooLarge(s)) return Operand::of(Value::fromError(ErrorCode::Num));
+    ValueArray out{s.rows, s.cols, {}};
+    out.values.reserve(static_cast<std::size_t>(s.rows) * s.cols);
+    for (int i = 0; i < s.rows; ++i) {
+        for (int j = 0; j < s.cols; ++j)
+            out.values.push_back(combine(kind, scalar(elementOf(l, i, j), ctx), scalar(elementOf(r, i, j), ctx)));
+    }
+    return arrayOperand(std::move(out));
+}
+
+Operand unary(TokenKind kind, const Operand& o, const EvalContext& ctx, bool arrayMode) {
+    if (!isArrayLike(o, arrayMode)) return Operand::of(negateOrPercent(kind, scalar(o, ctx)));
+    ValueArray out = valuesOf(o, ctx);
+    for (Value& v : out.values) v = negateOrPercent(kind, v);
+    return arrayOperand(std::move(out));
 }
 
 // A sheet computes tens of thousands of small formulas; each taking a fresh operand stack was
@@ -134,6 +170,9 @@ Value scalar(const Operand& o, const EvalContext& ctx) {
                 return ctx.cellValue({r.first.row, o.anchor.col});
             return Value::fromError(ErrorCode::Value);
         }
+        case Operand::Type::Array:
+            if (o.array->values.empty()) return Value::fromError(ErrorCode::Value);
+            return o.array->values.front();
     }
     return Value::fromError(ErrorCode::Value);
 }
@@ -238,13 +277,19 @@ bool evaluateOnNumbers(const std::vector<Token>& rpn, CellAddress owner, const E
 
 }  // namespace
 
-Value evaluate(const FormulaCode& code, CellAddress owner, const EvalContext& ctx) {
-    if (code.opaque) return Value::fromError(ErrorCode::Name);
-    if (double n = 0; evaluateOnNumbers(code.rpn, owner, ctx, n)) return Value::fromNumber(n);
+namespace {
+
+// The formula's result as an operand; in `arrayMode` ranges and arrays go element by element.
+Operand run(const FormulaCode& code, CellAddress owner, const EvalContext& ctx, bool wholeFormulaInArrays) {
     OperandStackLease lease;
     std::vector<Operand>& st = lease.stack();
-    const auto bad = [] { return Value::fromError(ErrorCode::Value); };
-    for (const Token& t : code.rpn) {
+    const auto bad = [] { return Operand::of(Value::fromError(ErrorCode::Value)); };
+    // In an ordinary formula, SUMPRODUCT's arguments are still computed element by element.
+    std::vector<bool> inArrays;  // stays empty, no allocation, for a formula without SUMPRODUCT
+    const bool someInArrays = !wholeFormulaInArrays && markArrayArguments(code.rpn, inArrays);
+    for (std::size_t i = 0; i < code.rpn.size(); ++i) {
+        const Token& t = code.rpn[i];
+        const bool arrayMode = wholeFormulaInArrays || (someInArrays && inArrays[i]);
         switch (t.kind) {
             case TokenKind::Number: st.push_back(Operand::of(Value::fromNumber(t.number))); break;
             case TokenKind::String:
@@ -286,6 +331,12 @@ Value evaluate(const FormulaCode& code, CellAddress owner, const EvalContext& ct
                 }
                 break;
             }
+            case TokenKind::Array: {
+                if (t.string >= code.arrays.size()) return bad();
+                const ArrayConstant& a = code.arrays[t.string];
+                st.push_back(arrayOperand(ValueArray{a.rows, a.cols, a.values}));
+                break;
+            }
             case TokenKind::Paren: break;
             case TokenKind::Plus: {
                 if (st.empty()) return bad();
@@ -295,17 +346,13 @@ Value evaluate(const FormulaCode& code, CellAddress owner, const EvalContext& ct
             case TokenKind::Minus:
             case TokenKind::Percent: {
                 if (st.empty()) return bad();
-                const Value v = scalar(st.back(), ctx);
-                double n = 0;
-                ErrorCode err{};
-                st.back() = toNumber(v, n, err) ? Operand::of(numberResult(t.kind == TokenKind::Minus ? -n : n / 100))
-                                                : Operand::of(Value::fromError(err));
+                st.back() = unary(t.kind, st.back(), ctx, arrayMode);
                 break;
             }
             case TokenKind::Func: {
                 if (st.size() < t.argc) return bad();
                 std::span<Operand> args(st.data() + (st.size() - t.argc), t.argc);
-                Operand result = callFunction(t.func, args, ctx);
+                Operand result = arrayMode ? callFunctionInArray(t.func, args, ctx) : callFunction(t.func, args, ctx);
                 st.resize(st.size() - t.argc);
                 st.push_back(std::move(result));
                 break;
@@ -314,15 +361,37 @@ Value evaluate(const FormulaCode& code, CellAddress owner, const EvalContext& ct
                 if (st.size() < 2) return bad();
                 Operand r = std::move(st.back());
                 st.pop_back();
-                Operand res = arithmetic(t.kind, st.back(), r, ctx);
+                Operand res = arithmetic(t.kind, st.back(), r, ctx, arrayMode);
                 st.back() = std::move(res);
                 break;
             }
         }
     }
     if (st.size() != 1) return bad();
-    Value v = scalar(st.back(), ctx);
+    return std::move(st.back());
+}
+
+}  // namespace
+
+Value evaluate(const FormulaCode& code, CellAddress owner, const EvalContext& ctx) {
+    if (code.opaque) return Value::fromError(ErrorCode::Name);
+    if (double n = 0; evaluateOnNumbers(code.rpn, owner, ctx, n)) return Value::fromNumber(n);
+    Value v = scalar(run(code, owner, ctx, false), ctx);
     if (v.isEmpty()) v = Value::fromNumber(0);  // =A1 of an empty cell shows 0
+    return v;
+}
+
+ValueArray evaluateArray(const FormulaCode& code, CellAddress origin, const EvalContext& ctx) {
+    if (code.opaque) return ValueArray{1, 1, {Value::fromError(ErrorCode::Name)}};
+    return valuesOf(run(code, origin, ctx, true), ctx);
+}
+
+Value arrayElementForCell(const ValueArray& result, int row, int col) {
+    const int r = result.rows == 1 ? 0 : row;
+    const int c = result.cols == 1 ? 0 : col;
+    if (r >= result.rows || c >= result.cols || result.values.empty()) return Value::fromError(ErrorCode::NA);
+    Value v = result.at(r, c);
+    if (v.isEmpty()) v = Value::fromNumber(0);
     return v;
 }
 

@@ -1,12 +1,15 @@
 // The functions the engine computes, their argument counts and whether they compute as Excel
 // does, in FunctionId order.
 #include "host/function_table.h"
+#include "formula/array_functions.h"
 #include "formula/number_format_text.h"
 #include "host/formula_code.h"
 
+#include <algorithm>
 #include <array>
 #include <cctype>
 #include <cstddef>
+#include <cstdlib>
 
 namespace host {
 
@@ -106,13 +109,40 @@ bool callsVolatile(const FormulaCode& code) {
     return false;
 }
 
+namespace {
+// Whether the ranges of an array formula, and the cells it spans, stay within what the engine
+// computes element by element (formula::kMostArrayElements): a result lines up at most the
+// most rows of any of its ranges by the most columns of any.
+bool arrayWithinEngine(const FormulaCode& code) {
+    long rows = code.arrayRange.last.row - code.arrayRange.first.row + 1;  // its own cells too
+    long cols = code.arrayRange.last.col - code.arrayRange.first.col + 1;
+    for (const Token& t : code.rpn) {
+        if (t.kind != TokenKind::Area) continue;
+        // The corners' distance is the same from every cell when both are relative or both
+        // absolute; a mixed pair may span the whole sheet.
+        const long r = t.a.rowRelative == t.b.rowRelative ? std::labs(long(t.b.row) - t.a.row) + 1 : kMaxRows;
+        const long c = t.a.colRelative == t.b.colRelative ? std::labs(long(t.b.col) - t.a.col) + 1 : kMaxColumns;
+        rows = std::max(rows, r);
+        cols = std::max(cols, c);
+    }
+    return rows * cols <= formula::kMostArrayElements;
+}
+}  // namespace
+
 bool computedAsExcel(const FormulaCode& code) {
     if (code.opaque) return false;
+    if (code.array && !arrayWithinEngine(code)) return false;
+    if (!code.array && !formula::arrayConstantsExact(code.rpn)) return false;
     for (std::size_t i = 0; i < code.rpn.size(); ++i) {
         const Token& t = code.rpn[i];
         if (t.kind != TokenKind::Func) continue;
         const FunctionInfo* f = functionById(t.func);
         if (!f) return false;
+        if (code.array) {  // element by element: only what is tested there
+            if (!f->exact || !formula::exactInArrays(t.func)) return false;
+            continue;
+        }
+        if (t.func == FunctionId::SumProduct && !formula::arrayArgumentsExact(code.rpn)) return false;
         if (f->exact) continue;
         if (t.func == FunctionId::Text && i > 0) {  // a literal format code, fully rendered
             const Token& format = code.rpn[i - 1];

@@ -23,7 +23,16 @@ Operand error(ErrorCode e) { return Operand::of(Value::fromError(e)); }
 Operand number(double n) { return Operand::of(numberResult(n)); }
 Operand boolean(bool b) { return Operand::of(Value::fromBoolean(b)); }
 
-bool isReference(const Operand& o) { return o.type != Operand::Type::Value; }
+bool isReference(const Operand& o) { return o.type == Operand::Type::Ref || o.type == Operand::Type::Area; }
+bool isArray(const Operand& o) { return o.type == Operand::Type::Array; }
+
+// Visits every value of an array (an array formula's intermediate result); false to stop.
+template <class Visit>
+void forEachElement(const Operand& o, Visit&& visit) {
+    for (const Value& v : o.array->values) {
+        if (!visit(v)) return;
+    }
+}
 
 // Folds the numbers of the arguments as SUM and its kin see them: in references numbers
 // count and texts, booleans and empty cells are skipped; given directly, booleans count as 0
@@ -46,6 +55,20 @@ struct Fold {
 bool foldNumbers(std::span<Operand> args, const EvalContext& ctx, Fold& f, ErrorCode& err, bool needProduct,
                  bool needMinMax) {
     for (const Operand& a : args) {
+        if (isArray(a)) {  // as a range: its numbers count, texts and booleans are passed over
+            bool ok = true;
+            forEachElement(a, [&](const Value& v) {
+                if (v.isError()) {
+                    err = v.error;
+                    ok = false;
+                    return false;
+                }
+                if (v.isNumber()) f.add(v.number);
+                return true;
+            });
+            if (!ok) return false;
+            continue;
+        }
         if (isReference(a)) {
             if (!needProduct) {
                 const AreaStats s = ctx.areaStats(a.area, needMinMax);
@@ -88,7 +111,12 @@ bool foldNumbers(std::span<Operand> args, const EvalContext& ctx, Fold& f, Error
 Operand count(std::span<Operand> args, const EvalContext& ctx, bool all) {
     long n = 0;
     for (const Operand& a : args) {
-        if (isReference(a)) {
+        if (isArray(a)) {
+            forEachElement(a, [&](const Value& v) {
+                n += all ? !v.isEmpty() : v.isNumber();
+                return true;
+            });
+        } else if (isReference(a)) {
             const AreaStats s = ctx.areaStats(a.area, false);
             n += all ? s.nonEmpty : s.numbers;
         } else if (all) {
@@ -106,10 +134,10 @@ Operand logical(std::span<Operand> args, const EvalContext& ctx, bool isAnd) {
     bool any = false;
     bool acc = isAnd;
     for (const Operand& a : args) {
-        if (isReference(a)) {
+        if (isReference(a) || isArray(a)) {
             ErrorCode err{};
             bool failed = false;
-            ctx.forEachValue(a.area, [&](const Value& v) {
+            const auto visit = [&](const Value& v) {
                 if (v.isError()) {
                     err = v.error;
                     failed = true;
@@ -121,7 +149,11 @@ Operand logical(std::span<Operand> args, const EvalContext& ctx, bool isAnd) {
                     acc = isAnd ? (acc && b) : (acc || b);
                 }
                 return true;
-            });
+            };
+            if (isArray(a))
+                forEachElement(a, visit);
+            else
+                ctx.forEachValue(a.area, visit);
             if (failed) return error(err);
             continue;
         }

@@ -2,6 +2,7 @@
 #include <cctype>
 #include <cmath>
 
+#include "formula/array_operands.h"
 #include "formula/function_groups.h"
 #include "formula/text_to_number.h"
 
@@ -10,7 +11,7 @@ namespace host::formula {
 namespace {
 
 Operand error(ErrorCode e) { return Operand::of(Value::fromError(e)); }
-bool isReference(const Operand& o) { return o.type != Operand::Type::Value; }
+bool isReference(const Operand& o) { return o.type == Operand::Type::Ref || o.type == Operand::Type::Area; }
 bool validCell(CellAddress a) { return a.row >= 0 && a.row < kMaxRows && a.col >= 0 && a.col < kMaxColumns; }
 
 // A criterion as Excel reads it: an optional operator (= <> < <= > >=) and what follows it,
@@ -151,29 +152,34 @@ Operand countIf(std::span<Operand> args, const EvalContext& ctx) {
     return Operand::of(Value::fromNumber(static_cast<double>(count)));
 }
 
-// The sum of the products of the arguments' cells, position by position: every range the same
-// shape (else #VALUE!), a cell without a number counting as 0, an error the result.
+// The sum of the products of the arguments' elements, position by position: every range or
+// array the same shape (else #VALUE!), an element without a number counting as 0 (a boolean
+// too), an error the result.
 Operand sumProduct(std::span<Operand> args, const EvalContext& ctx) {
+    const auto isWhole = [](const Operand& o) { return isReference(o) || o.type == Operand::Type::Array; };
     const Operand& first = args[0];
-    if (!isReference(first)) {
+    if (!isWhole(first)) {
         if (args.size() > 1) return error(ErrorCode::Value);
         const Value v = first.value;
         if (v.isError()) return Operand::of(v);
         return Operand::of(Value::fromNumber(v.isNumber() ? v.number : 0));
     }
-    const int rows = first.area.last.row - first.area.first.row + 1;
-    const int cols = first.area.last.col - first.area.first.col + 1;
+    const ArrayShape shape = shapeOf(first);
     for (const Operand& a : args) {
-        if (!isReference(a)) return error(ErrorCode::Value);
-        if (a.area.last.row - a.area.first.row + 1 != rows || a.area.last.col - a.area.first.col + 1 != cols)
-            return error(ErrorCode::Value);
+        if (!isWhole(a)) return error(ErrorCode::Value);
+        const ArrayShape s = shapeOf(a);
+        if (s.rows != shape.rows || s.cols != shape.cols) return error(ErrorCode::Value);
     }
+    const auto valueAt = [&](const Operand& a, int r, int c) {
+        if (a.type == Operand::Type::Array) return a.array->at(r, c);
+        return ctx.cellValue({a.area.first.row + r, a.area.first.col + c});
+    };
     double sum = 0;
-    for (int r = 0; r < rows; ++r) {
-        for (int c = 0; c < cols; ++c) {
+    for (int r = 0; r < shape.rows; ++r) {
+        for (int c = 0; c < shape.cols; ++c) {
             double product = 1;
             for (const Operand& a : args) {
-                const Value v = ctx.cellValue({a.area.first.row + r, a.area.first.col + c});
+                const Value v = valueAt(a, r, c);
                 if (v.isError()) return Operand::of(v);
                 product *= v.isNumber() ? v.number : 0;
             }

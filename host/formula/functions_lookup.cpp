@@ -48,7 +48,7 @@ bool wildcardMatch(std::string_view p, std::string_view t) {
 namespace {
 
 Operand error(ErrorCode e) { return Operand::of(Value::fromError(e)); }
-bool isReference(const Operand& o) { return o.type != Operand::Type::Value; }
+bool isReference(const Operand& o) { return o.type == Operand::Type::Ref || o.type == Operand::Type::Area; }
 
 Operand cellOperand(CellAddress at) {
     Operand o;

@@ -58,6 +58,17 @@ std::size_t hashCode(const FormulaCode& code) {
                 mixRef(h, t.a);
                 mixRef(h, t.b);
                 break;
+            case TokenKind::Array:
+                if (t.string < code.arrays.size()) {
+                    const ArrayConstant& a = code.arrays[t.string];
+                    mix(h, static_cast<std::size_t>(a.rows) * 256 + static_cast<std::size_t>(a.cols));
+                    for (const Value& v : a.values) {
+                        mix(h, static_cast<std::size_t>(v.kind));
+                        if (v.isNumber()) mix(h, std::bit_cast<std::uint64_t>(v.number));
+                        if (v.isText()) mix(h, std::hash<std::string>{}(v.text));
+                    }
+                }
+                break;
             case TokenKind::Func: mix(h, static_cast<std::size_t>(t.func) * 256u + t.argc); break;
             default: break;
         }

@@ -156,6 +156,11 @@ std::vector<LexToken> lex(std::string_view text) {
         } else if (c == ':') {
             tok.type = LexToken::Type::Colon;
             ++i;
+        } else if (c == '{' || c == '}' || c == ';') {  // an array constant and its rows
+            tok.type = c == '{'   ? LexToken::Type::LBrace
+                       : c == '}' ? LexToken::Type::RBrace
+                                  : LexToken::Type::Semicolon;
+            ++i;
         } else if (c == '<' || c == '>') {
             tok.type = LexToken::Type::Op;
             tok.text = c;

@@ -10,7 +10,23 @@
 namespace host::formula {
 
 struct LexToken {
-    enum class Type { Number, String, Boolean, Error, Ref, Function, Op, LParen, RParen, Comma, Colon, End };
+    enum class Type {
+        Number,
+        String,
+        Boolean,
+        Error,
+        Ref,
+        Function,
+        Op,
+        LParen,
+        RParen,
+        Comma,
+        Colon,
+        LBrace,
+        RBrace,
+        Semicolon,
+        End
+    };
     Type type = Type::End;
     std::string text;  // String: the unquoted text; Function: the name; Op: the operator
     double number = 0;  // Number

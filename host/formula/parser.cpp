@@ -201,8 +201,44 @@ private:
                 emit(TokenKind::Paren);
                 return;
             case Type::Function: call(t.text); return;
+            case Type::LBrace: arrayConstant(); return;
             default: fail("expected an operand but found " + describe(t));
         }
+    }
+
+    // {1,2;3,4}: columns apart by ",", rows by ";", every row as long as the first; each
+    // element a number (a minus sign allowed), a text, TRUE or FALSE, or an error.
+    void arrayConstant() {
+        ArrayConstant a;
+        int col = 0;
+        for (;;) {
+            const LexToken& e = next();
+            const bool minus = e.type == Type::Op && e.text == "-";
+            const LexToken& v = minus ? next() : e;
+            const char* only = "an array constant holds only numbers, texts, TRUE, FALSE and errors";
+            if (minus && v.type != Type::Number) fail(only);
+            switch (v.type) {
+                case Type::Number: a.values.push_back(Value::fromNumber(minus ? -v.number : v.number)); break;
+                case Type::String: a.values.push_back(Value::fromText(v.text)); break;
+                case Type::Boolean: a.values.push_back(Value::fromBoolean(v.boolean)); break;
+                case Type::Error: a.values.push_back(Value::fromError(v.error)); break;
+                default: fail(only);
+            }
+            ++col;
+            const LexToken& sep = next();
+            if (sep.type == Type::Comma) continue;
+            if (a.rows == 0) a.cols = col;
+            if (col != a.cols) fail("the rows of an array constant must be equally long");
+            ++a.rows;
+            col = 0;
+            if (sep.type == Type::RBrace) break;
+            if (sep.type != Type::Semicolon) fail("\",\", \";\" or \"}\" expected in an array constant");
+        }
+        Token tok;
+        tok.kind = TokenKind::Array;
+        tok.string = static_cast<std::uint32_t>(code_.arrays.size());
+        code_.arrays.push_back(std::move(a));
+        code_.rpn.push_back(tok);
     }
 
     void call(const std::string& name) {

@@ -32,6 +32,31 @@ std::string refText(const RefPart& r, CellAddress owner) {
     return s;
 }
 
+std::string quoted(const std::string& text) {
+    std::string s = "\"";
+    for (char c : text) {
+        s += c;
+        if (c == '"') s += '"';
+    }
+    return s + "\"";
+}
+
+std::string arrayText(const ArrayConstant& a) {
+    std::string s = "{";
+    for (std::size_t i = 0; i < a.values.size(); ++i) {
+        if (i) s += i % static_cast<std::size_t>(a.cols) == 0 ? ";" : ",";
+        const Value& v = a.values[i];
+        switch (v.kind) {
+            case Value::Kind::Number: s += numberText(v.number); break;
+            case Value::Kind::Text: s += quoted(v.text); break;
+            case Value::Kind::Boolean: s += v.boolean ? "TRUE" : "FALSE"; break;
+            case Value::Kind::Error: s += errorText(v.error); break;
+            case Value::Kind::Empty: break;
+        }
+    }
+    return s + "}";
+}
+
 std::string pop(std::vector<std::string>& st) {
     if (st.empty()) return "#REF!";
     std::string s = std::move(st.back());
@@ -46,6 +71,7 @@ std::string formulaText(const FormulaCode& code, CellAddress owner) {
         if (!code.text.empty() && code.text.front() == '=') return code.text;
         return "=" + code.text;
     }
+    owner = code.origin(owner);  // every cell of an array formula reads as its first cell does
     std::vector<std::string> st;
     for (const Token& t : code.rpn) {
         switch (t.kind) {
@@ -69,6 +95,9 @@ std::string formulaText(const FormulaCode& code, CellAddress owner) {
                 st.push_back(a == "#REF!" || b == "#REF!" ? "#REF!" : a + ":" + b);
                 break;
             }
+            case TokenKind::Array:
+                st.push_back(t.string < code.arrays.size() ? arrayText(code.arrays[t.string]) : "{}");
+                break;
             case TokenKind::Plus: st.push_back("+" + pop(st)); break;
             case TokenKind::Minus: st.push_back("-" + pop(st)); break;
             case TokenKind::Percent: st.push_back(pop(st) + "%"); break;

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "xls/array_constant_data.h"
 #include "xls/biff_constants.h"
 #include "xls/biff_function_map.h"
 #include "xls/biff_string.h"
@@ -60,6 +61,10 @@ bool decodeTokens(const FormulaTokens& f, CellAddress owner, const FormulaNames&
         return true;
     };
 
+    // Array constants' data follows the tokens, one block each in token order, among the data of
+    // tMemArea tokens: read only while none of those came first.
+    std::size_t extraPos = 0;
+    bool memAreaSeen = false;
     std::size_t pos = 0;
     while (pos < tokens.size()) {
         const auto t = tokens.subspan(pos);
@@ -124,6 +129,14 @@ bool decodeTokens(const FormulaTokens& f, CellAddress owner, const FormulaNames&
                 if (ptg < 0x20) return false;  // tExp, tTbl, unions, intersections
                 const std::uint8_t base = ptg & 0x1F;
                 switch (base) {
+                    case kPtgArray: {
+                        if (memAreaSeen) return false;
+                        Token a = tokenOf(TokenKind::Array);
+                        a.string = static_cast<std::uint32_t>(code.arrays.size());
+                        code.arrays.push_back(readArrayConstant(f.extra, extraPos));
+                        push(a);
+                        break;
+                    }
                     case kPtgFunc: {
                         const BiffFunction* b = biffFunction(loadU16(d));
                         if (!b || b->fixedArgs < 0) return false;
@@ -183,13 +196,13 @@ bool decodeTokens(const FormulaTokens& f, CellAddress owner, const FormulaNames&
                         push(area);
                         break;
                     }
-                    case kPtgMemArea:
+                    case kPtgMemArea: memAreaSeen = true; break;
                     case kPtgMemErr:
                     case kPtgMemNoMem:
                     case kPtgMemFunc:
                     case 0x0E:
                     case 0x0F: break;  // the subexpression that follows gives the value
-                    default: return false;  // names, 3-D and external references, array constants
+                    default: return false;  // names, 3-D and external references, and the like
                 }
             }
         }
@@ -243,14 +256,28 @@ FormulaPtr decodeFormula(const FormulaTokens& f, CellAddress owner, const Formul
     auto code = std::make_shared<FormulaCode>();
     bool known = false;
     try {
-        // An array formula computes element by element, which the engine does not do: it keeps
-        // the results Excel stored.
+        // An array formula's code is its range's (decodeArrayFormula): decoded for one cell it
+        // keeps the results Excel stored.
         known = !f.partOfArray && !f.array && decodeTokens(f, owner, names, *code);
     } catch (const HostError&) {
         known = false;  // a token that runs past the end: keep the bytes, show what we can
     }
     if (known) return code;
     return keptFormula(f, owner, names, kept);
+}
+
+FormulaPtr decodeArrayFormula(const FormulaTokens& f, const FormulaNames& names) {
+    if (!f.array) return nullptr;
+    const CellRange range{{f.arrayFirstRow, f.arrayFirstCol}, {f.arrayLastRow, f.arrayLastCol}};
+    auto code = std::make_shared<FormulaCode>();
+    try {
+        if (!decodeTokens(f, range.first, names, *code)) return nullptr;
+    } catch (const HostError&) {
+        return nullptr;
+    }
+    code->array = true;
+    code->arrayRange = range;
+    return code;
 }
 
 FormulaPtr keptFormula(const FormulaTokens& f, CellAddress owner, const FormulaNames& names, OpaqueBytes* kept) {

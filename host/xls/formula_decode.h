@@ -16,6 +16,10 @@ namespace host::xls {
 FormulaPtr decodeFormula(const FormulaTokens& formula, CellAddress owner, const FormulaNames& names,
                          OpaqueBytes* kept = nullptr);
 
+// The code an array formula's cells share (FormulaCode::array), its references counted from
+// the range's first cell; nullptr when its tokens are ones the engine does not compute.
+FormulaPtr decodeArrayFormula(const FormulaTokens& formula, const FormulaNames& names);
+
 // The opaque code of a formula the engine decodes but does not compute as Excel does: the
 // cell keeps the result the file stored, and the writer these tokens.
 FormulaPtr keptFormula(const FormulaTokens& formula, CellAddress owner, const FormulaNames& names,

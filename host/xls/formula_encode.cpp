@@ -4,8 +4,10 @@
 #include <cmath>
 #include <cstring>
 
+#include "formula/array_functions.h"
 #include "host/function_table.h"
 #include "host/host_error.h"
+#include "xls/array_constant_data.h"
 #include "xls/biff_constants.h"
 #include "xls/biff_function_map.h"
 #include "xls/biff_record_writer.h"
@@ -17,6 +19,7 @@ namespace {
 
 constexpr std::uint8_t kClassReference = 0x20;
 constexpr std::uint8_t kClassValue = 0x40;
+constexpr std::uint8_t kClassArray = 0x60;
 
 void put16(std::vector<std::uint8_t>& out, std::uint16_t v) {
     out.push_back(std::uint8_t(v));
@@ -65,7 +68,8 @@ int operandsTaken(const Token& t) {
         case TokenKind::Error:
         case TokenKind::Missing:
         case TokenKind::Ref:
-        case TokenKind::Area: return 0;
+        case TokenKind::Area:
+        case TokenKind::Array: return 0;
         case TokenKind::Plus:
         case TokenKind::Minus:
         case TokenKind::Percent:
@@ -152,7 +156,8 @@ void FormulaEncoder::encodeTokens(const FormulaCode& code, CellAddress owner, st
     for (std::size_t i = 0; i < code.rpn.size(); ++i) {
         const Token& t = code.rpn[i];
         if (!futureCalls_.empty()) putFutureNames(out, std::uint32_t(i));
-        const std::uint8_t cls = functionArgument_[i] ? kClassReference : kClassValue;
+        const std::uint8_t cls = arrayClasses_ ? (wholeArgument_[i] ? kClassReference : kClassArray)
+                                               : (functionArgument_[i] ? kClassReference : kClassValue);
         switch (t.kind) {
             case TokenKind::Number: putNumber(out, t.number); break;
             case TokenKind::String:
@@ -199,6 +204,13 @@ void FormulaEncoder::encodeTokens(const FormulaCode& code, CellAddress owner, st
                 field(b.col, false, t.b, t.b.colRelative);
                 break;
             }
+            case TokenKind::Array:
+                // The token says only that a constant is there (array class where an array may
+                // stand); its values go after the tokens.
+                out.push_back(arrayClasses_ || functionArgument_[i] ? kClassArray : kClassValue);
+                out.insert(out.end(), 7, 0);
+                if (t.string < code.arrays.size()) writeArrayConstant(code.arrays[t.string], extra_);
+                break;
             case TokenKind::Func: putFunction(out, t); break;
             default: out.push_back(operatorPtg(t.kind)); break;
         }
@@ -210,6 +222,7 @@ void FormulaEncoder::markFunctionArguments(const FormulaCode& code) {
     functionArgument_.assign(code.rpn.size(), false);
     startOf_.resize(code.rpn.size());
     futureCalls_.clear();
+    wholeArgument_.assign(code.rpn.size(), false);
     for (std::uint32_t i = 0; i < code.rpn.size(); ++i) {
         const Token& t = code.rpn[i];
         startOf_[i] = i;
@@ -219,7 +232,10 @@ void FormulaEncoder::markFunctionArguments(const FormulaCode& code) {
         }
         const int taken = std::min<int>(operandsTaken(t), int(stack_.size()));
         for (int k = 0; k < taken; ++k) {
-            if (t.kind == TokenKind::Func) functionArgument_[stack_.back()] = true;
+            if (t.kind == TokenKind::Func) {
+                functionArgument_[stack_.back()] = true;
+                wholeArgument_[stack_.back()] = formula::takesArgumentWhole(t.func, taken - 1 - k);
+            }
             startOf_[i] = startOf_[stack_.back()];
             stack_.pop_back();
         }
@@ -260,8 +276,15 @@ FormulaEncoder::Template* FormulaEncoder::templateOf(const FormulaCode& code, Ce
 }
 
 const std::vector<std::uint8_t>& FormulaEncoder::encode(const FormulaCode& code, CellAddress owner) {
+    extra_.clear();
     if (code.opaque) {  // its bytes are the writer's, from the file: nothing to encode here
         rgce_.clear();
+        return rgce_;
+    }
+    if (!code.arrays.empty()) {  // with data after its tokens: encoded for this cell alone
+        bool ignored = false;
+        rgce_.clear();
+        encodeTokens(code, owner, rgce_, nullptr, ignored);
         return rgce_;
     }
     const auto& recent = recent_[recentSlot(code)];
@@ -281,13 +304,26 @@ const std::vector<std::uint8_t>& FormulaEncoder::encode(const FormulaCode& code,
 }
 
 bool FormulaEncoder::shareable(const FormulaCode& code, CellAddress at, int& firstRow, int& lastRow) {
-    if (code.opaque) return false;
+    if (code.opaque || !code.arrays.empty()) return false;  // array constants: cell by cell
     const auto& recent = recent_[recentSlot(code)];
     const Template* t = recent.first == &code ? recent.second : templateOf(code, at);
     if (!t || at.row < t->minRow || at.row > t->maxRow || at.col < t->minCol || at.col > t->maxCol) return false;
     firstRow = t->minRow;
     lastRow = t->maxRow;
     return true;
+}
+
+const std::vector<std::uint8_t>& FormulaEncoder::encodeArray(const FormulaCode& code) {
+    bool ignored = false;
+    rgce_.clear();
+    extra_.clear();
+    arrayClasses_ = true;
+    struct Reset {
+        bool& flag;
+        ~Reset() { flag = false; }
+    } reset{arrayClasses_};  // also when a function cannot be stored and the encoding throws
+    encodeTokens(code, code.arrayRange.first, rgce_, nullptr, ignored);
+    return rgce_;
 }
 
 const std::vector<std::uint8_t>& FormulaEncoder::encodeShared(const FormulaCode& code) {

@@ -34,6 +34,14 @@ public:
     // relative rows and columns as offsets from the cell (tRefN, tAreaN), absolute references
     // as they are. Valid until the next call.
     const std::vector<std::uint8_t>& encodeShared(const FormulaCode& code);
+    // The tokens of an array formula as its ARRAY record holds them for all its cells, its
+    // references from the range's first cell. Operands go in the array class, as Excel writes
+    // an array formula's (a range of SUM, SUMIF's range, a table to look in, in the reference
+    // class). Valid until the next call.
+    const std::vector<std::uint8_t>& encodeArray(const FormulaCode& code);
+    // The data of the array constants of the code encoded last (the rgcb after its tokens);
+    // empty for one without any.
+    const std::vector<std::uint8_t>& extra() const { return extra_; }
 
 private:
     // Where a relative row or column sits in a code's tokens, so that the same code in
@@ -60,6 +68,8 @@ private:
     void markFunctionArguments(const FormulaCode& code);
     void putFunction(std::vector<std::uint8_t>& out, const Token& t);
     void putFutureNames(std::vector<std::uint8_t>& out, std::uint32_t token);
+    bool arrayClasses_ = false;  // encoding an array formula
+    std::vector<bool> wholeArgument_;  // with arrayClasses_: an argument taken as a range
     Template* templateOf(const FormulaCode& code, CellAddress owner);
     static std::size_t recentSlot(const FormulaCode& code) {
         const auto key = reinterpret_cast<std::uintptr_t>(&code);
@@ -72,6 +82,7 @@ private:
     static constexpr std::size_t kRecent = 64;
     std::pair<const FormulaCode*, Template*> recent_[kRecent] = {};
     std::vector<std::uint8_t> rgce_;
+    std::vector<std::uint8_t> extra_;
     std::vector<std::uint32_t> stack_;
     std::vector<bool> functionArgument_;
     FutureFunctionNames* futureFunctions_;

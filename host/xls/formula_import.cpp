@@ -29,7 +29,9 @@ FormulaPtr FormulaImport::keep(CellAddress at, const FormulaTokens& tokens) {
 }
 
 void FormulaImport::formula(CellAddress at, std::uint16_t xf, const FormulaTokens& tokens, const Value& cached) {
-    if (tokens.partOfArray) {
+    if (tokens.array) {
+        arrayCell(at, xf, tokens, cached);
+    } else if (tokens.partOfArray) {
         sink_.formula(at, xf, decode(at, tokens), cached);
     } else if (tokens.shareKey) {
         shared(at, xf, tokens, cached);
@@ -66,8 +68,23 @@ void FormulaImport::shared(CellAddress at, std::uint16_t xf, const FormulaTokens
     sink_.sharedFormulaCell(at, xf, last.code->index, cached);
 }
 
+void FormulaImport::arrayCell(CellAddress at, std::uint16_t xf, const FormulaTokens& tokens, const Value& cached) {
+    const auto [it, added] = arrayCodes_.try_emplace(tokens.shareKey);
+    if (added) {
+        FormulaPtr code = decodeArrayFormula(tokens, names_);
+        if (code && computedAsExcel(*code)) it->second = formula::intern(code);
+    }
+    if (it->second) {
+        sink_.formula(at, xf, it->second, cached);
+    } else {
+        sink_.formula(at, xf, keep(at, tokens), cached);
+    }
+}
+
 void FormulaImport::plain(CellAddress at, std::uint16_t xf, const FormulaTokens& tokens, const Value& cached) {
-    if (const FormulaPtr* same = plainCodes_.find(tokens.tokens, at)) {
+    // The data after the tokens (array constants' values) is no part of a formula's shape.
+    const bool byShape = tokens.extra.empty();
+    if (const FormulaPtr* same = byShape ? plainCodes_.find(tokens.tokens, at) : nullptr) {
         if (computedAsExcel(**same) || !storedResult(cached))
             sink_.formula(at, xf, *same, cached);
         else
@@ -83,7 +100,7 @@ void FormulaImport::plain(CellAddress at, std::uint16_t xf, const FormulaTokens&
     } else {
         sink_.formula(at, xf, code, cached);
     }
-    if (!code->opaque) plainCodes_.remember(tokens.tokens, at, std::move(code));
+    if (!code->opaque && byShape) plainCodes_.remember(tokens.tokens, at, std::move(code));
 }
 
 }  // namespace host::xls

@@ -23,6 +23,9 @@ public:
 private:
     void shared(CellAddress at, std::uint16_t xf, const FormulaTokens& tokens, const Value& cached);
     void plain(CellAddress at, std::uint16_t xf, const FormulaTokens& tokens, const Value& cached);
+    // A cell of an array formula: computed when the engine computes all of it as Excel does,
+    // else it keeps the result the file stored.
+    void arrayCell(CellAddress at, std::uint16_t xf, const FormulaTokens& tokens, const Value& cached);
     // Decodes the formula of this one cell, keeping its bytes when it is opaque.
     FormulaPtr decode(CellAddress at, const FormulaTokens& tokens);
     // The opaque code of a formula that keeps the result the file stored, its bytes kept.
@@ -41,6 +44,8 @@ private:
         bool exact = true;  // computed as Excel does: cells with a stored result keep it otherwise
     };
     std::unordered_map<const void*, SharedCode> sharedCodes_;
+    // Array formulas by their ARRAY record: the code all their cells share, null when kept.
+    std::unordered_map<const void*, FormulaPtr> arrayCodes_;
     int nextIndex_ = 0;
     // Cells of one shared formula come in a run down a column: the last one per column.
     struct LastShared {

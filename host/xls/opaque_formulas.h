@@ -1,6 +1,6 @@
 #pragma once
 // The formulas of an .xls file that the engine does not compute (3-D references, names,
-// functions it lacks, array constants), kept as the file's token bytes by sheet and cell, so
+// functions it lacks, array constants in a formula that keeps its result), kept as the file's token bytes by sheet and cell, so
 // that saving puts them back unchanged. The model holds only that such a formula is not
 // computed, its text and its cached value; this table rides along with the workbook as the
 // filter's own data.

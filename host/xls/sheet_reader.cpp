@@ -334,6 +334,10 @@ private:
                 return;
             }
             const SharedTokens& s = *found;
+            if (s.tokens.empty()) {  // a shared or array formula of no tokens is no formula either
+                cachedAsConstant();
+                return;
+            }
             FormulaTokens f;
             f.tokens = s.tokens;
             f.extra = s.extra;

@@ -111,7 +111,9 @@ private:
     void writeRks(int row, std::span<const CellFields> run);
     void writeConstant(int row, const CellFields& cell, std::uint16_t xf);
     void writeFormula(int row, const CellFields& cell, std::uint16_t xf, const OpaqueBytes* kept);
-    void writeArrayFormula(CellAddress at, const CellFields& cell, std::uint16_t xf, const OpaqueBytes& kept);
+    // A cell of an array formula; the first one is followed by the ARRAY record: the tokens
+    // kept from the file (`kept`) or, for one the engine computes, its own encoding.
+    void writeArrayFormula(CellAddress at, const CellFields& cell, std::uint16_t xf, const OpaqueBytes* kept);
     void writeStringResult(int row, const CellFields& cell);  // the STRING record after a text result
     bool arrayIntact(const FormulaCode& code);
     // The FORMULA record's fAlwaysCalc flag, which Excel sets on a formula calling a volatile
@@ -277,8 +279,8 @@ void CellRecordWriter::writeSharedFormula(const SharedGroup& group, int col) {
 
 void CellRecordWriter::writeFormula(int row, const CellFields& cell, std::uint16_t xf, const OpaqueBytes* kept) {
     const CellAddress at{row, cell.col};
-    if (cell.formula->array && kept) {
-        writeArrayFormula(at, cell, xf, *kept);
+    if (cell.formula->array) {
+        writeArrayFormula(at, cell, xf, kept);
         return;
     }
     const SharedGroup& group = sharedGroup(row, cell.col, *cell.formula);
@@ -300,7 +302,7 @@ void CellRecordWriter::writeFormula(int row, const CellFields& cell, std::uint16
         static const std::vector<std::uint8_t> kNone;
         const std::vector<std::uint8_t>& rgce =
             cell.formula->opaque ? (kept ? kept->tokens : kNone) : encoder_.encode(*cell.formula, at);
-        const std::vector<std::uint8_t>& rgcb = kept ? kept->extra : kNone;
+        const std::vector<std::uint8_t>& rgcb = kept ? kept->extra : cell.formula->opaque ? kNone : encoder_.extra();
         if (rgce.size() + rgcb.size() > kMaxFormulaTokenBytes)
             throw HostError("The formula in " + formatAddress(at, false) + " is too long to save.");
         std::uint8_t* p = cellRecord(kFormula, 22 + rgce.size() + rgcb.size(), row, cell.col, xf);
@@ -324,7 +326,7 @@ void CellRecordWriter::writeStringResult(int row, const CellFields& cell) {
 }
 
 void CellRecordWriter::writeArrayFormula(CellAddress at, const CellFields& cell, std::uint16_t xf,
-                                         const OpaqueBytes& kept) {
+                                         const OpaqueBytes* kept) {
     // Each cell of an array formula points at its first cell, whose record the ARRAY record
     // follows with the tokens (and any array constants after them).
     const FormulaCode& code = *cell.formula;
@@ -338,8 +340,11 @@ void CellRecordWriter::writeArrayFormula(CellAddress at, const CellFields& cell,
     store16(p + 17, std::uint16_t(first.row));
     store16(p + 19, std::uint16_t(first.col));
     if (at == first) {
-        const std::size_t body = 14 + kept.tokens.size() + kept.extra.size();
-        if (body > 8224 || kept.tokens.size() > kMaxFormulaTokenBytes)
+        static const std::vector<std::uint8_t> kNone;
+        const std::vector<std::uint8_t>& tokens = kept ? kept->tokens : encoder_.encodeArray(code);
+        const std::vector<std::uint8_t>& extra = kept ? kept->extra : encoder_.extra();
+        const std::size_t body = 14 + tokens.size() + extra.size();
+        if (body > kMaxRecordBody || tokens.size() > kMaxFormulaTokenBytes)
             throw HostError("The formula in " + formatAddress(at, false) + " is too long to save.");
         std::uint8_t* a = out_->room(4 + body);
         store16(a, kArray);
@@ -350,9 +355,9 @@ void CellRecordWriter::writeArrayFormula(CellAddress at, const CellFields& cell,
         a[9] = std::uint8_t(code.arrayRange.last.col);
         store16(a + 10, 0);  // options
         store32(a + 12, 0);  // cache id
-        store16(a + 16, std::uint16_t(kept.tokens.size()));
-        std::memcpy(a + 18, kept.tokens.data(), kept.tokens.size());
-        if (!kept.extra.empty()) std::memcpy(a + 18 + kept.tokens.size(), kept.extra.data(), kept.extra.size());
+        store16(a + 16, std::uint16_t(tokens.size()));
+        std::memcpy(a + 18, tokens.data(), tokens.size());
+        if (!extra.empty()) std::memcpy(a + 18 + tokens.size(), extra.data(), extra.size());
     }
     writeStringResult(at.row, cell);
 }
@@ -364,13 +369,16 @@ bool CellRecordWriter::arrayIntact(const FormulaCode& code) {
     const CellAddress first = range.first;
     // The ARRAY record goes after the first cell with the tokens kept there, and must fit one
     // record as the one it was read from did; every other cell must still hold the array.
+    // A computed one is encoded afresh; a too long one is refused when written.
     const FormulaCode* head = sheet_.formulaAt(first);
     const OpaqueBytes* kept = head && opaque_ ? opaque_->find(sheetIndex_, first, *head) : nullptr;
-    bool intact = kept && !kept->tokens.empty() && 14 + kept->tokens.size() + kept->extra.size() <= kMaxRecordBody;
+    bool intact = head && !head->opaque ? head->array && head->arrayRange == range
+                                        : kept && !kept->tokens.empty() &&
+                                              14 + kept->tokens.size() + kept->extra.size() <= kMaxRecordBody;
     for (int r = range.first.row; intact && r <= range.last.row; ++r) {
         for (int c = range.first.col; intact && c <= range.last.col; ++c) {
             const FormulaCode* f = sheet_.formulaAt({r, c});
-            intact = f && f->array && f->arrayRange == range;
+            intact = f && f->array && f->arrayRange == range && (f == head || *f == *head);
         }
     }
     arrays_.emplace(&code, intact);

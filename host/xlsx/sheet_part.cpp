@@ -154,6 +154,12 @@ private:
         const char* t = attribute(attrs, "t");
         if (t && std::string_view(t) == "shared") sharedIndex_ = toInt(attribute(attrs, "si"), -1);
         arrayFormula_ = t && std::string_view(t) == "array";
+        if (arrayFormula_) {
+            // The cells it spans; a range that does not start at its cell is read as its cell alone.
+            const char* ref = attribute(attrs, "ref");
+            std::optional<CellRange> range = ref ? parseRange(ref) : std::nullopt;
+            arrayRange_ = range && range->first == at_ ? *range : CellRange{at_, at_};
+        }
     }
 
     Value cachedValue() const {
@@ -205,7 +211,9 @@ private:
                 opaque->text = typed_;
                 return opaque;
             };
-            if (FormulaPtr again = sameAsAbove()) {
+            if (arrayFormula_) {
+                code = arrayCode(kept);  // computedAsExcel below bounds the cells it fills
+            } else if (FormulaPtr again = sameAsAbove()) {
                 code = std::move(again);
             } else
                 try {
@@ -215,10 +223,19 @@ private:
                     // References to other sheets, names, functions the engine lacks: shown, not computed.
                     code = kept();
                 }
-            // An array formula, or one the engine does not compute as Excel does, keeps the
-            // result the file stored; without one (a writer that computes nothing) it is computed.
-            if (!code->opaque && (arrayFormula_ || !computedAsExcel(*code)) && (!value_.empty() || type_ == 'i'))
-                code = kept();
+            // One the engine does not compute as Excel does keeps the result the file stored;
+            // without one (a writer that computes nothing) it is computed.
+            if (!code->opaque && !computedAsExcel(*code) && (!value_.empty() || type_ == 'i')) code = kept();
+            if (arrayFormula_ && !code->opaque) {
+                arrays_.push_back({arrayRange_, code});
+                // Every cell of its range holds it, also one the file leaves out (openpyxl writes
+                // only the first); a cell that does come later brings its style and result.
+                for (int r = arrayRange_.first.row; r <= arrayRange_.last.row; ++r) {
+                    for (int c = arrayRange_.first.col; c <= arrayRange_.last.col; ++c) {
+                        if (CellAddress{r, c} != at_) sink_.formula({r, c}, 0, code, Value::empty());
+                    }
+                }
+            }
             if (sharedIndex_ >= 0) shared_[sharedIndex_] = {code, at_, formula_};
             return code;
         }
@@ -237,6 +254,29 @@ private:
         opaque->opaque = true;
         opaque->text = "=" + *moved;
         return opaque;
+    }
+
+    // An array formula's code, which all its cells share: its text stands in its first cell.
+    template <class Kept>
+    FormulaPtr arrayCode(const Kept& kept) {
+        try {
+            auto code = std::make_shared<FormulaCode>(*parseFormula(typed_, at_));
+            code->array = true;
+            code->arrayRange = arrayRange_;
+            return code;
+        } catch (const HostError&) {
+            return kept();
+        }
+    }
+
+    // The computed array formula the cell at at_ is one of, if any. The rows come in order, so an
+    // array above the current row is done with.
+    FormulaPtr arrayAt() {
+        std::erase_if(arrays_, [&](const ArrayCells& a) { return a.range.last.row < at_.row; });
+        for (const ArrayCells& a : arrays_) {
+            if (a.range.contains(at_)) return a.code;
+        }
+        return nullptr;
     }
 
     // Writers that keep no shared formulas (LibreOffice) spell a run of one formula down a
@@ -292,6 +332,11 @@ private:
                 return;
             }
             // A shared formula whose first cell is missing or cannot serve here: its result stays.
+        } else if (!arrays_.empty()) {
+            if (FormulaPtr code = arrayAt()) {  // another cell of an array formula: its value only
+                sink_.formula(at_, xf_, code, cachedValue());
+                return;
+            }
         }
         if (type_ == 'n' && value_.empty()) return sink_.blank(at_, xf_);
         const Value v = cachedValue();
@@ -349,6 +394,12 @@ private:
     int phonetic_ = 0;
     int sharedIndex_ = -1;
     bool arrayFormula_ = false;
+    CellRange arrayRange_;  // of the array formula in the cell being read
+    struct ArrayCells {
+        CellRange range;
+        FormulaPtr code;
+    };
+    std::vector<ArrayCells> arrays_;  // computed array formulas whose cells are still to come
     std::uint16_t xf_ = 0;
     char type_ = 'n';
     bool inCell_ = false;

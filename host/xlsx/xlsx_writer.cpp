@@ -8,6 +8,7 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <unordered_map>
 #include <vector>
 
 #include "host/host_error.h"
@@ -128,6 +129,31 @@ private:
         return cell.number;
     }
 
+    // Where a cell stands in an array formula that goes out as one: its first cell or another of
+    // its cells, which then goes out as its result. Only an array whose first cell's result is a
+    // number (the only kind libxlsxwriter stores for one) and with no error among its results
+    // (which the format stores only as a formula's) goes so; any other goes cell by cell.
+    enum class ArrayPart { None, First, Other };
+    ArrayPart arrayPart(const Worksheet& sheet, const FormulaCode& code, CellAddress at) {
+        if (!code.array) return ArrayPart::None;
+        const CellRange& range = code.arrayRange;
+        auto known = arrays_.find(&code);
+        if (known == arrays_.end()) {
+            const FormulaCode* head = sheet.formulaAt(range.first);
+            bool whole = head && head->array && head->arrayRange == range &&
+                         sheet.value(range.first).kind == Value::Kind::Number;
+            for (int r = range.first.row; whole && r <= range.last.row; ++r) {
+                for (int c = range.first.col; whole && c <= range.last.col; ++c) {
+                    const FormulaCode* f = sheet.formulaAt({r, c});
+                    whole = f && f->array && f->arrayRange == range && !sheet.value({r, c}).isError();
+                }
+            }
+            known = arrays_.emplace(&code, whole).first;
+        }
+        if (!known->second) return ArrayPart::None;
+        return at == range.first ? ArrayPart::First : ArrayPart::Other;
+    }
+
     void check(lxw_error e, int row, int col) {
         if (e != LXW_NO_ERROR)
             fail(target_, "cell " + formatAddress({row, col}, false) + " cannot be written: " + lxw_strerror(e));
@@ -157,7 +183,15 @@ private:
                 // is kept.
                 const bool formula = cell.kind == CellView::Kind::Formula && text.rfind("=<", 0) != 0 &&
                                      !hasControlCharacter(text) && !namesWhatThePackageLacks(text);
-                if (formula) {
+                const ArrayPart part = formula ? arrayPart(sheet, *cell.formula, {row, cell.col}) : ArrayPart::None;
+                if (part == ArrayPart::First) {
+                    // The array formula over its range; its other cells, which come later, replace
+                    // the zeros libxlsxwriter puts there with their own results.
+                    const CellRange& range = cell.formula->arrayRange;
+                    e = worksheet_write_array_formula_num(ws, r, c, static_cast<lxw_row_t>(range.last.row),
+                                                          static_cast<lxw_col_t>(range.last.col), text.c_str(), f,
+                                                          cell.valueKind == Value::Kind::Number ? number(cell) : 0);
+                } else if (formula && part == ArrayPart::None) {
                     switch (cell.valueKind) {
                         case Value::Kind::Text:
                             e = worksheet_write_formula_str(ws, r, c, text.c_str(), f, resultText(cell.text, result));
@@ -205,6 +239,7 @@ private:
     const std::string& target_;
     lxw_workbook* book_ = nullptr;
     std::vector<lxw_format*> formats_;
+    std::unordered_map<const FormulaCode*, bool> arrays_;  // array formulas: whether each goes out as one
 };
 
 std::string folderOf(const std::string& path) {

@@ -5,6 +5,11 @@ other cells set) is written into a workbook with openpyxl, LibreOffice converts 
 recomputing every formula, and its results must be the expected ones. Cases LibreOffice is
 known to compute otherwise than Excel are listed in DIFFERS and left out.
 
+The cases with array formulas ("array" lines) are checked whole: each goes on a sheet of its
+own, its cells and array formulas as the case enters them up to the first change after an
+"expect", LibreOffice converts the workbook to .xlsx computing them, and openpyxl reads its
+results. Array cases LibreOffice computes otherwise are listed in ARRAY_DIFFERS.
+
 Fails, never skips, when openpyxl or LibreOffice is missing."""
 import csv
 import os
@@ -75,6 +80,118 @@ def cases(path):
     return [(f, e) for f, e in out if f not in DIFFERS and not ref.search(re.sub(r'"[^"]*"', '', f))]
 
 
+# Array cases (by name) with results LibreOffice computes otherwise than Excel, by cell.
+ARRAY_DIFFERS = {
+    # LibreOffice's truth values are numbers: IF's FALSE shows 0, a comparison is no logical
+    # value to ISLOGICAL, and SUMPRODUCT multiplies TRUE as 1 where Excel takes it as 0.
+    "array formula over several cells: each cell shows its element (Excel's documented behaviour)": {"L1"},
+    "array formula: the IS functions element by element": {"B7"},
+    # ...and COUNTA passes over IF's FALSE, AND refuses a text in an array (Excel passes over it).
+    "array formula: the functions that take ranges take an array whole (Excel's documented behaviour)":
+        {"A5", "A8", "A10"},
+    # ...so SUM counts TRUE in an array constant and AND refuses its text; an ordinary formula's
+    # array result shows the element in the cell's own row (Excel: the first); an error inside
+    # an array constant spoils the whole array as LibreOffice reads it from an .xlsx file.
+    "array constants: numbers, texts, truth values and errors in rows and columns (Excel's documented behaviour)":
+        {"A4", "A5", "A7", "G2"},
+    # The engine's own limit; LibreOffice computes the sum.
+    "array formula: more values than the engine takes at once give #NUM! (the engine's own limit, over sixteen full columns)":
+        {"A1"},
+}
+
+
+def array_cases(path):
+    """[(name, [(verb, cell, arg)], [(cell, expected)])] of the cases holding array formulas."""
+    out, name, lines, expects, done = [], None, [], [], False
+
+    def close():
+        if name is not None and any(v == "array" for v, _, _ in lines):
+            out.append((name, lines, expects))
+
+    with open(path, encoding="utf-8") as f:
+        for line in f:
+            line = line.rstrip("\n")
+            if not line or line.startswith("#"):
+                continue
+            verb, _, rest = line.partition(" ")
+            if verb == "case":
+                close()
+                name, lines, expects, done = rest, [], [], False
+                continue
+            cell, _, arg = rest.partition(" ")
+            if done:
+                continue
+            if verb in ("set", "array", "clear"):
+                entered = {c for _, c, _ in lines}
+                if expects and (verb == "clear" or (verb == "set" and (not arg.startswith("=") or cell in entered))):
+                    done = True  # an input changed after an expect: the rest needs the recalculation
+                    continue
+                lines.append((verb, cell, arg))
+            elif verb == "expect":
+                expects.append((cell, arg))
+            elif verb in ("refuse", "date"):
+                done = True
+    close()
+    return out
+
+
+def typed_value(text):
+    """What typing `text` gives, for openpyxl: a number, a text, a formula."""
+    if text.startswith("'"):
+        return text[1:]
+    if text.startswith("="):
+        return text
+    try:
+        return int(text)
+    except ValueError:
+        pass
+    try:
+        return float(text)
+    except ValueError:
+        return text
+
+
+def check_array_cases(path, tmp):
+    listed = array_cases(path)
+    book = openpyxl.Workbook()
+    book.remove(book.active)
+    for i, (name, lines, _) in enumerate(listed):
+        ws = book.create_sheet(f"case{i}")
+        for verb, cell, arg in lines:
+            if verb == "set":
+                ws[cell] = typed_value(arg)
+            elif verb == "clear":
+                ws[cell] = None
+            else:
+                first = cell.split(":")[0]
+                ws[first] = arg
+                ws.formula_attributes[first] = {"t": "array", "ref": cell}
+    src = os.path.join(tmp, "arrays.xlsx")
+    book.save(src)
+    out_dir = os.path.join(tmp, "computed")
+    subprocess.run(["soffice", "--headless", "-env:UserInstallation=file://" + tmp + "/profile",
+                    "--convert-to", "xlsx", "--outdir", out_dir, src], capture_output=True, text=True, timeout=180,
+                   env=dict(os.environ, HOME=tmp))
+    computed = os.path.join(out_dir, "arrays.xlsx")
+    if not os.path.exists(computed):
+        return [f"LibreOffice wrote no .xlsx of the array cases"], 0
+    got = openpyxl.load_workbook(computed, data_only=True)
+    failures, checked = [], 0
+    for i, (name, _, expects) in enumerate(listed):
+        ws = got[f"case{i}"]
+        for cell, want in expects:
+            if cell in ARRAY_DIFFERS.get(name, ()):
+                continue
+            checked += 1
+            value = ws[cell].value
+            text = ("TRUE" if value else "FALSE") if isinstance(value, bool) else ("" if value is None else str(value))
+            if want == "empty" and value is None:
+                continue
+            if not same(text, want):
+                failures.append(f"[{name}] {cell}: LibreOffice gives {value!r}, the case {want}")
+    return failures, checked
+
+
 def same(got, want):
     if want.startswith('"'):
         return got == want[1:-1].replace('\\"', '"')
@@ -103,13 +220,15 @@ def main():
             return 1
         with open(csv_path, encoding="utf-8") as f:
             rows = list(csv.reader(f))
+        array_failures, array_checked = check_array_cases(sys.argv[1], tmp)
     failures = [f"{formula}: LibreOffice gives {rows[i][0] if i < len(rows) and rows[i] else ''!r}, the case {want}"
                 for i, (formula, want) in enumerate(listed)
                 if not same(rows[i][0] if i < len(rows) and rows[i] else "", want)]
-    for f in failures:
+    for f in failures + array_failures:
         print(f)
     print(f"{len(listed)} cases computed by LibreOffice, {len(failures)} differ")
-    return 1 if failures or len(listed) < 40 else 0
+    print(f"{array_checked} results of array formula cases computed by LibreOffice, {len(array_failures)} differ")
+    return 1 if failures or array_failures or len(listed) < 40 or array_checked < 40 else 0
 
 
 if __name__ == "__main__":

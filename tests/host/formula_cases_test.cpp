@@ -80,6 +80,17 @@ TEST(FormulaCases, EveryCaseOfTheFile) {
         const auto sp2 = rest.find(' ');
         const std::string cellText = rest.substr(0, sp2);
         const std::string arg = sp2 == std::string::npos ? "" : rest.substr(sp2 + 1);
+        if (verb == "array") {
+            const auto range = host::parseRange(cellText);
+            ASSERT_TRUE(range) << where << ": bad range";
+            ++checks;
+            try {
+                sheet->setArrayFormula(*range, arg);
+            } catch (const host::HostError& e) {
+                ADD_FAILURE() << where << ": refused: " << e.what();
+            }
+            continue;
+        }
         const auto cell = host::parseAddress(cellText);
         ASSERT_TRUE(cell) << where << ": bad cell";
         ++checks;

@@ -1,5 +1,6 @@
-// Array formulas (entered over their cells with Ctrl+Shift+Enter) keep the results the file
-// stored, and saving writes them back as array formulas, which LibreOffice reads as such.
+// Array formulas (entered over their cells with Ctrl+Shift+Enter) are read with their results,
+// and saving writes them back as array formulas, which LibreOffice reads as such. (Which of them
+// are computed and which keep their stored results: computed_array_formulas_test.cpp.)
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -66,7 +67,7 @@ std::string readAll(const std::filesystem::path& file) {
     return s.str();
 }
 
-TEST(ArrayFormulas, KeepTheirResultsAndGoBackAsArrayFormulas) {
+TEST(ArrayFormulas, GoBackAsArrayFormulasWithTheirResults) {
     xls_test::TempDir dir;
     const auto book = host::xls::loadWorkbookBytes(xls_test::compoundFile(arraysWorkbook()));
     expectStoredResults(book->sheet(0));

@@ -71,8 +71,9 @@ Bytes workbook() {
         // is computed.
         s.formula(3, 2, vlookup(true), 42);
         s.formula(4, 2, vlookup(false), 7);
-        // C6: an array formula keeps its result.
-        s.formula(5, 2, {0x01, 5, 0, 2, 0}, 2500);
+        // C6: an array formula of functions computed as Excel does in arrays, with a stale
+        // result: computed again.
+        s.formula(5, 2, {0x01, 5, 0, 2, 0}, 1);
         s.record(0x0221, arrayRecord(5, 2, kSumOfProducts));
         // C7: TEXT with a format code the engine renders in full, a stale result: computed.
         // C8 (a colour code) and C9 (the code in a cell) keep their results.

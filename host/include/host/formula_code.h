@@ -29,6 +29,7 @@ enum class TokenKind : std::uint8_t {
     Missing,  // Missing: an omitted argument, IF(A1,,2)
     Ref,
     Area,
+    Array,  // an array constant, {1,2;3,4}
     // operators
     Add,
     Sub,
@@ -66,7 +67,7 @@ struct Token {
     std::uint8_t argc = 0;  // Func
     FunctionId func = FunctionId::Count;  // Func
     double number = 0;  // Number
-    std::uint32_t string = 0;  // String: index into FormulaCode::strings
+    std::uint32_t string = 0;  // String: index into FormulaCode::strings; Array: into FormulaCode::arrays
     bool boolean = false;  // Boolean
     ErrorCode error = ErrorCode::Value;  // Error
     RefPart a;  // Ref, Area (first corner)
@@ -74,20 +75,35 @@ struct Token {
     friend bool operator==(const Token&, const Token&) = default;
 };
 
+// An array constant's values, row by row: numbers, texts, truth values and errors.
+struct ArrayConstant {
+    int rows = 0;
+    int cols = 0;
+    std::vector<Value> values;
+    friend bool operator==(const ArrayConstant&, const ArrayConstant&) = default;
+};
+
 struct FormulaCode {
     std::vector<Token> rpn;
     std::vector<std::string> strings;
+    std::vector<ArrayConstant> arrays;
 
     // A formula read from a file with parts the engine does not know (3-D references, names,
     // functions it lacks): it is not computed and the cell keeps its cached value. `text` is
     // what the reader could make of it for display ("=Sheet2!A1+1", the "=" included). The
     // file's own form of it stays with the file format's filter, which writes it back.
     bool opaque = false;
-    // An array formula (entered with Ctrl+Shift+Enter), kept as the file stored it, over the
-    // cells `arrayRange`: the filter writes it back as one again.
+    // An array formula (entered with Ctrl+Shift+Enter) over the cells `arrayRange`, all of
+    // which hold this one code, its relative references counted from the range's first cell.
+    // The engine computes it element by element, each cell showing its element; one read from
+    // a file that the engine does not compute so is opaque too, and keeps its results. The
+    // filters write it back as an array formula.
     bool array = false;
     CellRange arrayRange;
     std::string text;
+
+    // The cell the relative references count from, for the code in the cell at `at`.
+    CellAddress origin(CellAddress at) const { return array ? arrayRange.first : at; }
 
     friend bool operator==(const FormulaCode&, const FormulaCode&) = default;
 };
@@ -104,7 +120,7 @@ bool callsVolatile(const FormulaCode& code);
 // Function names in any case. Throws HostError for a formula that cannot be parsed.
 FormulaPtr parseFormula(std::string_view text, CellAddress owner);
 // The formula's text as the cell at `owner` reads it back: "=" then the formula, function
-// names in upper case, references relative to `owner`.
+// names in upper case, references relative to `owner` (to its first cell in an array formula).
 std::string formulaText(const FormulaCode& code, CellAddress owner);
 
 }  // namespace host

@@ -65,6 +65,10 @@ public:
     // cannot be computed (an opaque formula), otherwise the engine's result replaces it.
     void setFormula(CellAddress at, const FormulaPtr& code, const Value& cached = Value::empty());
     void clearContents(CellAddress at);  // keeps the cell's style
+    // An array formula over `range`, as entered with Ctrl+Shift+Enter: "=..." typed into its
+    // first cell, computed element by element, each cell of the range showing its element.
+    // Refused with HostError (nothing changed) for text that is no formula.
+    void setArrayFormula(const CellRange& range, std::string_view text);
 
     CellView cell(CellAddress at) const;
     Value value(CellAddress at) const;  // current value; a formula's result
@@ -110,6 +114,7 @@ public:
     // --- loading ----------------------------------------------------------------------
     // While loading, changes are not recomputed; endLoad() computes every formula once, in
     // dependency order. The reader uses this so a large file is computed once, not per cell.
+    // An array formula missing from a cell of its range leaves its other cells their values.
     void beginLoad();
     void endLoad();
     // While loading: the rows and columns the cells to come will span, so the store takes its
@@ -131,6 +136,7 @@ public:
 private:
     friend class Workbook;
     using RowVisit = void (*)(void* context, int row, std::span<const CellFields> cells);
+    void keepBrokenArraysAsValues();
     void walkRows(RowVisit visit, void* context, int firstRow, int endRow) const;
     // After a change at `at`: what depends on it, and the volatile formulas of this sheet and
     // of the others of its workbook.
