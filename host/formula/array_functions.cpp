@@ -66,35 +66,12 @@ bool lifted(Lifting how, std::size_t i, std::span<const Operand> args) {
     return false;
 }
 
-}  // namespace
-
-namespace {
-// Operands each token takes from the stack.
-int operandsOf(const Token& t) {
-    switch (t.kind) {
-        case TokenKind::Number:
-        case TokenKind::String:
-        case TokenKind::Boolean:
-        case TokenKind::Error:
-        case TokenKind::Missing:
-        case TokenKind::Ref:
-        case TokenKind::Area:
-        case TokenKind::Array: return 0;
-        case TokenKind::Plus:
-        case TokenKind::Minus:
-        case TokenKind::Percent:
-        case TokenKind::Paren: return 1;
-        case TokenKind::Func: return t.argc;
-        default: return 2;
-    }
-}
-
 // For each SUMPRODUCT call, `visit(first, call)`: its arguments are the tokens first..call-1.
 template <class Visit>
 void forEachSumProduct(const std::vector<Token>& rpn, Visit&& visit) {
     std::vector<std::size_t> starts;  // where the subexpression of each stack entry begins
     for (std::size_t i = 0; i < rpn.size(); ++i) {
-        const int n = std::min<int>(operandsOf(rpn[i]), static_cast<int>(starts.size()));
+        const int n = std::min<int>(operandsTaken(rpn[i]), static_cast<int>(starts.size()));
         std::size_t start = i;
         for (int k = 0; k < n; ++k) {
             start = starts.back();

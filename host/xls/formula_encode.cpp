@@ -60,25 +60,6 @@ std::uint8_t operatorPtg(TokenKind kind) {
     }
 }
 
-int operandsTaken(const Token& t) {
-    switch (t.kind) {
-        case TokenKind::Number:
-        case TokenKind::String:
-        case TokenKind::Boolean:
-        case TokenKind::Error:
-        case TokenKind::Missing:
-        case TokenKind::Ref:
-        case TokenKind::Area:
-        case TokenKind::Array: return 0;
-        case TokenKind::Plus:
-        case TokenKind::Minus:
-        case TokenKind::Percent:
-        case TokenKind::Paren: return 1;
-        case TokenKind::Func: return t.argc;
-        default: return 2;
-    }
-}
-
 void putNumber(std::vector<std::uint8_t>& out, double v) {
     if (v >= 0 && v <= 65535 && v == std::floor(v) && !std::signbit(v)) {
         out.push_back(kPtgInt);

@@ -83,6 +83,26 @@ struct ArrayConstant {
     friend bool operator==(const ArrayConstant&, const ArrayConstant&) = default;
 };
 
+// How many operands a token takes from the evaluation stack (none for an operand itself).
+inline int operandsTaken(const Token& t) {
+    switch (t.kind) {
+        case TokenKind::Number:
+        case TokenKind::String:
+        case TokenKind::Boolean:
+        case TokenKind::Error:
+        case TokenKind::Missing:
+        case TokenKind::Ref:
+        case TokenKind::Area:
+        case TokenKind::Array: return 0;
+        case TokenKind::Plus:
+        case TokenKind::Minus:
+        case TokenKind::Percent:
+        case TokenKind::Paren: return 1;
+        case TokenKind::Func: return t.argc;
+        default: return 2;
+    }
+}
+
 struct FormulaCode {
     std::vector<Token> rpn;
     std::vector<std::string> strings;
