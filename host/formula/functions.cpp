@@ -54,18 +54,21 @@ struct Fold {
 
 bool foldNumbers(std::span<Operand> args, const EvalContext& ctx, Fold& f, ErrorCode& err, bool needProduct,
                  bool needMinMax) {
+    // A value of an array or a range: its numbers count, texts and booleans are passed over,
+    // an error stops the fold.
+    bool ok = true;
+    const auto take = [&](const Value& v) {
+        if (v.isError()) {
+            err = v.error;
+            ok = false;
+            return false;
+        }
+        if (v.isNumber()) f.add(v.number);
+        return true;
+    };
     for (const Operand& a : args) {
-        if (isArray(a)) {  // as a range: its numbers count, texts and booleans are passed over
-            bool ok = true;
-            forEachElement(a, [&](const Value& v) {
-                if (v.isError()) {
-                    err = v.error;
-                    ok = false;
-                    return false;
-                }
-                if (v.isNumber()) f.add(v.number);
-                return true;
-            });
+        if (isArray(a)) {
+            forEachElement(a, take);
             if (!ok) return false;
             continue;
         }
@@ -83,16 +86,7 @@ bool foldNumbers(std::span<Operand> args, const EvalContext& ctx, Fold& f, Error
                     f.max = std::max(f.max, s.max);
                 }
             } else {
-                bool ok = true;
-                ctx.forEachValue(a.area, [&](const Value& v) {
-                    if (v.isError()) {
-                        err = v.error;
-                        ok = false;
-                        return false;
-                    }
-                    if (v.isNumber()) f.add(v.number);
-                    return true;
-                });
+                ctx.forEachValue(a.area, take);
                 if (!ok) return false;
             }
             continue;

@@ -14,6 +14,7 @@
 
 #include "host/workbook.h"
 #include "host/workbook_files.h"
+#include "kept_link_formulas.h"
 #include "test_clients.h"
 #include "xls/biff_constants.h"
 #include "xls/future_functions.h"
@@ -131,26 +132,7 @@ TEST(FutureFunctionsSaved, TypedIferrorAndAverageifAreReadBackByXlrdLibreOfficeG
 
 TEST(FutureFunctionsSaved, KeptThreeDReferencesAndNamesWorkBesideATypedIferror) {
     auto book = host::Workbook::createDefault();
-    book->sheet(1).setValue({0, 0}, host::Value::fromNumber(42));
-    // A1 =Sheet2!$A$1 through EXTERNSHEET entry 0, A2 =Answer (the file's NAME), kept as read.
-    auto kept = std::make_shared<host::xls::OpaqueFormulas>();
-    const auto putOpaque = [&](host::CellAddress at, Bytes tokens, const char* text) {
-        auto code = std::make_shared<host::FormulaCode>();
-        code->opaque = true;
-        code->text = text;
-        kept->keep(0, at, code, {std::move(tokens), {}});
-        book->sheet(0).setFormula(at, code, host::Value::fromNumber(42));
-    };
-    putOpaque({0, 0}, {0x5A, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00}, "=Sheet2!$A$1");
-    putOpaque({1, 0}, {0x43, 0x01, 0x00, 0x00, 0x00}, "=Answer");
-    book->xlsFilterData = kept;
-    book->xlsLinkRecords = {
-        {0xAE, 0x01, 0x04, 0x00, 0x03, 0x00, 0x01, 0x04},  // SUPBOOK: this workbook, 3 sheets
-        {0x17, 0x00, 0x08, 0x00, 0x01, 0x00, 0x00, 0x00, 0x01, 0x00, 0x01, 0x00},  // EXTERNSHEET: Sheet2
-        {0x18, 0x00, 0x1C, 0x00, 0x00, 0x00, 0x00, 0x06, 0x07, 0x00, 0x00, 0x00, 0x00, 0x00,  // NAME Answer
-         0x00, 0x00, 0x00, 0x00, 0x00, 'A',  'n',  's',  'w',  'e',  'r',  0x3A, 0x00, 0x00,
-         0x00, 0x00, 0x00, 0x00},  // = tRef3dR Sheet2!$A$1
-    };
+    keepLinkedFormulas(*book, host::Value::fromNumber(42));
     book->sheet(0).setTyped({2, 0}, "=IFERROR(84/A1,0)");
     book->sheet(0).setTyped({3, 0}, "=IFERROR(A2/0,-1)");
 
